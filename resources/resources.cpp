@@ -1,0 +1,1 @@
+// Anchor for the resource library; the resources are compiled in by qt_add_resources.

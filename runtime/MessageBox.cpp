@@ -1,0 +1,32 @@
+#include "MessageBox.h"
+
+#include <QApplication>
+
+namespace dm {
+namespace {
+
+MessageHandler &handler()
+{
+    static MessageHandler h;
+    return h;
+}
+
+} // namespace
+
+QMessageBox::StandardButton messageBox(const MessageRequest &request)
+{
+    if (handler())
+        return handler()(request);
+    QMessageBox box(request.icon, request.title, request.text, request.buttons, request.owner);
+    if (request.defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(request.defaultButton);
+    box.setTextFormat(Qt::PlainText);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+MessageHandler setMessageHandler(MessageHandler h)
+{
+    return std::exchange(handler(), std::move(h));
+}
+
+} // namespace dm
