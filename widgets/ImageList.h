@@ -1,1 +1,34 @@
 #pragma once
+// The program's images, drawn as SVG and compiled into the executable (the
+// `resources` library, prefix ":/images/"). Icons are built on demand from the
+// SVG, so they are sharp at any size: 16 x 16 in menus, larger where a style
+// or the desktop asks for it. Call only after the QApplication exists.
+
+#include <QIcon>
+#include <QString>
+
+namespace dm {
+
+// Number of images in ImageList1 (twelve).
+int ImageList1Count();
+
+// Resource path of image `index` of ImageList1, for example
+// ":/images/07-rubbish-bin.svg"; empty when index is out of range.
+QString ImageList1Path(int index);
+
+// Image `index` of ImageList1, in this order: 0 hammer, 1 recycle bin, 2 exit
+// door, 3 red cross, 4 help book, 5 globe, 6 information sign, 7 grey rubbish
+// bin (the tray icon), 8 red bar (stop), 9 green bar (start), 10 floppy disk,
+// 11 open folder. A null icon when index is out of range, as an empty slot of
+// an image list shows nothing.
+QIcon ImageList1(int index);
+
+// The application icon (a broom sweeping dust motes), one SVG for every size.
+QIcon applicationIcon();
+
+// Glyph of the found-files page's delete button (a rubbish bin with a red
+// cross). Its second, disabled look is the icon's QIcon::Disabled mode, which
+// buttons pick by themselves while disabled.
+QIcon deleteGlyph();
+
+} // namespace dm

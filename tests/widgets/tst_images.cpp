@@ -1,4 +1,298 @@
+// The program's images and the search animation: every image is compiled in
+// and draws something with a transparent surround at 16 px; the animation
+// moves only while it plays and leaves no timer behind when it stops.
+
+#include "ImageList.h"
+#include "SearchAnimation.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTest>
-class Placeholder : public QObject { Q_OBJECT };
-QTEST_MAIN(Placeholder)
+#include <QTimer>
+
+namespace {
+
+struct Coverage
+{
+    int transparent = 0;
+    int opaque = 0;
+};
+
+Coverage coverage(const QImage &image)
+{
+    Coverage c;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x) {
+            const int a = qAlpha(argb.pixel(x, y));
+            c.transparent += a == 0;
+            c.opaque += a == 255;
+        }
+    return c;
+}
+
+int runningTimers(const QObject *o)
+{
+    int n = 0;
+    for (const QTimer *t : o->findChildren<QTimer *>())
+        n += t->isActive();
+    return n;
+}
+
+// The animation as it would appear on a transparent surface.
+QImage snapshot(TAnimate &a)
+{
+    QImage image(a.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    a.render(&image, {}, {}, QWidget::DrawChildren);
+    return image;
+}
+
+} // namespace
+
+class TestImages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void imageList1HasTwelveSlots();
+    void outOfRangeIsEmpty_data();
+    void outOfRangeIsEmpty();
+    void image_data();
+    void image();
+    void imagesAreDistinct();
+    void deleteGlyphHasDisabledLook();
+    void applicationIconScales_data();
+    void applicationIconScales();
+
+    void animationStartsStopped();
+    void animationAdvancesOnlyWhilePlaying();
+    void animationLoopsAfterStopFrame();
+    void hiddenAnimationRunsNoTimer();
+    void seekClamps_data();
+    void seekClamps();
+    void shorterLoopResetsFrame();
+    void framesDifferOnTransparentGround();
+};
+
+void TestImages::imageList1HasTwelveSlots()
+{
+    QCOMPARE(dm::ImageList1Count(), 12);
+}
+
+void TestImages::outOfRangeIsEmpty_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("-1") << -1;
+    QTest::newRow("count") << 12;
+    QTest::newRow("large") << 1000;
+}
+
+void TestImages::outOfRangeIsEmpty()
+{
+    QFETCH(int, index);
+    QVERIFY(dm::ImageList1Path(index).isEmpty());
+    QVERIFY(dm::ImageList1(index).isNull());
+}
+
+void TestImages::image_data()
+{
+    QTest::addColumn<QIcon>("icon");
+    QTest::addColumn<QString>("path");
+    for (int i = 0; i < dm::ImageList1Count(); ++i)
+        QTest::addRow("ImageList1[%d]", i) << dm::ImageList1(i) << dm::ImageList1Path(i);
+    QTest::newRow("delete glyph") << dm::deleteGlyph() << QStringLiteral(":/images/delete-glyph.svg");
+    QTest::newRow("application icon") << dm::applicationIcon() << QStringLiteral(":/images/dustmote.svg");
+}
+
+void TestImages::image()
+{
+    QFETCH(QIcon, icon);
+    QFETCH(QString, path);
+
+    // Present in the executable, although they live in a static library.
+    QVERIFY2(QFile::exists(path), qPrintable(path));
+    QSvgRenderer svg(path);
+    QVERIFY2(svg.isValid(), qPrintable(path));
+
+    QVERIFY(!icon.isNull());
+    for (int size : {16, 32}) {
+        const QImage image = icon.pixmap(size, size).toImage();
+        QCOMPARE(image.size(), QSize(size, size));
+        const Coverage c = coverage(image);
+        QVERIFY2(c.transparent > 0, "no transparent pixel: the image would show a box");
+        QVERIFY2(c.opaque > size * size / 8, "hardly anything drawn");
+    }
+}
+
+void TestImages::imagesAreDistinct()
+{
+    QList<QImage> images;
+    for (int i = 0; i < dm::ImageList1Count(); ++i)
+        images << dm::ImageList1(i).pixmap(16, 16).toImage();
+    for (int i = 0; i < images.size(); ++i)
+        for (int j = i + 1; j < images.size(); ++j)
+            QVERIFY2(images[i] != images[j], qPrintable(QStringLiteral("%1 and %2 look the same").arg(i).arg(j)));
+}
+
+void TestImages::deleteGlyphHasDisabledLook()
+{
+    const QIcon glyph = dm::deleteGlyph();
+    const QImage normal = glyph.pixmap(16, 16, QIcon::Normal).toImage();
+    const QImage disabled = glyph.pixmap(16, 16, QIcon::Disabled).toImage();
+    QCOMPARE(disabled.size(), normal.size());
+    QVERIFY(disabled != normal);
+
+    // The red cross shows in the normal look and is greyed out when disabled.
+    auto reddest = [](const QImage &image) {
+        int best = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() == 255)
+                    best = qMax(best, c.red() - qMax(c.green(), c.blue()));
+            }
+        return best;
+    };
+    QVERIFY(reddest(normal) > 100);
+    QVERIFY(reddest(disabled) < 40);
+}
+
+void TestImages::applicationIconScales_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {16, 32, 48, 128})
+        QTest::addRow("%d", size) << size;
+}
+
+void TestImages::applicationIconScales()
+{
+    QFETCH(int, size);
+    const QImage image = dm::applicationIcon().pixmap(size, size).toImage();
+    QCOMPARE(image.size(), QSize(size, size));
+    const Coverage c = coverage(image);
+    QVERIFY(c.transparent > 0);
+    QVERIFY(c.opaque > size * size / 8);
+}
+
+void TestImages::animationStartsStopped()
+{
+    TAnimate a;
+    QCOMPARE(a.size(), QSize(80, 50));
+    QVERIFY(!a.Active());
+    QCOMPARE(a.CurrentFrame(), 0);
+    QCOMPARE(a.StopFrame(), 29);
+    a.show();
+    QCOMPARE(runningTimers(&a), 0);
+}
+
+void TestImages::animationAdvancesOnlyWhilePlaying()
+{
+    TAnimate a;
+    a.show();
+    QSignalSpy frames(&a, &TAnimate::frameChanged);
+
+    a.Play();
+    QVERIFY(a.Active());
+    QCOMPARE(runningTimers(&a), 1);
+    QVERIFY(frames.wait());
+    QVERIFY(frames.wait());
+    QCOMPARE(frames.at(0).at(0).toInt(), 1);
+    QCOMPARE(frames.at(1).at(0).toInt(), 2);
+    QCOMPARE(a.CurrentFrame(), 2);
+
+    a.Stop();
+    QVERIFY(!a.Active());
+    QCOMPARE(a.CurrentFrame(), 0);
+    QCOMPARE(runningTimers(&a), 0);
+
+    // Stopping twice is harmless, and playing again starts at frame 0.
+    a.setActive(false);
+    QCOMPARE(runningTimers(&a), 0);
+    frames.clear();
+    a.setActive(true);
+    QVERIFY(frames.wait());
+    QCOMPARE(frames.at(0).at(0).toInt(), 1);
+    a.setActive(false);
+    QCOMPARE(runningTimers(&a), 0);
+}
+
+void TestImages::animationLoopsAfterStopFrame()
+{
+    TAnimate a;
+    a.setStopFrame(2);
+    a.show();
+    QSignalSpy frames(&a, &TAnimate::frameChanged);
+    a.Play();
+    QTRY_VERIFY(frames.size() >= 5);
+    a.Stop();
+    QList<int> seen;
+    for (int i = 0; i < 5; ++i)
+        seen << frames.at(i).at(0).toInt();
+    QCOMPARE(seen, (QList<int>{1, 2, 0, 1, 2}));
+}
+
+void TestImages::hiddenAnimationRunsNoTimer()
+{
+    TAnimate a;
+    a.Play(); // not shown yet
+    QVERIFY(a.Active());
+    QCOMPARE(runningTimers(&a), 0);
+    a.show();
+    QCOMPARE(runningTimers(&a), 1);
+    a.hide();
+    QCOMPARE(runningTimers(&a), 0);
+    QVERIFY(a.Active());
+    a.show();
+    QCOMPARE(runningTimers(&a), 1);
+    a.Stop();
+    QCOMPARE(runningTimers(&a), 0);
+}
+
+void TestImages::seekClamps_data()
+{
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("shown");
+    QTest::newRow("negative") << -5 << 0;
+    QTest::newRow("inside") << 7 << 7;
+    QTest::newRow("last") << 29 << 29;
+    QTest::newRow("beyond") << 100 << 29;
+}
+
+void TestImages::seekClamps()
+{
+    QFETCH(int, to);
+    QFETCH(int, shown);
+    TAnimate a;
+    a.Seek(to);
+    QCOMPARE(a.CurrentFrame(), shown);
+}
+
+void TestImages::shorterLoopResetsFrame()
+{
+    TAnimate a;
+    a.Seek(20);
+    a.setStopFrame(10);
+    QCOMPARE(a.CurrentFrame(), 0);
+    a.Seek(5);
+    a.setStopFrame(-3);
+    QCOMPARE(a.StopFrame(), 0);
+    QCOMPARE(a.CurrentFrame(), 0);
+}
+
+void TestImages::framesDifferOnTransparentGround()
+{
+    TAnimate a;
+    const QImage first = snapshot(a);
+    const Coverage c = coverage(first);
+    QVERIFY2(c.transparent > 0, "the background must let the pane show through");
+    QVERIFY(c.opaque > 0);
+    a.Seek(8);
+    QVERIFY(snapshot(a) != first);
+    a.Seek(0);
+    QCOMPARE(snapshot(a), first);
+}
+
+QTEST_MAIN(TestImages)
 #include "tst_images.moc"
