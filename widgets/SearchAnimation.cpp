@@ -104,8 +104,7 @@ void drawFrame(QPainter &p, int frame, int frameCount)
 TAnimate::TAnimate(QWidget *parent)
     : QWidget(parent), m_timer(this)
 {
-    // transparent: whatever lies below (the task pane) shows through
-    setAttribute(Qt::WA_NoSystemBackground);
+    // No background of its own: the task pane below shows through.
     setAutoFillBackground(false);
     resize(DesignSize);
     m_timer.setInterval(FrameIntervalMs);
