@@ -1,0 +1,117 @@
+#include "DateTime.h"
+
+#include <QLocale>
+#include <cmath>
+#include <ctime>
+
+namespace dm {
+
+namespace {
+
+const QDate kEpoch(1899, 12, 30);
+constexpr double kMsecPerDay = 86400000.0;
+
+// Calendar fields of a POSIX time in the local zone.
+bool localFields(std::int64_t seconds, std::tm &out)
+{
+    const std::time_t t = static_cast<std::time_t>(seconds);
+    return localtime_r(&t, &out) != nullptr;
+}
+
+std::int64_t floorDiv(std::int64_t a, std::int64_t b)
+{
+    std::int64_t q = a / b;
+    if ((a % b != 0) && ((a < 0) != (b < 0)))
+        --q;
+    return q;
+}
+
+} // namespace
+
+TDateTime EncodeDate(int year, int month, int day)
+{
+    const QDate d(year, month, day);
+    return d.isValid() ? static_cast<double>(kEpoch.daysTo(d)) : 0.0;
+}
+
+TDateTime EncodeTime(int hour, int minute, int second, int msec)
+{
+    return ((hour * 60.0 + minute) * 60.0 + second) * 1000.0 / kMsecPerDay
+        + msec / kMsecPerDay;
+}
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute,
+                         int second, int msec)
+{
+    const double date = EncodeDate(year, month, day);
+    const double time = EncodeTime(hour, minute, second, msec);
+    // Before the epoch the fraction still counts forward from midnight.
+    return date < 0 ? date - time : date + time;
+}
+
+QDate DateOf(TDateTime value)
+{
+    return kEpoch.addDays(static_cast<qint64>(std::trunc(value)));
+}
+
+QTime TimeOf(TDateTime value)
+{
+    const double frac = std::fabs(value - std::trunc(value));
+    qint64 ms = std::llround(frac * kMsecPerDay);
+    if (ms >= 86400000)
+        ms = 86399999;
+    return QTime::fromMSecsSinceStartOfDay(static_cast<int>(ms));
+}
+
+std::int64_t UnixToFileTime(std::int64_t seconds, std::int64_t nanoseconds)
+{
+    return seconds * 10000000LL + nanoseconds / 100 + kUnixEpochAsFileTime;
+}
+
+TDateTime FileTimeToLocalDateTime(std::int64_t fileTime)
+{
+    const std::int64_t rel = fileTime - kUnixEpochAsFileTime;
+    const std::int64_t seconds = floorDiv(rel, 10000000LL);
+    const int msec = static_cast<int>((rel - seconds * 10000000LL) / 10000);
+    std::tm tm{};
+    if (!localFields(seconds, tm))
+        return 0.0;
+    return EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
+                          tm.tm_min, tm.tm_sec, msec);
+}
+
+std::int32_t UnixToDosDateTime(std::int64_t seconds)
+{
+    std::tm tm{};
+    if (!localFields(seconds, tm) || tm.tm_year + 1900 < 1980)
+        return (1 << 21) | (1 << 16); // 1980-01-01 00:00:00
+    if (tm.tm_year + 1900 > 2107)
+        return static_cast<std::int32_t>((127u << 25) | (12u << 21) | (31u << 16)
+                                         | (23u << 11) | (59u << 5) | 29u);
+    const std::uint32_t date = (static_cast<std::uint32_t>(tm.tm_year + 1900 - 1980) << 9)
+        | (static_cast<std::uint32_t>(tm.tm_mon + 1) << 5)
+        | static_cast<std::uint32_t>(tm.tm_mday);
+    // A leap second (60) would overflow the 5-bit field.
+    const int sec = tm.tm_sec > 59 ? 59 : tm.tm_sec;
+    const std::uint32_t time = (static_cast<std::uint32_t>(tm.tm_hour) << 11)
+        | (static_cast<std::uint32_t>(tm.tm_min) << 5)
+        | static_cast<std::uint32_t>(sec / 2);
+    return static_cast<std::int32_t>((date << 16) | time);
+}
+
+std::int32_t FileTimeToDosDateTime(std::int64_t fileTime)
+{
+    return UnixToDosDateTime(floorDiv(fileTime - kUnixEpochAsFileTime, 10000000LL));
+}
+
+QString DateTimeToText(TDateTime value)
+{
+    const QLocale locale;
+    QString text = locale.toString(DateOf(value), QLocale::ShortFormat);
+    const QTime time = TimeOf(value);
+    if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
+        text += QLatin1Char(' ') + locale.toString(time, QLocale::LongFormat);
+    return text;
+}
+
+} // namespace dm

@@ -1,0 +1,127 @@
+#pragma once
+// Directory enumeration for the file search: one read of a folder, the names
+// and entry types as the kernel lists them, and the status of single entries
+// on request. The caller matches names against its masks on the listing and
+// asks for an entry's status only when its name matched, so a walk costs one
+// getdents pass per folder plus one statx per reported entry.
+//
+// Entries keep the kernel's listing order. Sockets, FIFOs and device nodes are
+// never reported as found entries; symbolic links are reported as the link
+// itself and never entered.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <vector>
+
+namespace dm {
+
+// Attribute bits of a found entry.
+inline constexpr std::uint32_t faReadOnly = 0x01;  // owner has no write permission
+inline constexpr std::uint32_t faHidden = 0x02;    // name begins with "."
+inline constexpr std::uint32_t faSystem = 0x04;    // never set on Linux
+inline constexpr std::uint32_t faVolumeId = 0x08;  // never set on Linux
+inline constexpr std::uint32_t faDirectory = 0x10; // a real folder, never a link
+inline constexpr std::uint32_t faArchive = 0x20;   // every regular file and link
+
+// The status of one found entry. Times are file times (100 ns since 1601, UTC).
+struct FindData
+{
+    std::uint32_t Attributes = 0;
+    std::int64_t CreationTime = 0;   // birth time where the file system has it, else mtime
+    std::int64_t LastAccessTime = 0; // atime
+    std::int64_t LastWriteTime = 0;  // mtime
+    std::uint64_t FileSize = 0;      // full size in bytes
+    std::int64_t LastWriteSeconds = 0; // mtime as POSIX seconds, for local-time packing
+};
+
+// True when every byte is below 0x80.
+bool isAscii(std::string_view text);
+
+// Equality without regard to letter case, folding as the C library's towlower
+// does in a UTF-8 locale; bytes that are not valid UTF-8 compare exactly.
+bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+// A file-name mask under the platform rule: "*" any run of characters, "?" one
+// character, every other character literal; letters match without regard to
+// case (ASCII directly, others folded like towlower in a UTF-8 locale, as GNU
+// find's -iname does); the mask "*.*" matches every name, with or without a dot.
+class FileMask
+{
+public:
+    explicit FileMask(std::string_view mask);
+
+    const std::string &text() const { return m_text; }
+
+    // nameIsAscii must be isAscii(name); a walk computes it once per entry.
+    bool matches(std::string_view name, bool nameIsAscii) const;
+    bool matches(std::string_view name) const { return matches(name, isAscii(name)); }
+
+private:
+    enum class Kind { All, Exact, Prefix, Suffix, General };
+    std::string m_text;
+    std::string m_lower;        // ASCII-lowered mask (fast path)
+    std::u32string m_folded;    // folded code points (general path)
+    std::string m_literal;      // lowered literal of Exact, Prefix, Suffix
+    Kind m_kind = Kind::General;
+    bool m_ascii = true;
+};
+
+// One read of one folder: the entries but "." and "..", in listing order.
+// The object keeps its buffers between reads, so a walk that keeps one listing
+// per depth allocates only while folders grow wider than any seen before.
+class DirectoryListing
+{
+public:
+    struct Entry
+    {
+        std::uint32_t offset;  // of the NUL-terminated name in the buffer
+        std::uint32_t length;  // of the name in bytes
+        unsigned char type;    // d_type (DT_DIR, DT_REG, DT_LNK, DT_UNKNOWN, ...)
+        bool ascii;            // the name is plain ASCII
+    };
+
+    DirectoryListing() = default;
+    ~DirectoryListing();
+    DirectoryListing(const DirectoryListing &) = delete;
+    DirectoryListing &operator=(const DirectoryListing &) = delete;
+
+    // Opens name relative to dirFd (an absolute name ignores dirFd; AT_FDCWD
+    // for the current folder) without following a final symbolic link, and
+    // reads it whole. False, with an empty listing, when it cannot be opened.
+    // A listing cut short by a read error keeps what was read.
+    bool read(int dirFd, const char *name);
+
+    // Closes the folder; the entries stay readable until the next read.
+    void close();
+
+    // The open folder, or -1.
+    int fd() const { return m_fd; }
+    // Device of the open folder (fstat), 0 when unknown.
+    dev_t device() const;
+
+    std::size_t size() const { return m_entries.size(); }
+    const Entry &operator[](std::size_t i) const { return m_entries[i]; }
+    const char *name(const Entry &e) const { return m_buffer.data() + e.offset; }
+    std::string_view nameView(const Entry &e) const { return {name(e), e.length}; }
+
+private:
+    int m_fd = -1;
+    std::vector<char> m_buffer;
+    std::vector<Entry> m_entries;
+};
+
+// Status of entry name in folder dirFd, without following a link. False when
+// the entry is gone, cannot be examined, or is a socket, FIFO or device node.
+bool statEntry(int dirFd, const char *name, FindData &data);
+
+// True when the entry of the listing is a real folder (by its type, or by its
+// status when the file system does not give types).
+bool isFolderEntry(int dirFd, const char *name, unsigned char type);
+
+// True for an open folder on a kernel pseudo file system (proc, sysfs,
+// devtmpfs, cgroup, debugfs and the like) that a cleaner must never walk.
+bool isPseudoFileSystem(int fd);
+
+} // namespace dm

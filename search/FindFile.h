@@ -1,0 +1,140 @@
+#pragma once
+// The file search component: owns the search criteria, walks the target
+// folders on the caller's thread or on a worker thread of its own, and reports
+// through five events. Each event is a callback whose first argument is the
+// engine, raised through a virtual Do... dispatcher a derived engine may
+// override.
+//
+// Threads: OnSearchBegin runs inside StartSearch; OnFolderChange and
+// OnFileMatch run on the walking thread (the worker when Threaded); OnSearchAbort
+// runs inside AbortSearch; OnSearchFinish runs exactly once and last, at the
+// end of StartSearch inline, or on the main (QCoreApplication) thread through
+// the worker's termination notice, which the worker waits for. The main
+// thread must keep its event loop running during a threaded search.
+
+#include "SearchCriteria.h"
+#include "SearchRec.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dm {
+
+class DirectoryListing;
+class FileMask;
+class TTargetSearch;
+struct TTargetFolder;
+
+// The folder event's answer: which parts of the folder to skip.
+enum TFolderIgnore { fiNone, fiJustThis, fiJustSubfolders, fiThisAndSubfolders };
+
+// Priority of the worker thread (a nice value of 19, 10, 5, 0, -5, -10, -20;
+// raising it above normal needs privileges and is otherwise left at normal).
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+class TFindFile;
+
+using TNotifyEvent = std::function<void(TFindFile *Sender)>;
+using TFileMatchEvent =
+    std::function<void(TFindFile *Sender, const std::string &Folder, const TSearchRec &FileInfo)>;
+using TFolderChangeEvent =
+    std::function<void(TFindFile *Sender, const std::string &Folder, TFolderIgnore &IgnoreFolder)>;
+
+class TFindFile
+{
+public:
+    TFindFile();
+    // Aborts a running search first, waiting for its worker.
+    virtual ~TFindFile();
+    TFindFile(const TFindFile &) = delete;
+    TFindFile &operator=(const TFindFile &) = delete;
+
+    // What the next search looks for; read once, when a search starts.
+    TSearchCriteria &Criteria() { return m_criteria; }
+    const TSearchCriteria &Criteria() const { return m_criteria; }
+    void setCriteria(const TSearchCriteria &Value) { m_criteria.Assign(&Value); }
+
+    // Run the walk on a worker thread (default off).
+    bool Threaded() const { return m_threaded; }
+    void setThreaded(bool Value) { m_threaded = Value; }
+    TThreadPriority ThreadPriority() const { return m_priority; }
+    void setThreadPriority(TThreadPriority Value) { m_priority = Value; }
+
+    // An accepted entry was found (Folder ends in "/"; FileInfo valid during the call).
+    TFileMatchEvent OnFileMatch;
+    // A folder is about to be searched; the handler may set IgnoreFolder.
+    TFolderChangeEvent OnFolderChange;
+    // A search has started.
+    TNotifyEvent OnSearchBegin;
+    // A search has ended, completed, aborted or failed.
+    TNotifyEvent OnSearchFinish;
+    // An abort was requested.
+    TNotifyEvent OnSearchAbort;
+
+    // True from the start of a search until its finish step has run.
+    bool Searching() const { return m_searching.load(std::memory_order_acquire); }
+    // Set by AbortSearch, cleared by the next StartSearch.
+    bool AbortRequested() const { return m_abortRequested.load(std::memory_order_relaxed); }
+    // Level of the folder being searched (1 for a target folder, 0 between them).
+    std::uint16_t FolderLevel() const { return m_folderLevel.load(std::memory_order_relaxed); }
+
+    // Starts a search; ignored while one runs. Inline, returns after the
+    // whole search and passes on an exception of the walk or a handler after
+    // OnSearchFinish. Threaded, returns once the worker runs.
+    void StartSearch();
+    // Requests the stop; ignored when idle or already stopping. Threaded, and
+    // called on the main thread, it returns only when the search has finished,
+    // serving the event loop meanwhile with keyboard and mouse input dropped.
+    void AbortSearch();
+
+protected:
+    virtual void DoSearchBegin();
+    virtual void DoSearchFinish();
+    virtual void DoSearchAbort();
+    virtual TFolderIgnore DoFolderChange(const std::string &Folder);
+    virtual void DoFileMatch(const std::string &Folder, const TSearchRec &FileInfo);
+    // Whether the found entry is reported; by default the snapshot's tests.
+    virtual bool AcceptFile(const std::string &Folder, const TSearchRec &FileInfo);
+
+    // Walks every target folder, in the order they were first named.
+    void RunSearch();
+    // Searches one folder (ending in "/") of the current target and its subfolders.
+    void SearchIn(const std::string &Folder);
+
+private:
+    void PrepareSearch();
+    void FinishSearch();
+    void ThreadTerminated();
+    void threadBody();
+    void waitForWorker();
+    void joinWorker();
+    void searchFolder(int parentFd, const char *name, unsigned long parentDevice);
+    DirectoryListing &listingFor(std::size_t level);
+
+    TSearchCriteria m_criteria;
+    bool m_threaded = false;
+    TThreadPriority m_priority = tpNormal;
+    bool m_destroying = false;
+
+    std::atomic<bool> m_searching{false};
+    std::atomic<bool> m_abortRequested{false};
+    std::atomic<bool> m_workerRunning{false};
+    std::thread m_worker;
+
+    std::unique_ptr<TTargetSearch> m_search;
+    TTargetFolder *m_current = nullptr;
+    std::atomic<std::uint16_t> m_folderLevel{0};
+
+    // Walk state, reused across folders so the hot path does not allocate.
+    std::string m_path;
+    std::vector<FileMask> m_masks;
+    std::vector<std::unique_ptr<DirectoryListing>> m_listings;
+    TSearchRec m_rec;
+};
+
+} // namespace dm

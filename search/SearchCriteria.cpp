@@ -1,0 +1,192 @@
+#include "SearchCriteria.h"
+
+#include "ContentScan.h"
+#include "DateTime.h"
+
+#include <cmath>
+
+namespace dm {
+
+void TFileCriteria::Assign(const TPersistent *Source)
+{
+    const auto *src = dynamic_cast<const TFileCriteria *>(Source);
+    if (!src)
+        return TPersistent::Assign(Source);
+    m_fileName = src->m_fileName;
+    m_location = src->m_location;
+    m_included = src->m_included;
+    m_excluded = src->m_excluded;
+    m_subfolders = src->m_subfolders;
+    m_minLevel = src->m_minLevel;
+    m_maxLevel = src->m_maxLevel;
+}
+
+namespace {
+
+// Set element -> attribute bit, indexed by TFileAttribute.
+constexpr std::uint32_t kAttrBit[] = {0x20, 0x01, 0x02, 0x04, 0x10};
+
+} // namespace
+
+void TAttributeCriteria::Assign(const TPersistent *Source)
+{
+    const auto *src = dynamic_cast<const TAttributeCriteria *>(Source);
+    if (!src)
+        return TPersistent::Assign(Source);
+    m_mask = src->m_mask;
+    m_exactMatch = src->m_exactMatch;
+}
+
+TFileAttributes TAttributeCriteria::Attributes() const
+{
+    TFileAttributes set;
+    for (int a = ffArchive; a <= ffDirectory; ++a)
+        if (m_mask & kAttrBit[a])
+            set.include(static_cast<TFileAttribute>(a));
+    return set;
+}
+
+void TAttributeCriteria::setAttributes(TFileAttributes v)
+{
+    m_mask = 0;
+    for (int a = ffArchive; a <= ffDirectory; ++a)
+        if (v.contains(static_cast<TFileAttribute>(a)))
+            m_mask |= kAttrBit[a];
+}
+
+bool TAttributeCriteria::Matches(std::uint32_t Attr) const
+{
+    const std::uint32_t a = Attr & 0x37;
+    return m_exactMatch ? a == m_mask : (a & ~m_mask) == 0;
+}
+
+void TDateTimeCriteria::Assign(const TPersistent *Source)
+{
+    const auto *src = dynamic_cast<const TDateTimeCriteria *>(Source);
+    if (!src)
+        return TPersistent::Assign(Source);
+    for (int i = 0; i < 6; ++i)
+        m_v[i] = src->m_v[i];
+}
+
+bool TDateTimeCriteria::Matches(std::int64_t Created, std::int64_t Modified,
+                                std::int64_t Accessed) const
+{
+    const std::int64_t times[3] = {Created, Modified, Accessed};
+    for (int i = 0; i < 3; ++i) {
+        const TDateTimeValue before = m_v[2 * i];
+        const TDateTimeValue after = m_v[2 * i + 1];
+        if (before == 0 && after == 0)
+            continue;
+        if (!IsWithinDateRange(after, before, FileTimeToLocalDateTime(times[i])))
+            return false;
+    }
+    return true;
+}
+
+bool IsWithinDateRange(TDateTimeValue After, TDateTimeValue Before, TDateTimeValue Value)
+{
+    const auto intPart = [](double x) { return std::trunc(x); };
+    const auto fracPart = [](double x) { return x - std::trunc(x); };
+    bool upper = true;
+    if (Before != 0) {
+        if (fracPart(Before) == 0)
+            upper = intPart(Value) <= Before;
+        else if (intPart(Before) == 0)
+            upper = fracPart(Value) <= Before;
+        else
+            upper = Value <= Before;
+    }
+    bool lower = true;
+    if (After != 0) {
+        if (fracPart(After) == 0)
+            lower = intPart(Value) >= After;
+        else if (intPart(After) == 0)
+            lower = fracPart(Value) >= After;
+        else
+            lower = Value >= After;
+    }
+    return upper && lower;
+}
+
+void TSizeCriteria::Assign(const TPersistent *Source)
+{
+    const auto *src = dynamic_cast<const TSizeCriteria *>(Source);
+    if (!src)
+        return TPersistent::Assign(Source);
+    m_min = src->m_min;
+    m_max = src->m_max;
+}
+
+bool TSizeCriteria::Matches(std::uint64_t Size) const
+{
+    if (m_min != 0 && Size < m_min)
+        return false;
+    if (m_max != 0 && Size > m_max)
+        return false;
+    return true;
+}
+
+void TContentCriteria::Assign(const TPersistent *Source)
+{
+    const auto *src = dynamic_cast<const TContentCriteria *>(Source);
+    if (!src)
+        return TPersistent::Assign(Source);
+    setPhrase(src->m_phrase);
+    setIgnoreCase(src->m_ignoreCase);
+    m_wholeWord = src->m_wholeWord;
+}
+
+void TContentCriteria::rebuildSearchPhrase()
+{
+    m_searchPhrase = m_phrase;
+    if (m_ignoreCase) {
+        const TByteTable &lower = LowerCaseTable();
+        for (char &c : m_searchPhrase)
+            c = static_cast<char>(lower[static_cast<unsigned char>(c)]);
+    }
+}
+
+void TContentCriteria::setPhrase(const std::string &v)
+{
+    if (v == m_phrase)
+        return;
+    m_phrase = v;
+    m_phraseLength = static_cast<std::int32_t>(v.size());
+    rebuildSearchPhrase();
+}
+
+void TContentCriteria::setIgnoreCase(bool v)
+{
+    if (v == m_ignoreCase)
+        return;
+    m_ignoreCase = v;
+    m_caseTable = v ? &LowerCaseTable() : &IdentityTable();
+    rebuildSearchPhrase();
+}
+
+bool TContentCriteria::Matches(const std::string &FileName) const
+{
+    if (m_phraseLength < 1)
+        return true;
+    try {
+        return FileContainsPhrase(FileName, m_searchPhrase, m_phraseLength, m_wholeWord,
+                                  *m_caseTable);
+    } catch (...) {
+        return false;
+    }
+}
+
+void TSearchCriteria::Assign(const TPersistent *Source)
+{
+    const auto *src = dynamic_cast<const TSearchCriteria *>(Source);
+    if (!src)
+        return TPersistent::Assign(Source);
+    m_files.Assign(&src->m_files);
+    m_attribute.Assign(&src->m_attribute);
+    m_timeStamp.Assign(&src->m_timeStamp);
+    m_size.Assign(&src->m_size);
+    m_content.Assign(&src->m_content);
+}
+
+} // namespace dm

@@ -1,0 +1,139 @@
+#include "TargetSearch.h"
+
+#include "ListSyntax.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace dm {
+
+std::string NormalizeFolder(const std::string &Path)
+{
+    if (Path.empty())
+        return {};
+    std::string full;
+    if (Path.front() != '/') {
+        std::vector<char> cwd(4096);
+        while (!::getcwd(cwd.data(), cwd.size())) {
+            if (errno != ERANGE)
+                break;
+            cwd.resize(cwd.size() * 2);
+        }
+        full = cwd.data();
+        full += '/';
+    }
+    full += Path;
+
+    // Lexical: drop empty and "." steps, let ".." remove the step before it.
+    std::string out = "/";
+    std::size_t pos = 0;
+    while (pos < full.size()) {
+        std::size_t end = full.find('/', pos);
+        if (end == std::string::npos)
+            end = full.size();
+        const std::string_view step(full.data() + pos, end - pos);
+        if (step == "..") {
+            if (out.size() > 1) {
+                out.pop_back();
+                out.erase(out.rfind('/') + 1);
+            }
+        } else if (!step.empty() && step != ".") {
+            out.append(step);
+            out += '/';
+        }
+        pos = end + 1;
+    }
+    return out;
+}
+
+TTargetFolder &TTargetFolderList::AddFolder(const std::string &Path)
+{
+    const std::string folder = NormalizeFolder(Path);
+    const int i = IndexOfFolder(folder);
+    if (i >= 0)
+        return *m_items[static_cast<std::size_t>(i)];
+    auto item = std::make_unique<TTargetFolder>();
+    item->Folder = folder;
+    m_items.insert(m_items.begin(), std::move(item));
+    return *m_items.front();
+}
+
+int TTargetFolderList::IndexOfFolder(const std::string &Path) const
+{
+    const auto same = [](const std::string &a, const std::string &b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            char x = a[i], y = b[i];
+            if (x >= 'a' && x <= 'z') x -= 32;
+            if (y >= 'a' && y <= 'z') y -= 32;
+            if (x != y)
+                return false;
+        }
+        return true;
+    };
+    for (std::size_t i = 0; i < m_items.size(); ++i)
+        if (same(m_items[i]->Folder, Path))
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool TTargetFolderList::IsExcluded(const std::string &Folder, const std::string &Name) const
+{
+    for (auto it = ExcludedFiles.rbegin(); it != ExcludedFiles.rend(); ++it)
+        if (IsExcludedBy(Folder, Name, *it))
+            return true;
+    return false;
+}
+
+TTargetSearch::TTargetSearch(const TSearchCriteria &Criteria)
+{
+    const TFileCriteria &files = Criteria.Files();
+    TargetFolders.ExcludedFiles = files.Excluded();
+
+    for (const std::string &line : files.Included()) {
+        std::string entry = line;
+        const bool subfolders = TakeSubfolderPrefix(entry, files.Subfolders());
+        TTargetFolder &t = TargetFolders.AddFolder(std::string(FolderPart(entry)));
+        t.FileMasks.emplace_back(NamePart(entry));
+        t.Subfolders = subfolders;
+        t.MinLevel = files.MinLevel();
+        t.MaxLevel = files.MaxLevel();
+    }
+
+    const std::vector<std::string> masks = SplitEntries(files.FileName());
+    for (std::string location : SplitEntries(files.Location())) {
+        const bool subfolders = TakeSubfolderPrefix(location, files.Subfolders());
+        TTargetFolder &t = TargetFolders.AddFolder(location);
+        t.FileMasks.insert(t.FileMasks.end(), masks.begin(), masks.end());
+        t.Subfolders = subfolders;
+        t.MinLevel = files.MinLevel();
+        t.MaxLevel = files.MaxLevel();
+    }
+
+    Attribute.Assign(&Criteria.Attribute());
+    TimeStamp.Assign(&Criteria.TimeStamp());
+    Size.Assign(&Criteria.Size());
+    Content.Assign(&Criteria.Content());
+    if (Content.PhraseLength() > 0) {
+        TFileAttributes set = Attribute.Attributes();
+        set.exclude(ffDirectory);
+        Attribute.setAttributes(set);
+    }
+}
+
+bool TTargetSearch::AcceptFile(const std::string &Folder, const TSearchRec &FileInfo) const
+{
+    if (!Attribute.Matches(FileInfo.Attr))
+        return false;
+    if (!Size.Matches(FileInfo.FindData.FileSize))
+        return false;
+    if (!TimeStamp.Matches(FileInfo.FindData.CreationTime, FileInfo.FindData.LastWriteTime,
+                           FileInfo.FindData.LastAccessTime))
+        return false;
+    if (TargetFolders.IsExcluded(Folder, FileInfo.Name))
+        return false;
+    return Content.PhraseLength() < 1 || Content.Matches(Folder + FileInfo.Name);
+}
+
+} // namespace dm

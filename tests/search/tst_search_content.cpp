@@ -1,0 +1,165 @@
+// The phrase scan on real files: case folding in code page 1251, whole words,
+// overlaps, and occurrences that straddle the 61440-byte chunk boundary.
+
+#include "ByteTables.h"
+#include "ContentScan.h"
+#include "SearchCriteria.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace dm;
+
+class TestContent : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_counter = 0;
+
+    std::string writeFile(const QByteArray &bytes)
+    {
+        const QString path = m_dir.filePath(QString::number(++m_counter));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return QFile::encodeName(path).toStdString();
+    }
+
+    // The scan through the criteria, as the walk runs it.
+    bool contains(const QByteArray &content, const QByteArray &phrase, bool ignoreCase,
+                  bool wholeWord)
+    {
+        TContentCriteria c;
+        c.setPhrase(phrase.toStdString());
+        c.setIgnoreCase(ignoreCase);
+        c.setWholeWord(wholeWord);
+        return c.Matches(writeFile(content));
+    }
+
+    // Filler of word characters, so whole-word tests depend on the bytes we place.
+    static QByteArray filler(qsizetype n, char c = 'x') { return QByteArray(n, c); }
+
+private slots:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+
+    void phrase_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("phrase");
+        QTest::addColumn<bool>("ignoreCase");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("inside a word") << QByteArray("Concatenate") << QByteArray("cat") << true << false << true;
+        QTest::newRow("inside a word, whole word") << QByteArray("Concatenate") << QByteArray("cat") << true << true << false;
+        QTest::newRow("whole word before a dot") << QByteArray("the CAT.") << QByteArray("cat") << true << true << true;
+        QTest::newRow("whole file is the word") << QByteArray("cat") << QByteArray("cat") << true << true << true;
+        QTest::newRow("followed by a letter") << QByteArray("cats") << QByteArray("cat") << true << true << false;
+        QTest::newRow("preceded by a digit") << QByteArray("1cat") << QByteArray("cat") << true << true << false;
+        QTest::newRow("later occurrence qualifies") << QByteArray("cats cat") << QByteArray("cat") << true << true << true;
+        QTest::newRow("case kept") << QByteArray("cat") << QByteArray("Cat") << false << false << false;
+        QTest::newRow("case kept, equal") << QByteArray("a Cat") << QByteArray("Cat") << false << false << true;
+        QTest::newRow("overlap") << QByteArray("aaab") << QByteArray("aab") << true << false << true;
+        QTest::newRow("empty file") << QByteArray() << QByteArray("a") << true << false << false;
+        QTest::newRow("file shorter than phrase") << QByteArray("ab") << QByteArray("abc") << true << false << false;
+        QTest::newRow("partial at end of file") << QByteArray("xxab") << QByteArray("abc") << true << false << false;
+        // Code page 1251: "ПРИВЕТ" in capitals against small letters and back.
+        QTest::newRow("Cyrillic capitals in phrase")
+            << QByteArray("\xEF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0") << QByteArray("\xCF\xD0\xC8\xC2\xC5\xD2")
+            << true << true << true;
+        QTest::newRow("Cyrillic capitals in file")
+            << QByteArray("\xCF\xD0\xC8\xC2\xC5\xD2!") << QByteArray("\xEF\xF0\xE8\xE2\xE5\xF2")
+            << true << true << true;
+        QTest::newRow("Cyrillic letter is a word character")
+            << QByteArray("\xE0\xEF\xF0\xE8\xE2\xE5\xF2") << QByteArray("\xEF\xF0\xE8\xE2\xE5\xF2")
+            << true << true << false;
+        QTest::newRow("Cyrillic without IgnoreCase")
+            << QByteArray("\xCF\xD0\xC8") << QByteArray("\xEF\xF0\xE8") << false << false << false;
+    }
+    void phrase()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, phrase);
+        QFETCH(bool, ignoreCase);
+        QFETCH(bool, wholeWord);
+        QFETCH(bool, found);
+        QCOMPARE(contains(content, phrase, ignoreCase, wholeWord), found);
+    }
+
+    // Layouts around the first chunk end (61440 bytes).
+    void chunkBoundary_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("phrase");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<bool>("found");
+        const qsizetype chunk = kContentChunkSize;
+        QTest::newRow("straddles the boundary")
+            << filler(chunk - 2) + "needle" + filler(100) << QByteArray("needle") << false << true;
+        QTest::newRow("straddles, whole word")
+            << filler(chunk - 3, ' ') + "needle" + filler(100, ' ') << QByteArray("needle") << true << true;
+        QTest::newRow("whole word ends at chunk end, next byte a delimiter")
+            << filler(chunk - 7) + " needle" + " " + filler(10) << QByteArray("needle") << true << true;
+        QTest::newRow("whole word ends at chunk end, next byte a letter")
+            << filler(chunk - 7) + " needle" + "s" + filler(10) << QByteArray("needle") << true << false;
+        QTest::newRow("whole word ends at chunk end, then a later word")
+            << filler(chunk - 7) + " needle" + "s needle" << QByteArray("needle") << true << true;
+        QTest::newRow("word at very start of second chunk after a letter")
+            << filler(chunk) + "needle " << QByteArray("needle") << true << false;
+        QTest::newRow("word at very start of second chunk after a blank")
+            << filler(chunk - 1) + " needle" << QByteArray("needle") << true << true;
+        QTest::newRow("whole word at end of a long file")
+            << filler(chunk * 2 + 5) + " needle" << QByteArray("needle") << true << true;
+        QTest::newRow("partial match cut by end of file")
+            << filler(chunk * 2 - 3) + "nee" << QByteArray("needle") << false << false;
+        QTest::newRow("no occurrence in a long file")
+            << filler(chunk * 3 + 17) << QByteArray("needle") << false << false;
+    }
+    void chunkBoundary()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, phrase);
+        QFETCH(bool, wholeWord);
+        QFETCH(bool, found);
+        QCOMPARE(contains(content, phrase, true, wholeWord), found);
+    }
+
+    // A phrase as long as a chunk: the byte after a whole-word match that
+    // fills the buffer is still examined.
+    void phraseOfChunkSize()
+    {
+        const QByteArray phrase = filler(kContentChunkSize, 'q');
+        QVERIFY(contains(phrase + " tail", phrase, false, true));
+        QVERIFY(!contains(phrase + "tail", phrase, false, true));
+        QVERIFY(contains(phrase, phrase, false, true));
+        QVERIFY(contains("ab " + phrase + "q", phrase, false, false));
+    }
+
+    void unreadableFileDoesNotMatch()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root reads every file");
+        const std::string path = writeFile("secret");
+        QVERIFY(::chmod(path.c_str(), 0) == 0);
+        TContentCriteria c;
+        c.setPhrase("secret");
+        QVERIFY(!c.Matches(path));
+        QVERIFY_THROWS_EXCEPTION(std::exception,
+                                 FileContainsPhrase(path, "secret", 6, false, IdentityTable()));
+    }
+
+    void missingFileAndFolderDoNotMatch()
+    {
+        TContentCriteria c;
+        c.setPhrase("x");
+        QVERIFY(!c.Matches(QFile::encodeName(m_dir.filePath("missing")).toStdString()));
+        QVERIFY(!c.Matches(QFile::encodeName(m_dir.path()).toStdString()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContent)
+#include "tst_search_content.moc"

@@ -1,0 +1,473 @@
+// Criteria, list syntax, matching rules and date-time packing: the pure rules
+// that decide what a search reports.
+
+#include "DateTime.h"
+#include "Exception.h"
+#include "FindFiles.h"
+#include "ListSyntax.h"
+#include "SearchCriteria.h"
+#include "TargetSearch.h"
+
+#include <QDir>
+#include <QTest>
+
+using namespace dm;
+
+using Strings = std::vector<std::string>;
+Q_DECLARE_METATYPE(Strings)
+
+namespace {
+
+std::int64_t fileTimeOfLocal(int y, int mo, int d, int h, int mi, int s)
+{
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    tm.tm_isdst = -1;
+    return UnixToFileTime(std::mktime(&tm), 0);
+}
+
+} // namespace
+
+class TestCriteria : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitEntries_data()
+    {
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<Strings>("expected");
+        QTest::newRow("trim, dedup by case, empties") << " *.tmp; *.TMP ;;*.bak;" << Strings{"*.tmp", "*.bak"};
+        QTest::newRow("comma is ordinary") << "*.tmp,*.bak" << Strings{"*.tmp,*.bak"};
+        QTest::newRow("quotes belong to the mask") << "\"*.t mp\"; x" << Strings{"\"*.t mp\"", "x"};
+        QTest::newRow("control bytes trimmed") << "\t*.a\r\n;\x01" << Strings{"*.a"};
+        QTest::newRow("only separators") << " ; ;; " << Strings{};
+        QTest::newRow("non-ASCII dedup") << "ПАПКА;папка;Папка2" << Strings{"ПАПКА", "Папка2"};
+        QTest::newRow("order of first appearance") << "b;a;B;c" << Strings{"b", "a", "c"};
+    }
+    void splitEntries()
+    {
+        QFETCH(QString, list);
+        QFETCH(Strings, expected);
+        QCOMPARE(SplitEntries(list.toStdString()), expected);
+    }
+
+    void subfolderPrefix_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("deflt");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("rest");
+        QTest::newRow("< with default on") << "</tmp" << true << false << "/tmp";
+        QTest::newRow("> with default off") << ">/" << false << true << "/";
+        QTest::newRow("no prefix keeps default") << "/a" << false << false << "/a";
+        QTest::newRow("only one character removed") << ">< /a" << false << true << "< /a";
+    }
+    void subfolderPrefix()
+    {
+        QFETCH(QString, entry);
+        QFETCH(bool, deflt);
+        std::string e = entry.toStdString();
+        QFETCH(bool, result);
+        QFETCH(QString, rest);
+        QCOMPARE(TakeSubfolderPrefix(e, deflt), result);
+        QCOMPARE(QString::fromStdString(e), rest);
+    }
+
+    void assignCopiesEveryPart()
+    {
+        TSearchCriteria a, b;
+        a.Files().setFileName("*.tmp");
+        a.Files().setLocation("/x");
+        a.Files().Included() = {"/i/*.a"};
+        a.Files().Excluded() = {"/e/"};
+        a.Files().setSubfolders(false);
+        a.Files().setMinLevel(2);
+        a.Files().setMaxLevel(3);
+        a.Attribute().setExactMatch(true);
+        a.TimeStamp().setAccessedAfter(5.5);
+        a.Size().setMax(77);
+        a.Content().setPhrase("ABC");
+        a.Content().setWholeWord(true);
+        b.Assign(&a);
+        QCOMPARE(b.Files().FileName(), std::string("*.tmp"));
+        QCOMPARE(b.Files().Included(), Strings{"/i/*.a"});
+        QCOMPARE(b.Files().Excluded(), Strings{"/e/"});
+        QCOMPARE(b.Files().Subfolders(), false);
+        QCOMPARE(b.Files().MinLevel(), 2);
+        QCOMPARE(b.Files().MaxLevel(), 3);
+        QVERIFY(b.Attribute().ExactMatch());
+        QCOMPARE(b.TimeStamp().AccessedAfter(), 5.5);
+        QCOMPARE(b.Size().Max(), 77u);
+        QCOMPARE(b.Content().SearchPhrase(), std::string("abc"));
+        QVERIFY(b.Content().WholeWord());
+        // The owned objects stay the same objects.
+        TFileCriteria *files = &b.Files();
+        b.setFiles(a.Files());
+        QCOMPARE(&b.Files(), files);
+    }
+
+    void assignFromUnrelatedClassFails()
+    {
+        TSizeCriteria size;
+        size.setMin(5);
+        TFileCriteria files;
+        try {
+            size.Assign(&files);
+            QFAIL("no error");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot assign a TFileCriteria to a TSizeCriteria"));
+        }
+        QCOMPARE(size.Min(), 5u);
+        try {
+            size.Assign(nullptr);
+            QFAIL("no error");
+        } catch (const EConvertError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Cannot assign a nil to a TSizeCriteria"));
+        }
+    }
+
+    void attributes_data()
+    {
+        QTest::addColumn<bool>("exact");
+        QTest::addColumn<uint>("attr");
+        QTest::addColumn<bool>("passes");
+        QTest::newRow("no known bits") << false << 0x80u << true;
+        QTest::newRow("archive read-only") << false << 0x21u << true;
+        QTest::newRow("folder") << false << 0x10u << false;
+        QTest::newRow("exact: all four") << true << 0x27u << true;
+        QTest::newRow("exact: archive only") << true << 0x20u << false;
+        QTest::newRow("exact: other bits ignored") << true << 0x8A7u << true;
+    }
+    void attributes()
+    {
+        QFETCH(bool, exact);
+        QFETCH(uint, attr);
+        TAttributeCriteria a;
+        a.setExactMatch(exact);
+        QFETCH(bool, passes);
+        QCOMPARE(a.Matches(attr), passes);
+    }
+
+    void attributeSetRoundTrip()
+    {
+        TAttributeCriteria a;
+        QCOMPARE(a.AttributeMask(), 0x27u);
+        QCOMPARE(a.Attributes(), (TFileAttributes{ffArchive, ffReadonly, ffHidden, ffSystem}));
+        a.setAttributes({ffDirectory});
+        QCOMPARE(a.AttributeMask(), 0x10u);
+        QCOMPARE(a.Attributes(), TFileAttributes{ffDirectory});
+    }
+
+    void size_data()
+    {
+        QTest::addColumn<uint>("min");
+        QTest::addColumn<uint>("max");
+        QTest::addColumn<quint64>("size");
+        QTest::addColumn<bool>("passes");
+        QTest::newRow("exact size") << 1000u << 1000u << quint64(1000) << true;
+        QTest::newRow("one below") << 1000u << 1000u << quint64(999) << false;
+        QTest::newRow("one above") << 1000u << 1000u << quint64(1001) << false;
+        QTest::newRow("no upper bound") << 0u << 0u << (quint64(1) << 40) << true;
+        QTest::newRow("5 GB against Max 1000") << 0u << 1000u << quint64(5) * 1024 * 1024 * 1024 << false;
+        QTest::newRow("4 GB + 500 against Max 1000") << 0u << 1000u << (quint64(1) << 32) + 500 << false;
+        QTest::newRow("min above max") << 10u << 5u << quint64(7) << false;
+    }
+    void size()
+    {
+        QFETCH(uint, min);
+        QFETCH(uint, max);
+        QFETCH(quint64, size);
+        TSizeCriteria s;
+        s.setMin(min);
+        s.setMax(max);
+        QFETCH(bool, passes);
+        QCOMPARE(s.Matches(size), passes);
+    }
+
+    void dateRange_data()
+    {
+        QTest::addColumn<double>("after");
+        QTest::addColumn<double>("before");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("passes");
+        const double mar1 = EncodeDate(2005, 3, 1);
+        QTest::newRow("date-only upper: same day 23:59")
+            << 0.0 << mar1 << EncodeDateTime(2005, 3, 1, 23, 59, 0) << true;
+        QTest::newRow("date-only upper: next day 00:00")
+            << 0.0 << mar1 << EncodeDateTime(2005, 3, 2, 0, 0, 0) << false;
+        QTest::newRow("date-only lower: same day 00:00")
+            << mar1 << 0.0 << EncodeDateTime(2005, 3, 1, 0, 0, 0) << true;
+        QTest::newRow("date-only lower: day before 23:59")
+            << mar1 << 0.0 << EncodeDateTime(2005, 2, 28, 23, 59, 0) << false;
+        QTest::newRow("time-only lower: 18:00 any day")
+            << 0.75 << 0.0 << EncodeDateTime(1999, 7, 4, 18, 0, 0) << true;
+        QTest::newRow("time-only lower: 17:59")
+            << 0.75 << 0.0 << EncodeDateTime(2030, 7, 4, 17, 59, 0) << false;
+        QTest::newRow("time-only upper: 06:00 passes 05:00")
+            << 0.0 << 0.25 << EncodeDateTime(2001, 1, 1, 5, 0, 0) << true;
+        QTest::newRow("full bounds: inside")
+            << EncodeDateTime(2005, 3, 1, 12, 0, 0) << EncodeDateTime(2005, 3, 1, 13, 0, 0)
+            << EncodeDateTime(2005, 3, 1, 12, 30, 0) << true;
+        QTest::newRow("full bounds: after upper")
+            << EncodeDateTime(2005, 3, 1, 12, 0, 0) << EncodeDateTime(2005, 3, 1, 13, 0, 0)
+            << EncodeDateTime(2005, 3, 1, 13, 0, 1) << false;
+        QTest::newRow("no bounds") << 0.0 << 0.0 << 12345.678 << true;
+    }
+    void dateRange()
+    {
+        QFETCH(double, after);
+        QFETCH(double, before);
+        QFETCH(double, value);
+        QFETCH(bool, passes);
+        QCOMPARE(IsWithinDateRange(after, before, value), passes);
+    }
+
+    void dateCriteriaUsesLocalFileTimes()
+    {
+        TDateTimeCriteria t;
+        t.setModifiedBefore(EncodeDate(2005, 3, 1));
+        const auto late = fileTimeOfLocal(2005, 3, 1, 23, 59, 0);
+        const auto next = fileTimeOfLocal(2005, 3, 2, 0, 0, 0);
+        QVERIFY(t.Matches(0, late, 0));
+        QVERIFY(!t.Matches(0, next, 0));
+        t.setCreatedAfter(0.75);
+        QVERIFY(t.Matches(fileTimeOfLocal(2010, 5, 5, 18, 0, 0), late, 0));
+        QVERIFY(!t.Matches(fileTimeOfLocal(2010, 5, 5, 17, 0, 0), late, 0));
+    }
+
+    void contentDerivedFields()
+    {
+        TContentCriteria src;
+        src.setPhrase("ABC");
+        TContentCriteria c;
+        c.Assign(&src);
+        QCOMPARE(c.SearchPhrase(), std::string("abc"));
+        QCOMPARE(c.PhraseLength(), 3);
+        QCOMPARE(c.CaseTable(), &LowerCaseTable());
+        c.setIgnoreCase(false);
+        QCOMPARE(c.SearchPhrase(), std::string("ABC"));
+        QCOMPARE(c.CaseTable(), &IdentityTable());
+        c.setPhrase("XyZ");
+        QCOMPARE(c.SearchPhrase(), std::string("XyZ"));
+        c.setIgnoreCase(true);
+        QCOMPARE(c.SearchPhrase(), std::string("xyz"));
+        // Cyrillic capitals fold in code page 1251: "АБВ" -> "абв".
+        c.setPhrase("\xC0\xC1\xC2");
+        QCOMPARE(c.SearchPhrase(), std::string("\xE0\xE1\xE2"));
+        QVERIFY(c.Matches("/nonexistent/file") == false);
+        c.setPhrase("");
+        QVERIFY(c.Matches("/nonexistent/file"));
+    }
+
+    void byteTables()
+    {
+        QCOMPARE(LowerCaseTable()['A'], 'a');
+        QCOMPARE(LowerCaseTable()[0xA8], 0xB8); // Ё -> ё
+        QCOMPARE(LowerCaseTable()['1'], '1');
+        QVERIFY(WordDelimiters()[0] && WordDelimiters()[' '] && WordDelimiters()['.']);
+        QVERIFY(!WordDelimiters()['a'] && !WordDelimiters()['7'] && !WordDelimiters()[0xE0]);
+        QCOMPARE(IdentityTable()[0xC0], 0xC0);
+    }
+
+    void wildcard_data()
+    {
+        QTest::addColumn<QString>("s");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("star ends the test") << "abcz" << "a*z" << true;
+        QTest::newRow("star ignores the rest") << "abcq" << "a*z" << true;
+        QTest::newRow("trailing ? matches nothing") << "ab" << "ab?" << true;
+        QTest::newRow("? one char") << "abc" << "a?c" << true;
+        QTest::newRow("mask shorter") << "abc" << "ab" << false;
+        QTest::newRow("ASCII case") << "README" << "readme" << true;
+        QTest::newRow("non-ASCII exact only") << "Ж" << "ж" << false;
+    }
+    void wildcard()
+    {
+        QFETCH(QString, s);
+        QFETCH(QString, mask);
+        QFETCH(bool, matches);
+        QCOMPARE(MatchWildcard(s.toStdString(), mask.toStdString()), matches);
+    }
+
+    void fileName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("*.* any name") << "readme" << "*.*" << true;
+        QTest::newRow("*. no extension") << "readme" << "*." << true;
+        QTest::newRow("*. with extension") << "readme.txt" << "*." << false;
+        QTest::newRow("readme matches readme.txt") << "readme.txt" << "readme" << true;
+        QTest::newRow("readme matches readme.doc") << "readme.doc" << "readme" << true;
+        QTest::newRow("extension mismatch") << "a.log" << "*.txt" << false;
+        QTest::newRow("extension match") << "a.LOG" << "*.log" << true;
+    }
+    void fileName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, mask);
+        QFETCH(bool, matches);
+        QCOMPARE(MatchFileName(name.toStdString(), mask.toStdString()), matches);
+    }
+
+    void excluded_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("excluded");
+        QTest::newRow("/Temp/ in /c/Windows/Temp/") << "/c/Windows/Temp/" << "a.log" << "/Temp/*.log" << true;
+        QTest::newRow("/Temp/ in /d/Temp/") << "/d/Temp/" << "a.log" << "/Temp/*.log" << true;
+        QTest::newRow("/Temp/ not in /c/MyTemp/") << "/c/MyTemp/" << "a.log" << "/Temp/*.log" << false;
+        QTest::newRow("Temp/ plain suffix in /c/MyTemp/") << "/c/MyTemp/" << "a.log" << "Temp/*.log" << true;
+        QTest::newRow("folder case-insensitive") << "/c/TEMP/" << "a.log" << "/temp/*.log" << true;
+        QTest::newRow("whole folder") << "/c/" << "x" << "/c/" << true;
+        QTest::newRow("whole folder elsewhere") << "/d/" << "x" << "/c/" << false;
+        QTest::newRow("mask only") << "/any/" << "readme.txt" << "readme" << true;
+        QTest::newRow("*. keeps extensions") << "/any/" << "a.txt" << "*." << false;
+        QTest::newRow("*. names without") << "/any/" << "Makefile" << "*." << true;
+        QTest::newRow("colon is ordinary") << "/x/" << "a.bak" << "?:*.bak" << false;
+        QTest::newRow("folder longer than found folder") << "/c/" << "a" << "/long/c/" << false;
+        QTest::newRow("empty entry") << "/c/" << "a" << "" << true;
+    }
+    void excluded()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QFETCH(QString, entry);
+        QFETCH(bool, excluded);
+        QCOMPARE(IsExcludedBy(folder.toStdString(), name.toStdString(), entry.toStdString()), excluded);
+    }
+
+    void excludedListLastToFirst()
+    {
+        TTargetFolderList list;
+        list.ExcludedFiles = {"/nothing/", "*.log"};
+        QVERIFY(list.IsExcluded("/a/", "x.log"));
+        QVERIFY(!list.IsExcluded("/a/", "x.txt"));
+    }
+
+    void platformMask_data()
+    {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("*.* without dot") << "*.*" << "Makefile" << true;
+        QTest::newRow("* dotfile") << "*" << ".hidden" << true;
+        QTest::newRow("suffix case") << "*.TMP" << "a.tmp" << true;
+        QTest::newRow("suffix too short") << "*.tmp" << "tmp" << false;
+        QTest::newRow("prefix") << "~*" << "~lock" << true;
+        QTest::newRow("exact case") << "CORE" << "core" << true;
+        QTest::newRow("exact differs") << "core" << "core1" << false;
+        QTest::newRow("general") << "a*b?c*.x" << "AxxbYc123.X" << true;
+        QTest::newRow("general no") << "a*b?c" << "abc" << false;
+        QTest::newRow("backtracking") << "*ab*ab" << "xabyabab" << true;
+        QTest::newRow("? is one UTF-8 character") << "?.txt" << "ж.txt" << true;
+        QTest::newRow("Cyrillic folded") << "*.ТМП" << "файл.тмп" << true;
+        QTest::newRow("Latin-1 folded") << "É*" << "école" << true;
+        QTest::newRow("Kelvin sign folds to k") << "k*" << "\u212Aelvin" << true;
+        QTest::newRow("empty mask") << "" << "a" << false;
+        QTest::newRow("invalid UTF-8 literal") << "*.log" << QString::fromLatin1("\xff.log") << true;
+    }
+    void platformMask()
+    {
+        QFETCH(QString, mask);
+        QFETCH(QString, name);
+        std::string n = name.toStdString();
+        if (QByteArray(QTest::currentDataTag()) == "invalid UTF-8 literal")
+            n = "\xff.log";
+        QFETCH(bool, matches);
+        QCOMPARE(FileMask(mask.toStdString()).matches(n), matches);
+    }
+
+    void normalizeFolder_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("empty") << "" << "";
+        QTest::newRow("root") << "/" << "/";
+        QTest::newRow("trailing slash added") << "/tmp" << "/tmp/";
+        QTest::newRow("dots and doubles") << "/a//b/./c/../d/" << "/a/b/d/";
+        QTest::newRow("above root") << "/../x" << "/x/";
+        QTest::newRow("colon ordinary") << "/c:" << "/c:/";
+        QTest::newRow("relative") << "sub/x" << QDir::currentPath() + "/sub/x/";
+    }
+    void normalizeFolder()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(QString::fromStdString(NormalizeFolder(path.toStdString())), expected);
+    }
+
+    void targetFoldersInOrder()
+    {
+        TSearchCriteria c;
+        c.Files().setFileName("*.a;*.b");
+        c.Files().setLocation("/x;<" "/y;/X/");
+        c.Files().Included() = {">/inc/*.c", "/inc/*.c"};
+        TTargetSearch s(c);
+        TTargetFolderList &t = s.TargetFolders;
+        QCOMPARE(t.Count(), 3u);
+        // Walked from the back: first named first.
+        QCOMPARE(t[2].Folder, std::string("/inc/"));
+        QCOMPARE(t[2].FileMasks, (Strings{"*.c", "*.c"}));
+        QCOMPARE(t[2].Subfolders, true); // the last naming wins
+        QCOMPARE(t[1].Folder, std::string("/x/"));
+        QCOMPARE(t[1].FileMasks, (Strings{"*.a", "*.b", "*.a", "*.b"}));
+        QCOMPARE(t[0].Folder, std::string("/y/"));
+        QCOMPARE(t[0].Subfolders, false);
+        QCOMPARE(t.IndexOfFolder("/INC/"), 2);
+        QCOMPARE(t.IndexOfFolder("/none/"), -1);
+    }
+
+    void phraseDropsDirectoryAttribute()
+    {
+        TSearchCriteria c;
+        c.Attribute().setAttributes({ffDirectory, ffArchive});
+        c.Content().setPhrase("x");
+        TTargetSearch s(c);
+        QCOMPARE(s.Attribute.AttributeMask(), 0x20u);
+        QCOMPARE(c.Attribute().AttributeMask(), 0x30u);
+    }
+
+    void dosTimeClamped()
+    {
+        const auto packed = [](int y, int mo, int d, int h, int mi, int s) {
+            return static_cast<quint32>(FileTimeToDosDateTime(fileTimeOfLocal(y, mo, d, h, mi, s)));
+        };
+        QCOMPARE(packed(2005, 3, 1, 13, 45, 31),
+                 (25u << 25) | (3u << 21) | (1u << 16) | (13u << 11) | (45u << 5) | 15u);
+        QCOMPARE(packed(1970, 1, 2, 0, 0, 0), (1u << 21) | (1u << 16));
+        QCOMPARE(static_cast<quint32>(FileTimeToDosDateTime(UnixToFileTime(-5000000000LL, 0))),
+                 (1u << 21) | (1u << 16));
+        QCOMPARE(static_cast<quint32>(FileTimeToDosDateTime(UnixToFileTime(5000000000LL, 0))),
+                 (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
+    }
+
+    void dateTimeValues()
+    {
+        QCOMPARE(EncodeDate(1899, 12, 30), 0.0);
+        QCOMPARE(EncodeDateTime(1900, 1, 1, 12, 0, 0), 2.5);
+        QCOMPARE(DateOf(EncodeDateTime(2024, 2, 29, 6, 0, 0)), QDate(2024, 2, 29));
+        QCOMPARE(TimeOf(EncodeDateTime(2024, 2, 29, 6, 7, 8)), QTime(6, 7, 8));
+        QCOMPARE(DateOf(EncodeDateTime(1899, 12, 29, 6, 0, 0)), QDate(1899, 12, 29));
+        QCOMPARE(TimeOf(EncodeDateTime(1899, 12, 29, 6, 0, 0)), QTime(6, 0));
+        const QLocale l;
+        QCOMPARE(DateTimeToText(EncodeDate(2005, 3, 1)), l.toString(QDate(2005, 3, 1), QLocale::ShortFormat));
+        QCOMPARE(DateTimeToText(EncodeDateTime(2005, 3, 1, 0, 0, 1)),
+                 l.toString(QDate(2005, 3, 1), QLocale::ShortFormat) + ' '
+                     + l.toString(QTime(0, 0, 1), QLocale::LongFormat));
+        const auto ft = fileTimeOfLocal(2005, 3, 1, 13, 45, 30);
+        QCOMPARE(FileTimeToLocalDateTime(ft), EncodeDateTime(2005, 3, 1, 13, 45, 30));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCriteria)
+#include "tst_search_criteria.moc"
