@@ -1,4 +1,517 @@
+// The task pane: layout from the font in use, link states and clicks under
+// the mouse, action links, scrolling, placement errors and what assistive
+// technology sees. Everything goes through the public interface.
+
+#include "DmGroupBar.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QScrollBar>
+#include <QSignalSpy>
 #include <QTest>
-class Placeholder : public QObject { Q_OBJECT };
-QTEST_MAIN(Placeholder)
+#include <memory>
+
+namespace {
+
+const QString Step1Link = QStringLiteral("Выберите типы файлов для удаления");
+const QString Step2Link = QStringLiteral("Выберите диск или директорию для поиска ненужных файлов");
+
+// Lines that greedy word wrapping gives at the given width, counted with the
+// font's advances rather than by the layout code under test.
+int wrappedLines(const QFont &font, const QString &text, qreal width)
+{
+    const QFontMetricsF fm(font);
+    int lines = 1;
+    QString line;
+    for (const QString &word : text.split(u' ')) {
+        const QString candidate = line.isEmpty() ? word : line + u' ' + word;
+        if (line.isEmpty() || fm.horizontalAdvance(candidate) <= width) {
+            line = candidate;
+        } else {
+            ++lines;
+            line = word;
+        }
+    }
+    return lines;
+}
+
+// Height of n lines of text in the font, as drawn one under the other.
+int linesHeight(const QFont &font, int lines)
+{
+    const QString text = QStringList(lines, QStringLiteral("Pp")).join(u'\n');
+    return QFontMetrics(font).boundingRect(QRect(0, 0, 10000, 10000), Qt::AlignLeft, text).height();
+}
+
+// Expected height of a group whose items wrap into the given line counts:
+// caption 20, rows of at least 20 padded by p above and below, 4 below.
+int expectedHeight(const QFont &font, const QList<int> &lines)
+{
+    const int p = (20 - QFontMetrics(font).height()) / 2;
+    int top = 20 + 4;
+    for (int i = 0; i + 1 < lines.size(); ++i)
+        top += std::max(2 * p + linesHeight(font, lines[i]), 20);
+    return top + 2 * p + linesHeight(font, lines.last()) + 4;
+}
+
+QPoint centre(const QRect &r)
+{
+    return r.center();
+}
+
+} // namespace
+
+class TstDmGroupBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void taskListDefaults();
+    void heights_data();
+    void heights();
+    void itemsProperty();
+    void hoverAndPress();
+    void cursorOverLinks();
+    void clicks_data();
+    void clicks();
+    void painting_data();
+    void painting();
+    void actionLink();
+    void scrolling();
+    void groupOutsideBar();
+    void accessibility();
+
+private:
+    void show();
+    TDmGroupItem *link(int group, int item) const { return groups[group]->Items(item); }
+
+    std::unique_ptr<TDmGroupBar> bar;
+    TDmGroup *groups[3] = {};
+    QAction *action4 = nullptr, *action5 = nullptr;
+    QList<QString> clicked;
+};
+
+// The program's pane: three steps, the third with two action links.
+void TstDmGroupBar::init()
+{
+    bar = std::make_unique<TDmGroupBar>();
+    bar->resize(177, 403);
+    bar->setColorRole(QPalette::Button);
+    const QStringList captions{"Первый шаг", "Второй шаг", "Третий шаг"};
+    const QList<QStringList> items{{Step1Link}, {Step2Link}, {"", "", "Найденые файлы", "Информация"}};
+    for (int g = 0; g < 3; ++g) {
+        groups[g] = new TDmGroup(bar.get());
+        groups[g]->setCaption(captions[g]);
+        groups[g]->setProperty("items", items[g]);
+        groups[g]->setUseGradients(true);
+        groups[g]->setCursor(Qt::PointingHandCursor);
+    }
+    action4 = new QAction(QStringLiteral("&Запуск сканирования"), bar.get());
+    action5 = new QAction(QStringLiteral("&Остановить сканирование"), bar.get());
+    action5->setEnabled(false);
+    link(2, 0)->setAction(action4);
+    link(2, 1)->setAction(action5);
+    clicked.clear();
+    for (auto [g, i] : {std::pair{0, 0}, {1, 0}, {2, 2}, {2, 3}})
+        link(g, i)->OnClick = [this](TDmGroupItem *sender) { clicked << sender->Caption(); };
+}
+
+void TstDmGroupBar::cleanup()
+{
+    bar.reset();
+}
+
+void TstDmGroupBar::show()
+{
+    bar->show();
+    QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
+}
+
+void TstDmGroupBar::taskListDefaults()
+{
+    QCOMPARE(bar->Style(), TDmGroupBar::gbsTaskList);
+    QCOMPARE(bar->GroupBorderSize(), 4);
+    QCOMPARE(bar->UseGradients(), false);
+    for (TDmGroup *group : groups) {
+        QCOMPARE(group->CaptionHeight(), 20);
+        QCOMPARE(group->ItemHeight(), 20);
+        QCOMPARE(group->ItemIndent(), 20);
+        QCOMPARE(group->CanClose(), false);
+        QCOMPARE(group->DividerVisible(), true);
+        QVERIFY(group->CaptionFont().bold());
+        // Group colour follows the bar's until set.
+        QCOMPARE(group->Color(), bar->palette().color(QPalette::Button));
+    }
+    // A value given after the group joined the bar overrides the default.
+    auto *extra = new TDmGroup(bar.get());
+    extra->setCaptionHeight(30);
+    QCOMPARE(extra->CaptionHeight(), 30);
+    bar->setColor(Qt::yellow);
+    QCOMPARE(extra->Color(), QColor(Qt::yellow));
+    QCOMPARE(bar->Groups().size(), 4);
+    delete extra;
+    QCOMPARE(bar->Groups().size(), 3);
+}
+
+void TstDmGroupBar::heights_data()
+{
+    QTest::addColumn<QFont>("font");
+    QTest::addColumn<bool>("thirteen"); // the form's own 13-pixel case: 60, 73, 107
+    QTest::newRow("application font") << QApplication::font() << false;
+    QFont condensed(QStringLiteral("DejaVu Sans Condensed"));
+    condensed.setPixelSize(11);
+    QTest::newRow("13-pixel font") << condensed << true;
+    QFont large(QStringLiteral("DejaVu Sans"));
+    large.setPixelSize(17);
+    QTest::newRow("large font") << large << false;
+}
+
+void TstDmGroupBar::heights()
+{
+    QFETCH(QFont, font);
+    QFETCH(bool, thirteen);
+    const qreal wrap = 177 - 2 * 4 - 8 - 8;
+    const QList<int> lines1{wrappedLines(font, Step1Link, wrap)};
+    const QList<int> lines2{wrappedLines(font, Step2Link, wrap)};
+    QList<int> lines3;
+    for (const QString &text : QStringList{"Запуск сканирования", "Остановить сканирование", "Найденые файлы",
+                                "Информация"})
+        lines3 << wrappedLines(font, text, wrap);
+    if (thirteen) {
+        if (QFontMetrics(font).height() != 13)
+            QSKIP("no font with a text height of 13 pixels here");
+        if (lines1 != QList<int>{2} || lines2 != QList<int>{3} || lines3 != QList<int>{1, 1, 1, 1})
+            QSKIP("the 13-pixel font here wraps the links differently from the form's font");
+    }
+    bar->setFont(font);
+    show();
+    const int h1 = expectedHeight(font, lines1);
+    const int h2 = expectedHeight(font, lines2);
+    const int h3 = expectedHeight(font, lines3);
+    QCOMPARE(groups[0]->geometry(), QRect(4, 4, 169, h1));
+    QCOMPARE(groups[1]->geometry(), QRect(4, 4 + h1 + 4, 169, h2));
+    QCOMPARE(groups[2]->geometry(), QRect(4, 4 + h1 + 4 + h2 + 4, 169, h3));
+    if (thirteen) {
+        QCOMPARE(h1, 60);
+        QCOMPARE(h2, 73);
+        QCOMPARE(h3, 107);
+    }
+    // A long caption wraps and its whole box is the link: up to the right margin.
+    QCOMPARE(link(1, 0)->TextRect().right(), 169 - 8 - 1);
+    QCOMPARE(link(1, 0)->TextRect().height(), linesHeight(font, lines2[0]));
+}
+
+void TstDmGroupBar::itemsProperty()
+{
+    TDmGroup *group = groups[2];
+    QCOMPARE(group->Items().Count(), 4);
+    QCOMPARE(group->Items()[3], group->Items(3));
+    QCOMPARE(group->Items(3)->Caption(), QStringLiteral("Информация"));
+    QCOMPARE(group->Items(3)->Index(), 3);
+    QCOMPARE(group->property("items").toStringList().at(1), QStringLiteral("Остановить сканирование"));
+    const int before = group->height();
+    group->setProperty("items", QStringList{"one"});
+    QCOMPARE(group->Items().Count(), 1);
+    QVERIFY(group->height() < before);
+    // A group without items takes its opened height.
+    group->setProperty("items", QStringList());
+    group->setProperty("openedHeight", 55);
+    QCOMPARE(group->height(), 55);
+}
+
+void TstDmGroupBar::hoverAndPress()
+{
+    show();
+    TDmGroupItem *item = link(2, 2); // "Найденые файлы", a short single line
+    TDmGroup *group = groups[2];
+    const QRect box = item->TextRect();
+    QCOMPARE(item->State(), gisNormal);
+    QTest::mouseMove(group, centre(box));
+    QCOMPARE(item->State(), gisHot);
+    QCOMPARE(link(2, 3)->State(), gisNormal);
+    QTest::mousePress(group, Qt::LeftButton, {}, centre(box));
+    QCOMPARE(item->State(), gisPressed);
+    // Dragged off the text but still in the row: normal; back on it: pressed again.
+    QTest::mouseMove(group, QPoint(box.right() + 10, box.center().y()));
+    QCOMPARE(item->State(), gisNormal);
+    QTest::mouseMove(group, centre(box));
+    QCOMPARE(item->State(), gisPressed);
+    QTest::mouseRelease(group, Qt::LeftButton, {}, centre(box));
+    QCOMPARE(item->State(), gisHot);
+    QCOMPARE(clicked, QList<QString>{"Найденые файлы"});
+    // Leaving the group makes every item normal.
+    QTest::mouseMove(bar.get(), QPoint(2, 2));
+    QTRY_COMPARE(item->State(), gisNormal);
+    // A disabled link never turns hot.
+    QTest::mouseMove(group, centre(link(2, 1)->TextRect()));
+    QCOMPARE(link(2, 1)->State(), gisNormal);
+}
+
+void TstDmGroupBar::cursorOverLinks()
+{
+    show();
+    TDmGroup *group = groups[0];
+    group->setCursor(Qt::CrossCursor);
+    QTest::mouseMove(group, centre(link(0, 0)->TextRect()));
+    QCOMPARE(group->cursor().shape(), Qt::PointingHandCursor);
+    QTest::mouseMove(group, QPoint(10, 5)); // caption band
+    QCOMPARE(group->cursor().shape(), Qt::CrossCursor);
+}
+
+void TstDmGroupBar::clicks_data()
+{
+    QTest::addColumn<int>("group");
+    QTest::addColumn<int>("item");
+    QTest::addColumn<QString>("press"); // where, relative to the item's text box
+    QTest::addColumn<QString>("release");
+    QTest::addColumn<QList<QString>>("expected");
+    const QList<QString> none;
+    QTest::newRow("on the text") << 2 << 3 << "centre" << "centre" << QList<QString>{"Информация"};
+    QTest::newRow("beside a short text") << 2 << 3 << "beside" << "beside" << none;
+    QTest::newRow("last line of a wrapped text")
+        << 1 << 0 << "bottom-left" << "bottom-left" << QList<QString>{Step2Link};
+    QTest::newRow("below the last line") << 1 << 0 << "below" << "below" << none;
+    QTest::newRow("released outside the item") << 2 << 3 << "centre" << "outside" << none;
+    QTest::newRow("released on another item") << 2 << 3 << "centre" << "other" << none;
+    QTest::newRow("pressed beside, released on") << 2 << 3 << "beside" << "centre" << none;
+    QTest::newRow("caption") << 0 << 0 << "caption" << "caption" << none;
+    QTest::newRow("disabled action link") << 2 << 1 << "centre" << "centre" << none;
+}
+
+void TstDmGroupBar::clicks()
+{
+    QFETCH(int, group);
+    QFETCH(int, item);
+    QFETCH(QString, press);
+    QFETCH(QString, release);
+    QFETCH(QList<QString>, expected);
+    show();
+    QSignalSpy stop(action5, &QAction::triggered);
+    TDmGroup *g = groups[group];
+    const QRect box = link(group, item)->TextRect();
+    const QRect other = link(2, 2)->TextRect();
+    auto at = [&](const QString &where) -> std::pair<QWidget *, QPoint> {
+        if (where == "beside")
+            return {g, QPoint(box.right() + 8, box.center().y())};
+        if (where == "bottom-left")
+            return {g, QPoint(box.left() + 2, box.bottom() - 1)};
+        if (where == "below")
+            return {g, QPoint(box.left() + 2, box.bottom() + 3)};
+        if (where == "outside")
+            return {bar.get(), QPoint(1, bar->height() - 2)};
+        if (where == "other")
+            return {g, centre(other)};
+        if (where == "caption")
+            return {g, QPoint(20, 10)};
+        return {g, centre(box)};
+    };
+    auto [pressWidget, pressPos] = at(press);
+    QTest::mousePress(pressWidget, Qt::LeftButton, {}, pressPos);
+    auto [releaseWidget, releasePos] = at(release);
+    // The pressed group keeps the mouse; positions are in its coordinates.
+    releasePos = g->mapFrom(releaseWidget->window(), releaseWidget->mapTo(releaseWidget->window(), releasePos));
+    QTest::mouseMove(g, releasePos);
+    QTest::mouseRelease(g, Qt::LeftButton, {}, releasePos);
+    QCOMPARE(clicked, expected);
+    QCOMPARE(stop.count(), 0);
+}
+
+void TstDmGroupBar::painting_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QColor>("textColor");
+    QTest::addColumn<bool>("underlined");
+    QTest::newRow("normal") << "normal" << QColor(Qt::red) << false;
+    QTest::newRow("hot") << "hot" << QColor(Qt::blue) << true;
+    QTest::newRow("disabled") << "disabled" << QColor(Qt::darkGreen) << false;
+}
+
+void TstDmGroupBar::painting()
+{
+    QFETCH(QString, state);
+    QFETCH(QColor, textColor);
+    QFETCH(bool, underlined);
+    QPalette pal = bar->palette();
+    pal.setColor(QPalette::WindowText, Qt::red);
+    pal.setColor(QPalette::Link, Qt::blue);
+    pal.setColor(QPalette::Dark, Qt::darkGreen);
+    pal.setColor(QPalette::Button, Qt::white);
+    bar->setPalette(pal);
+    show();
+    TDmGroupItem *item = link(2, state == "disabled" ? 1 : 0);
+    if (state == "hot")
+        QTest::mouseMove(groups[2], centre(item->TextRect()));
+    const QImage image = groups[2]->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect box = item->TextRect();
+    int exact = 0, fullRows = 0;
+    for (int y = box.top(); y <= box.bottom() + 1; ++y) {
+        int inRow = 0;
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            QVERIFY2(c != QColor(Qt::red) || textColor == QColor(Qt::red), "text drawn in window text");
+            inRow += c == textColor;
+        }
+        exact += inRow;
+        fullRows += inRow >= box.width() * 9 / 10;
+    }
+    QVERIFY2(exact > 0, "no pixel in the expected text colour");
+    QCOMPARE(fullRows > 0, underlined);
+}
+
+void TstDmGroupBar::actionLink()
+{
+    TDmGroupItem *start = link(2, 0);
+    TDmGroupItem *stop = link(2, 1);
+    // "&" marks are dropped; the enabled state comes from the action.
+    QCOMPARE(start->Caption(), QStringLiteral("Запуск сканирования"));
+    QCOMPARE(start->Enabled(), true);
+    QCOMPARE(stop->Enabled(), false);
+    // Later changes follow: what a scan's start and end do.
+    action4->setEnabled(false);
+    action5->setEnabled(true);
+    QCOMPARE(start->Enabled(), false);
+    QCOMPARE(stop->Enabled(), true);
+    action5->setText(QStringLiteral("Drag && &drop"));
+    QCOMPARE(stop->Caption(), QStringLiteral("Drag & drop"));
+    action5->setToolTip(QStringLiteral("tip"));
+    QCOMPARE(stop->Hint(), QStringLiteral("tip"));
+    const int height = groups[2]->height();
+    action5->setVisible(false);
+    QCOMPARE(stop->Visible(), false);
+    QVERIFY(groups[2]->height() < height);
+    action5->setVisible(true);
+    QCOMPARE(groups[2]->height(), height);
+    // A caption the program gave the item itself is no longer the action's.
+    stop->setCaption(QStringLiteral("own"));
+    action5->setText(QStringLiteral("other"));
+    QCOMPARE(stop->Caption(), QStringLiteral("own"));
+
+    // Clicking runs the action only while it is enabled.
+    show();
+    QSignalSpy started(action4, &QAction::triggered);
+    QSignalSpy stopped(action5, &QAction::triggered);
+    QTest::mouseClick(groups[2], Qt::LeftButton, {}, centre(stop->TextRect()));
+    QCOMPARE(stopped.count(), 1);
+    QTest::mouseClick(groups[2], Qt::LeftButton, {}, centre(start->TextRect()));
+    QCOMPARE(started.count(), 0);
+    action4->setEnabled(true);
+    QTest::mouseClick(groups[2], Qt::LeftButton, {}, centre(start->TextRect()));
+    QCOMPARE(started.count(), 1);
+    // Unbound, the item keeps its state and no longer follows.
+    start->setAction(nullptr);
+    action4->setEnabled(false);
+    QCOMPARE(start->Enabled(), true);
+}
+
+void TstDmGroupBar::scrolling()
+{
+    bar->resize(177, 150);
+    show();
+    QScrollBar *scroll = bar->VerticalScrollBar();
+    QVERIFY(scroll->isVisible());
+    const int client = 177 - scroll->width();
+    QCOMPARE(groups[0]->geometry().topLeft(), QPoint(4, 4));
+    QCOMPARE(groups[0]->width(), client - 8);
+    QVERIFY(scroll->geometry().left() >= client);
+
+    // The wheel over a group scrolls the bar.
+    QWheelEvent wheel(QPointF(20, 30), groups[0]->mapToGlobal(QPointF(20, 30)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(groups[0], &wheel);
+    QVERIFY(scroll->value() > 0);
+    QCOMPARE(groups[0]->y(), 4 - scroll->value());
+
+    // Scrolled to the end, the last group ends one border above the bottom.
+    scroll->setValue(scroll->maximum());
+    QCOMPARE(groups[2]->geometry().bottom() + 1 + 4, bar->height());
+    // Shorter content while scrolled: scrolled back, no empty space below.
+    groups[2]->setProperty("items", QStringList{"one"});
+    QVERIFY(groups[2]->geometry().bottom() + 1 + 4 >= bar->height()
+            || (!scroll->isVisible() && groups[0]->y() == 4));
+
+    // Once everything fits, the bar scrolls back to the top and hides the bar.
+    bar->resize(177, 403);
+    QVERIFY(!scroll->isVisible());
+    QCOMPARE(groups[0]->geometry(), QRect(4, 4, 169, groups[0]->height()));
+}
+
+void TstDmGroupBar::groupOutsideBar()
+{
+    QWidget plain;
+    const QString message =
+        QStringLiteral("TDmGroup components can only be placed in a TDmGroupBar component");
+    for (QWidget *parent : {&plain, static_cast<QWidget *>(nullptr)}) {
+        try {
+            TDmGroup group(parent);
+            QFAIL("a group outside a bar was created");
+        } catch (const EDmGroupBarError &e) {
+            QCOMPARE(e.message(), message);
+        }
+    }
+    // Moving a group out of its bar fails and leaves it where it was.
+    QVERIFY_THROWS_EXCEPTION(EDmGroupBarError, groups[1]->setParent(&plain));
+    QCOMPARE(groups[1]->GroupBar(), bar.get());
+    QCOMPARE(bar->Groups().size(), 3);
+    // Into another bar it goes, and the first bar closes the gap.
+    TDmGroupBar other;
+    groups[1]->setParent(&other);
+    QCOMPARE(bar->Groups().size(), 2);
+    QCOMPARE(groups[2]->y(), 4 + groups[0]->height() + 4);
+    QCOMPARE(other.Groups(), QList<TDmGroup *>{groups[1]});
+}
+
+void TstDmGroupBar::accessibility()
+{
+    show();
+    QAccessibleInterface *pane = QAccessible::queryAccessibleInterface(bar.get());
+    QVERIFY(pane);
+    QCOMPARE(pane->role(), QAccessible::Pane);
+    QAccessibleInterface *step3 = QAccessible::queryAccessibleInterface(groups[2]);
+    QVERIFY(step3);
+    QVERIFY(pane->indexOfChild(step3) >= 0);
+    QCOMPARE(step3->text(QAccessible::Name), QStringLiteral("Третий шаг"));
+    QCOMPARE(step3->childCount(), 4);
+
+    QAccessibleInterface *start = step3->child(0);
+    QAccessibleInterface *stop = step3->child(1);
+    QCOMPARE(start->role(), QAccessible::Link);
+    QCOMPARE(start->text(QAccessible::Name), QStringLiteral("Запуск сканирования"));
+    QCOMPARE(stop->text(QAccessible::Name), QStringLiteral("Остановить сканирование"));
+    QCOMPARE(start->state().disabled, false);
+    QCOMPARE(stop->state().disabled, true);
+    QCOMPARE(step3->indexOfChild(stop), 1);
+    QCOMPARE(stop->parent(), step3);
+    const QRect box = link(2, 0)->TextRect();
+    QCOMPARE(start->rect(), QRect(groups[2]->mapToGlobal(box.topLeft()), box.size()));
+    QCOMPARE(step3->childAt(start->rect().center().x(), start->rect().center().y()), start);
+
+    // Pressing through the action interface clicks the link, unless it is disabled.
+    QSignalSpy started(action4, &QAction::triggered);
+    QSignalSpy stopped(action5, &QAction::triggered);
+    QVERIFY(start->actionInterface());
+    QVERIFY(start->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    start->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    stop->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(started.count(), 1);
+    QCOMPARE(stopped.count(), 0);
+    QAccessibleInterface *info = step3->child(3);
+    info->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked, QList<QString>{"Информация"});
+
+    // State and name follow the item.
+    action5->setEnabled(true);
+    QCOMPARE(stop->state().disabled, false);
+    link(2, 2)->setVisible(false);
+    QCOMPARE(step3->child(2)->state().invisible, true);
+    action4->setText(QStringLiteral("Начать"));
+    QCOMPARE(start->text(QAccessible::Name), QStringLiteral("Начать"));
+    QCOMPARE(QAccessible::queryAccessibleInterface(groups[0])->child(0)->text(QAccessible::Name),
+             Step1Link);
+}
+
+QTEST_MAIN(TstDmGroupBar)
 #include "tst_dmgroupbar.moc"
