@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <type_traits>
 #include <utility>
 
 class QWidget;
@@ -22,13 +23,12 @@ bool runGuarded(const std::function<void()> &fn);
 template <class F>
 auto guarded(F fn)
 {
-    return [fn = std::move(fn)](auto &&...args) {
-        runGuarded([&] {
-            if constexpr (std::is_invocable_v<F &, decltype(args)...>)
-                fn(std::forward<decltype(args)>(args)...);
-            else
-                fn();
-        });
+    // Constrained so that Qt's argument-count probe picks as many of the
+    // signal's arguments as fn takes.
+    return [fn = std::move(fn)](auto &&...args) -> void
+        requires std::is_invocable_v<const F &, decltype(args)...>
+    {
+        runGuarded([&] { fn(args...); });
     };
 }
 

@@ -6,6 +6,9 @@
 #include <QFileInfo>
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace dm {
 namespace {
@@ -66,36 +69,81 @@ QByteArray FileReader::readAll()
     return all;
 }
 
-AtomicFileWriter::AtomicFileWriter(const QString &path) : m_path(expandedPath(path)), m_file(m_path)
+AtomicFileWriter::AtomicFileWriter(const QString &path)
+    : m_path(expandedPath(path)), m_target(QFile::encodeName(m_path))
 {
     const QFileInfo target(m_path);
     if (target.isDir())
-        fail(systemError(EISDIR));
-    if (target.exists() && !target.isWritable())
-        fail(systemError(EACCES));
-    errno = 0;
-    if (!m_file.open(QIODevice::WriteOnly))
-        fail(errno ? systemError(errno) : m_file.errorString());
+        fail(EISDIR);
+    // A read-only list is not replaced, also not by root, who may write anyway.
+    constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (target.exists() && (!target.isWritable() || !(target.permissions() & anyWrite)))
+        fail(EACCES);
+    m_temp = m_target + ".XXXXXX";
+    m_fd = ::mkstemp(m_temp.data());
+    if (m_fd < 0) {
+        const int err = errno;
+        m_temp.clear();
+        fail(err);
+    }
+    // The new file gets the old one's permissions, or the usual ones for a new file.
+    struct stat old;
+    mode_t mode = 0666;
+    if (::stat(m_target.constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    ::fchmod(m_fd, mode);
+}
+
+AtomicFileWriter::~AtomicFileWriter()
+{
+    discard();
 }
 
 void AtomicFileWriter::write(QByteArrayView bytes)
 {
-    errno = 0;
-    if (m_file.write(bytes.data(), bytes.size()) != bytes.size())
-        fail(errno ? systemError(errno) : m_file.errorString());
+    const char *data = bytes.data();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, data, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(n < 0 ? errno : ENOSPC);
+        data += n;
+        left -= n;
+    }
 }
 
 void AtomicFileWriter::commit()
 {
-    errno = 0;
-    if (!m_file.commit())
-        fail(errno ? systemError(errno) : m_file.errorString());
+    if (::fsync(m_fd) != 0)
+        fail(errno);
+    const int fd = std::exchange(m_fd, -1);
+    if (::close(fd) != 0)
+        fail(errno);
+    if (::rename(m_temp.constData(), m_target.constData()) != 0)
+        fail(errno);
+    m_temp.clear();
 }
 
-void AtomicFileWriter::fail(const QString &reason)
+void AtomicFileWriter::discard()
 {
-    m_file.cancelWriting();
-    throw EFCreateError(createFailed(m_path, reason));
+    if (m_fd >= 0)
+        ::close(std::exchange(m_fd, -1));
+    if (!m_temp.isEmpty())
+        ::unlink(m_temp.constData());
+    m_temp.clear();
+}
+
+void AtomicFileWriter::fail(int err)
+{
+    discard();
+    throw EFCreateError(createFailed(m_path, systemError(err)));
 }
 
 } // namespace dm

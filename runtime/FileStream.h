@@ -8,7 +8,6 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 namespace dm {
@@ -30,9 +29,15 @@ private:
     QFile m_file;
 };
 
+// Written with plain system calls: every write's result is checked, because a
+// short write (a full disk, a size limit) must never pass for success.
 class AtomicFileWriter
 {
 public:
+    AtomicFileWriter(const AtomicFileWriter &) = delete;
+    AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
+    ~AtomicFileWriter();
+
     // Throws EFCreateError "Cannot create file "%s". %s"; a target that exists
     // but is read-only is refused the same way rather than replaced.
     explicit AtomicFileWriter(const QString &path);
@@ -44,9 +49,12 @@ public:
     void commit();
 
 private:
-    [[noreturn]] void fail(const QString &reason);
+    [[noreturn]] void fail(int err);
+    void discard();
     QString m_path;
-    QSaveFile m_file;
+    QByteArray m_target;
+    QByteArray m_temp;
+    int m_fd = -1;
 };
 
 } // namespace dm

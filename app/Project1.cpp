@@ -1,0 +1,60 @@
+#include "Project1.h"
+
+#include "MessageBox.h"
+#include "StandIns.h"
+#include "Unit1.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QScreen>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display Qt would abort inside the platform plugin; say so instead.
+bool haveDisplay()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return true;
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        return false;
+    // A local display ":N" is reachable only through its socket.
+    if (display.startsWith(':')) {
+        const QByteArray number = display.mid(1).split('.').first();
+        return QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(number));
+    }
+    return true;
+}
+
+} // namespace
+
+int Project1Main(int argc, char **argv)
+{
+    if (!haveDisplay()) {
+        std::fputs("dustmote: нет графического дисплея (DISPLAY не задан или недоступен); "
+                   "чтобы посмотреть на программу без рабочего стола, запустите её так: "
+                   "xvfb-run -a dustmote\n",
+                   stderr);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromUtf16(dm::kApplicationTitle));
+
+    TForm1 Form1(QCoreApplication::applicationFilePath());
+    TForm2 Form2(&Form1);
+    TForm3 Form3(&Form1);
+    TForm4 Form4(&Form1);
+    Form1.Form2 = &Form2;
+    Form1.Form3 = &Form3;
+    Form1.Form4 = &Form4;
+
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = Form1.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        Form1.move(frame.topLeft());
+    }
+    Form1.show();
+    return app.exec();
+}

@@ -1,0 +1,229 @@
+#include "Unit1.h"
+
+#include "ui_Unit1.h"
+
+#include "ActionLinks.h"
+#include "AppFolder.h"
+#include "DmGroupBar.h"
+#include "DmTray.h"
+#include "ErrorBox.h"
+#include "Shell.h"
+#include "ImageList.h"
+#include "SearchAnimation.h"
+#include "Site.h"
+#include "StandIns.h"
+
+#include <QCloseEvent>
+#include <QMenu>
+#include <QProgressBar>
+#include <QUrl>
+
+namespace {
+
+// Position of the search animation below the task pane's groups and of the
+// progress bar along its bottom edge.
+constexpr QPoint kAnimatePos(48, 264);
+constexpr QSize kAnimateSize(80, 50);
+constexpr int kProgressLeft = 5, kProgressBottomGap = 27;
+constexpr QSize kProgressSize(164, 17);
+
+} // namespace
+
+TForm1::TForm1(const QString &executablePath, QWidget *parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
+{
+    ui->setupUi(this);
+    m_catalog = std::make_unique<dm::ListViewRows>(ui->DmListView1);
+    setWindowIcon(dm::applicationIcon());
+    ui->DmListView1->setColumnWidth(0, 250);
+    ui->ListView1->setColumnWidth(0, 100);
+    ui->ListView1->setColumnWidth(1, 185);
+    ui->ListView1->setColumnWidth(2, 90);
+    ui->DmURLLabel1->setText(QString::fromUtf16(kWebSiteAddress));
+    ui->BitBtn1->setIcon(dm::deleteGlyph());
+    ui->ActionMainMenuBar1->setStyleSheet(
+        QStringLiteral("QMenuBar { background-color: rgb(247, 246, 238); }"));
+
+    buildMenus();
+    buildTaskPane();
+    buildOverlays();
+    bindHandlers();
+
+    AppFolder = dm::appFolderOf(executablePath);
+    dm::runGuarded([this] { FormCreate(); });
+}
+
+TForm1::~TForm1() = default;
+
+QList<QAction *> TForm1::actions12() const
+{
+    return {ui->Action1, ui->Action2, ui->Action3,  ui->Action4,  ui->Action5,  ui->Action6,
+            ui->Action7, ui->Action8, ui->Action9, ui->Action10, ui->Action11, ui->Action12};
+}
+
+void TForm1::buildMenus()
+{
+    QMenuBar *bar = ui->ActionMainMenuBar1;
+    QMenu *file = bar->addMenu(QStringLiteral("&Файл"));
+    dm::addActionItem(file, ui->Action1, dm::ImageList1(2));
+
+    QMenu *view = bar->addMenu(QStringLiteral("&Вид"));
+    dm::addActionItem(view, ui->Action3);
+    view->addSeparator();
+    dm::addActionItem(view, ui->Action10);
+
+    QMenu *service = bar->addMenu(QStringLiteral("&Сервис"));
+    dm::addActionItem(service, ui->Action4, dm::ImageList1(9));
+    dm::addActionItem(service, ui->Action5, dm::ImageList1(8));
+    service->addSeparator()->setVisible(false);
+    dm::addActionItem(service, ui->Action6)->setVisible(false);
+
+    QMenu *help = bar->addMenu(QStringLiteral("&Справка"));
+    dm::addActionItem(help, ui->Action8, dm::ImageList1(6));
+    help->addSeparator();
+    dm::addActionItem(help, ui->Action9, dm::ImageList1(5), QStringLiteral("&Web сайт"));
+
+    // Actions that are on no menu still answer their shortcuts in this window.
+    addActions(actions12());
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    N1 = dm::addActionItem(PopupMenu1, ui->Action5);
+    N2 = PopupMenu1->addAction(QStringLiteral("Восстановить"));
+    N3 = PopupMenu1->addSeparator();
+    N4 = dm::addActionItem(PopupMenu1, ui->Action1);
+    N2->setObjectName(QStringLiteral("N2"));
+
+    DmTrayIcon1 = new TDmTrayIcon(this);
+    DmTrayIcon1->setObjectName(QStringLiteral("DmTrayIcon1"));
+    DmTrayIcon1->setIcon(dm::ImageList1(7));
+    DmTrayIcon1->setPopupMenu(PopupMenu1);
+}
+
+void TForm1::buildTaskPane()
+{
+    for (TDmGroup *group : {ui->DmGroup1, ui->DmGroup2, ui->DmGroup3})
+        group->setCursor(Qt::PointingHandCursor);
+    ui->DmGroup3->Items(0)->setAction(ui->Action4);
+    ui->DmGroup3->Items(1)->setAction(ui->Action5);
+    dm::bindButton(ui->BitBtn2, ui->Action4);
+}
+
+void TForm1::buildOverlays()
+{
+    Animate1 = new TAnimate(centralWidget());
+    Animate1->setObjectName(QStringLiteral("Animate1"));
+    Animate1->resize(kAnimateSize);
+    ProgressBar1 = new QProgressBar(centralWidget());
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->resize(kProgressSize);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    placeOverlays();
+}
+
+void TForm1::placeOverlays()
+{
+    const QRect pane = ui->DmGroupBar1->geometry();
+    Animate1->move(pane.topLeft() + kAnimatePos);
+    ProgressBar1->move(pane.left() + kProgressLeft, pane.bottom() + 1 - kProgressBottomGap);
+    Animate1->raise();
+    ProgressBar1->raise();
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    placeOverlays();
+}
+
+void TForm1::bindHandlers()
+{
+    using Handler = void (TForm1::*)();
+    const std::pair<QAction *, Handler> handlers[] = {
+        {ui->Action1, &TForm1::Action1Execute},   {ui->Action2, &TForm1::Action2Execute},
+        {ui->Action3, &TForm1::Action3Execute},   {ui->Action8, &TForm1::Action8Execute},
+        {ui->Action9, &TForm1::Action9Execute},   {ui->Action10, &TForm1::Action10Execute},
+    };
+    QList<QAction *> unbound = actions12();
+    for (const auto &[action, handler] : handlers) {
+        connect(action, &QAction::triggered, this, dm::guarded([this, h = handler] { (this->*h)(); }));
+        unbound.removeOne(action);
+    }
+    // An action without a handler can do nothing, so it is shown disabled.
+    for (QAction *action : unbound)
+        action->setEnabled(false);
+
+    connect(N2, &QAction::triggered, this, dm::guarded([this] { N2Click(); }));
+    ui->DmGroup1->Items(0)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup1Items0Click(); }); };
+    ui->DmGroup2->Items(0)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup2Items0Click(); }); };
+    ui->DmGroup3->Items(2)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup3Items2Click(); }); };
+    ui->DmGroup3->Items(3)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup3Items3Click(); }); };
+}
+
+void TForm1::showPage(int index)
+{
+    ui->DmPageControl1->setCurrentIndex(index);
+}
+
+void TForm1::FormCreate()
+{
+    showPage(0);
+    dm::LoadListViewFromFile(*m_catalog, listFilePath());
+    // The statistics store fills DmLabel2 to DmLabel4 here once it exists.
+}
+
+void TForm1::FormClose()
+{
+    dm::SaveListViewToFile(*m_catalog, listFilePath());
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    if (dm::runGuarded([this] { FormClose(); }))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::Action1Execute()
+{
+    close();
+}
+
+void TForm1::Action2Execute()
+{
+    // The action has already inverted its own check mark; there is no toolbar.
+}
+
+void TForm1::Action3Execute()
+{
+    // The action has already inverted its check mark; the bar follows it.
+    ui->StatusBar1->setVisible(ui->Action3->isChecked());
+}
+
+void TForm1::Action8Execute()
+{
+    if (Form3)
+        Form3->exec();
+}
+
+void TForm1::Action9Execute()
+{
+    dm::shellOpen(QUrl(QString::fromUtf16(kWebSiteAddress)));
+}
+
+void TForm1::Action10Execute()
+{
+    DmTrayIcon1->MinimizeApp();
+}
+
+void TForm1::N2Click()
+{
+    DmTrayIcon1->RestoreApp();
+}
+
+void TForm1::DmGroup1Items0Click() { showPage(0); }
+void TForm1::DmGroup2Items0Click() { showPage(1); }
+void TForm1::DmGroup3Items2Click() { showPage(2); }
+void TForm1::DmGroup3Items3Click() { showPage(3); }

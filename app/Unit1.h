@@ -1,0 +1,79 @@
+#pragma once
+// The main window: task pane on the left, four tab-less pages on the right,
+// menu bar, status bar and tray icon. Logic that needs no window lives in its
+// own units (list file, action links); this class wires them to the controls.
+
+#include <QMainWindow>
+#include <memory>
+
+#include "ListViewRows.h"
+
+namespace Ui { class TForm1; }
+class QMenu;
+class QProgressBar;
+class TAnimate;
+class TDmTrayIcon;
+class TForm2;
+class TForm3;
+class TForm4;
+
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Builds the window from its description and runs FormCreate; an error in
+    // FormCreate is shown in the error box and leaves the window usable.
+    // executablePath decides the application folder (tests pass their own).
+    explicit TForm1(const QString &executablePath, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    std::unique_ptr<Ui::TForm1> ui;
+    QMenu *PopupMenu1 = nullptr;
+    QAction *N1 = nullptr, *N2 = nullptr, *N3 = nullptr, *N4 = nullptr;
+    TDmTrayIcon *DmTrayIcon1 = nullptr;
+    TAnimate *Animate1 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+
+    // The other windows, created after this one by the program's entry.
+    TForm2 *Form2 = nullptr;
+    TForm3 *Form3 = nullptr;
+    TForm4 *Form4 = nullptr;
+
+    // Folder of the executable with one trailing "/".
+    QString AppFolder;
+
+    QString listFilePath() const { return AppFolder + QStringLiteral("List.lst"); }
+    dm::ListViewRows &catalog() { return *m_catalog; }
+
+    // Every action of the window's action list, Action1 to Action12.
+    QList<QAction *> actions12() const;
+
+    void FormCreate();
+    void FormClose();
+
+    void Action1Execute();
+    void Action2Execute();
+    void Action3Execute();
+    void Action8Execute();
+    void Action9Execute();
+    void Action10Execute();
+    void N2Click();
+    void DmGroup1Items0Click();
+    void DmGroup2Items0Click();
+    void DmGroup3Items2Click();
+    void DmGroup3Items3Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildTaskPane();
+    void buildOverlays();
+    void bindHandlers();
+    void placeOverlays();
+    void showPage(int index);
+
+    std::unique_ptr<dm::ListViewRows> m_catalog;
+};

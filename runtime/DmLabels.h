@@ -1,0 +1,67 @@
+#pragma once
+// Small stock controls of the main window's Information page.
+
+#include <QLabel>
+
+// A label that can draw its text over a shadow copy, 2 pixels right and down.
+class TDmLabel : public QLabel
+{
+    Q_OBJECT
+    Q_PROPERTY(bool shadow READ Shadow WRITE setShadow)
+    Q_PROPERTY(QColor shadowColor READ ShadowColor WRITE setShadowColor)
+
+public:
+    explicit TDmLabel(QWidget *parent = nullptr);
+
+    bool Shadow() const { return m_shadow; }
+    void setShadow(bool on);
+    QColor ShadowColor() const;
+    void setShadowColor(const QColor &color);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_shadow = false;
+    QColor m_shadowColor;
+};
+
+// A horizontal separator drawn as a gradient from the highlight colour to the
+// background.
+class TDmSeparator : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TDmSeparator(QWidget *parent = nullptr);
+    QSize sizeHint() const override { return {100, 4}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+};
+
+// A link label: its text is an address, underlined in the highlight colour;
+// a click (or Enter/Space when focused) opens it with the desktop's program and,
+// when that succeeds, the link turns to the visited colour.
+class TDmURLLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit TDmURLLabel(QWidget *parent = nullptr);
+
+    bool Visited() const { return m_visited; }
+
+    // Opens the address; returns whether the desktop accepted it.
+    bool Open();
+
+signals:
+    void visitedChanged(bool visited);
+
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void updateLook();
+    bool m_visited = false;
+};

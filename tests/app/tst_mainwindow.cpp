@@ -1,0 +1,316 @@
+// The main window as a user meets it: start-up with and without a list file,
+// the menus and actions, the task pane's page links, and closing.
+
+#include "DmGroupBar.h"
+#include "DmLabels.h"
+#include "ListFile.h"
+#include "MessageBox.h"
+#include "Shell.h"
+#include "StatusBar.h"
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+struct Boxes
+{
+    QList<dm::MessageRequest> shown;
+    Boxes()
+    {
+        dm::setMessageHandler([this](const dm::MessageRequest &r) {
+            shown.append(r);
+            return QMessageBox::Ok;
+        });
+    }
+    ~Boxes() { dm::setMessageHandler({}); }
+};
+
+struct Opened
+{
+    QList<QUrl> urls;
+    bool succeed = true;
+    Opened()
+    {
+        dm::setShellHandler([this](const QUrl &u) {
+            urls.append(u);
+            return succeed;
+        });
+    }
+    ~Opened() { dm::setShellHandler({}); }
+};
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList menuTexts(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *a : menu->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text()) + (a->isVisible() ? "" : " (hidden)");
+    return texts;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void startWithoutListFile();
+    void startWithListFileAndCloseSavesIt();
+    void failedSaveAbandonsClose();
+    void menusAsTheActionsSay();
+    void actionsWithoutHandlerAreInert();
+    void statusBarAndToolbarChecks();
+    void taskPaneLinksSwitchPages();
+    void boundLinkAndButtonFollowTheirAction();
+    void webSiteAddress();
+    void exitRoutesEndInFormClose_data();
+    void exitRoutesEndInFormClose();
+
+private:
+    std::unique_ptr<TForm1> makeForm();
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestMainWindow::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+}
+
+std::unique_ptr<TForm1> TestMainWindow::makeForm()
+{
+    return std::make_unique<TForm1>(m_dir->filePath("dustmote"));
+}
+
+void TestMainWindow::startWithoutListFile()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    QCOMPARE(form->AppFolder, m_dir->path() + "/");
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].text, QStringLiteral("Не удалось загрузить лист"));
+    QCOMPARE(boxes.shown[0].owner, form.get());
+    // The description marks the Information page; the catalog comes first all the same.
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet1);
+    QCOMPARE(form->ui->DmListView1->topLevelItemCount(), 0);
+    QCOMPARE(form->ui->DmLabel2->text(), QStringLiteral("DmLabel2"));
+    QCOMPARE(form->windowTitle(), QStringLiteral("Dustmote 3.1"));
+    QVERIFY(!form->ui->StatusBar1->SimplePanel());
+    QVERIFY(form->ProgressBar1->isHidden());
+    QCOMPARE(form->ui->Label3->text(), QStringLiteral("Файлы занимают: "));
+    // Closing writes a new, empty list.
+    QVERIFY(form->close());
+    QCOMPARE(readFile(form->listFilePath()), QByteArray::fromHex("4C56460000"));
+}
+
+void TestMainWindow::startWithListFileAndCloseSavesIt()
+{
+    const QList<dm::ListRow> rows{{"Temp files", {"*.tmp"}, 0}, {"Old", {"*.old", "*.bak"}, 5}};
+    QFile f(m_dir->filePath("List.lst"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(dm::encodeListFile(rows));
+    f.close();
+    Boxes boxes;
+    auto form = makeForm();
+    QVERIFY(boxes.shown.isEmpty());
+    QCOMPARE(form->ui->DmListView1->topLevelItemCount(), 2);
+    QCOMPARE(form->ui->DmListView1->topLevelItem(1)->text(1), QStringLiteral("*.old"));
+    form->ui->DmListView1->topLevelItem(0)->setText(0, "Edited");
+    QVERIFY(form->close());
+    const dm::DecodedList saved = dm::decodeListFile(readFile(form->listFilePath()));
+    QCOMPARE(saved.rows.size(), 2);
+    QCOMPARE(saved.rows[0].caption, QStringLiteral("Edited"));
+    QCOMPARE(saved.rows[1], rows[1]);
+}
+
+void TestMainWindow::failedSaveAbandonsClose()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    form->show();
+    // Where the list should go stands a folder: the save fails.
+    QVERIFY(QDir(m_dir->path()).mkdir("List.lst"));
+    boxes.shown.clear();
+    QVERIFY(!form->close());
+    QVERIFY(form->isVisible());
+    QCOMPARE(boxes.shown.size(), 1);
+    QCOMPARE(boxes.shown[0].title, QStringLiteral("Dustmote"));
+    QCOMPARE(boxes.shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.shown[0].text,
+             QStringLiteral("Cannot create file \"%1/List.lst\". Is a directory.").arg(m_dir->path()));
+    // Once the way is free, the close goes through.
+    QVERIFY(QDir(m_dir->path()).rmdir("List.lst"));
+    QVERIFY(form->close());
+}
+
+void TestMainWindow::menusAsTheActionsSay()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    const QList<QAction *> menus = form->ui->ActionMainMenuBar1->actions();
+    QStringList titles;
+    for (QAction *m : menus)
+        titles << m->text();
+    QCOMPARE(titles, (QStringList{"&Файл", "&Вид", "&Сервис", "&Справка"}));
+    QCOMPARE(menuTexts(menus[0]->menu()), QStringList{"Выход"});
+    QCOMPARE(menuTexts(menus[1]->menu()), (QStringList{"Строка состояния", "-", "Минимизировать в трей"}));
+    QCOMPARE(menuTexts(menus[2]->menu()), (QStringList{"Запуск сканирования", "Остановить сканирование",
+                                                       "- (hidden)", "Настройки... (hidden)"}));
+    QCOMPARE(menuTexts(menus[3]->menu()), (QStringList{"О программе", "-", "&Web сайт"}));
+    QCOMPARE(form->ui->Action1->shortcut(), QKeySequence("Ctrl+Q"));
+    for (QAction *withImage : {menus[0]->menu()->actions()[0], menus[2]->menu()->actions()[0],
+                               menus[2]->menu()->actions()[1], menus[3]->menu()->actions()[0],
+                               menus[3]->menu()->actions()[2]})
+        QVERIFY2(!withImage->icon().isNull(), qPrintable(withImage->text()));
+    QVERIFY(form->ui->Action3->isChecked());
+    QVERIFY(form->ui->Action2->isChecked());
+    QVERIFY(!form->ui->Action5->isEnabled());
+    QCOMPARE(form->ui->Action1->property("category").toString(), QStringLiteral("&Файл"));
+    // The tray's popup: stop, restore, separator, exit.
+    QCOMPARE(menuTexts(form->PopupMenu1), (QStringList{"Остановить сканирование", "Восстановить", "-", "Выход"}));
+    QVERIFY(!form->N1->isEnabled());
+}
+
+void TestMainWindow::actionsWithoutHandlerAreInert()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    const int page = form->ui->DmPageControl1->currentIndex();
+    for (QAction *a : {form->ui->Action6, form->ui->Action7, form->ui->Action11, form->ui->Action12}) {
+        QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+        a->trigger();
+    }
+    QCOMPARE(form->ui->DmPageControl1->currentIndex(), page);
+    QCOMPARE(boxes.shown.size(), 1); // only the start-up notice
+    QVERIFY(!QFileInfo::exists(form->listFilePath()));
+}
+
+void TestMainWindow::statusBarAndToolbarChecks()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    form->show();
+    form->ui->Action3->trigger();
+    QVERIFY(!form->ui->Action3->isChecked());
+    QVERIFY(!form->ui->StatusBar1->isVisible());
+    form->ui->Action3->trigger();
+    QVERIFY(form->ui->Action3->isChecked());
+    QVERIFY(form->ui->StatusBar1->isVisible());
+    form->ui->Action2->trigger();
+    QVERIFY(!form->ui->Action2->isChecked());
+    QVERIFY(form->ui->StatusBar1->isVisible());
+}
+
+void TestMainWindow::taskPaneLinksSwitchPages()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    auto clickText = [](TDmGroupItem *item) {
+        QTest::mouseClick(item->Group(), Qt::LeftButton, {}, item->TextRect().center());
+    };
+    clickText(form->ui->DmGroup3->Items(3));
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet4);
+    clickText(form->ui->DmGroup2->Items(0));
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet2);
+    clickText(form->ui->DmGroup3->Items(2));
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet3);
+    clickText(form->ui->DmGroup1->Items(0));
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet1);
+    // The third group's fourth link is a short text: right of it nothing happens.
+    TDmGroupItem *info = form->ui->DmGroup3->Items(3);
+    QTest::mouseClick(info->Group(), Qt::LeftButton, {},
+                      QPoint(info->TextRect().right() + 10, info->TextRect().center().y()));
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet1);
+}
+
+void TestMainWindow::boundLinkAndButtonFollowTheirAction()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    TDmGroupItem *start = form->ui->DmGroup3->Items(0);
+    TDmGroupItem *stop = form->ui->DmGroup3->Items(1);
+    QCOMPARE(start->Caption(), QStringLiteral("Запуск сканирования"));
+    QCOMPARE(stop->Caption(), QStringLiteral("Остановить сканирование"));
+    QVERIFY(!stop->Enabled());
+    QCOMPARE(form->ui->BitBtn2->text(), QStringLiteral("Запуск сканирования"));
+    // Enabling follows the action, also later.
+    form->ui->Action5->setEnabled(true);
+    QVERIFY(stop->Enabled());
+    QVERIFY(form->N1->isEnabled());
+    form->ui->Action4->setEnabled(false);
+    QVERIFY(!start->Enabled());
+    QVERIFY(!form->ui->BitBtn2->isEnabled());
+    form->ui->Action4->setEnabled(true);
+    QVERIFY(form->ui->BitBtn2->isEnabled());
+    int runs = 0;
+    connect(form->ui->Action4, &QAction::triggered, [&] { ++runs; });
+    form->ui->BitBtn2->click();
+    start->Click();
+    QCOMPARE(runs, 2);
+}
+
+void TestMainWindow::webSiteAddress()
+{
+    Boxes boxes;
+    Opened opened;
+    auto form = makeForm();
+    TDmURLLabel *link = form->ui->DmURLLabel1;
+    QVERIFY(link->text().contains(".example"));
+    form->ui->Action9->trigger();
+    QCOMPARE(opened.urls.value(0), QUrl(link->text()));
+    QVERIFY(!link->Visited());
+    opened.succeed = false;
+    form->show();
+    form->ui->DmPageControl1->setCurrentWidget(form->ui->TabSheet4);
+    QTest::mouseClick(link, Qt::LeftButton);
+    QVERIFY(!link->Visited());
+    opened.succeed = true;
+    QTest::mouseClick(link, Qt::LeftButton);
+    QVERIFY(link->Visited());
+    QCOMPARE(link->palette().color(QPalette::WindowText), QColor(128, 0, 128));
+    QCOMPARE(opened.urls.size(), 3);
+}
+
+void TestMainWindow::exitRoutesEndInFormClose_data()
+{
+    QTest::addColumn<QString>("route");
+    QTest::newRow("menu item") << "menu";
+    QTest::newRow("Ctrl+Q") << "shortcut";
+    QTest::newRow("tray menu item") << "tray";
+    QTest::newRow("close box") << "close";
+}
+
+void TestMainWindow::exitRoutesEndInFormClose()
+{
+    QFETCH(QString, route);
+    Boxes boxes;
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    if (route == "menu")
+        form->ui->ActionMainMenuBar1->actions()[0]->menu()->actions()[0]->trigger();
+    else if (route == "shortcut")
+        QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+    else if (route == "tray")
+        form->N4->trigger();
+    else
+        form->close();
+    QVERIFY(!form->isVisible());
+    QVERIFY(QFileInfo(form->listFilePath()).isFile());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
