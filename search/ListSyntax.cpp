@@ -35,7 +35,7 @@ std::pair<std::string_view, std::string_view> splitExtension(std::string_view s)
 
 } // namespace
 
-std::vector<std::string> SplitEntries(std::string_view List)
+std::vector<std::string> SplitEntries(std::string_view List, bool CaseSensitive)
 {
     std::vector<std::string> result;
     std::size_t start = 0;
@@ -51,7 +51,7 @@ std::vector<std::string> SplitEntries(std::string_view List)
         if (!piece.empty()) {
             bool seen = false;
             for (const std::string &kept : result)
-                if (equalsIgnoreCase(kept, piece)) {
+                if (CaseSensitive ? kept == piece : equalsIgnoreCase(kept, piece)) {
                     seen = true;
                     break;
                 }

@@ -11,8 +11,10 @@
 namespace dm {
 
 // Cuts List at every ";", trims bytes 0..32 from both ends of each piece,
-// drops empty pieces and pieces equal to an earlier one without regard to case.
-std::vector<std::string> SplitEntries(std::string_view List);
+// drops empty pieces and pieces equal to an earlier one: without regard to
+// case for masks, exactly for folders (CaseSensitive), since folder names
+// differing only in case are different folders here.
+std::vector<std::string> SplitEntries(std::string_view List, bool CaseSensitive = false);
 
 // Removes a leading "<" (returns false) or ">" (returns true) from Entry;
 // without either, Entry is unchanged and Default is returned.

@@ -60,20 +60,10 @@ TTargetFolder &TTargetFolderList::AddFolder(const std::string &Path)
 
 int TTargetFolderList::IndexOfFolder(const std::string &Path) const
 {
-    const auto same = [](const std::string &a, const std::string &b) {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i) {
-            char x = a[i], y = b[i];
-            if (x >= 'a' && x <= 'z') x -= 32;
-            if (y >= 'a' && y <= 'z') y -= 32;
-            if (x != y)
-                return false;
-        }
-        return true;
-    };
+    // File names are case-sensitive here: "/x/A/" and "/x/a/" are two
+    // folders, and folding them together would leave one of them unsearched.
     for (std::size_t i = 0; i < m_items.size(); ++i)
-        if (same(m_items[i]->Folder, Path))
+        if (m_items[i]->Folder == Path)
             return static_cast<int>(i);
     return -1;
 }
@@ -102,7 +92,7 @@ TTargetSearch::TTargetSearch(const TSearchCriteria &Criteria)
     }
 
     const std::vector<std::string> masks = SplitEntries(files.FileName());
-    for (std::string location : SplitEntries(files.Location())) {
+    for (std::string location : SplitEntries(files.Location(), true)) {
         const bool subfolders = TakeSubfolderPrefix(location, files.Subfolders());
         TTargetFolder &t = TargetFolders.AddFolder(location);
         t.FileMasks.insert(t.FileMasks.end(), masks.begin(), masks.end());

@@ -38,8 +38,8 @@ public:
 
     // The folder for NormalizeFolder(Path), created at the front when absent.
     TTargetFolder &AddFolder(const std::string &Path);
-    // Index of the first folder equal to Path (ASCII letters without regard
-    // to case), or -1.
+    // Index of the first folder equal to Path (exactly: file names are
+    // case-sensitive), or -1.
     int IndexOfFolder(const std::string &Path) const;
     // Whether an entry of ExcludedFiles (examined last to first) covers Name in Folder.
     bool IsExcluded(const std::string &Folder, const std::string &Name) const;

@@ -57,6 +57,12 @@ private slots:
         QCOMPARE(SplitEntries(list.toStdString()), expected);
     }
 
+    // Folder names are case-sensitive: both folders stay.
+    void splitLocationsKeepsCase()
+    {
+        QCOMPARE(SplitEntries("/x/A;/x/a;/x/A", true), (Strings{"/x/A", "/x/a"}));
+    }
+
     void subfolderPrefix_data()
     {
         QTest::addColumn<QString>("entry");
@@ -410,7 +416,7 @@ private slots:
     {
         TSearchCriteria c;
         c.Files().setFileName("*.a;*.b");
-        c.Files().setLocation("/x;<" "/y;/X/");
+        c.Files().setLocation("/x;<" "/y;/x/");
         c.Files().Included() = {">/inc/*.c", "/inc/*.c"};
         TTargetSearch s(c);
         TTargetFolderList &t = s.TargetFolders;
@@ -423,7 +429,8 @@ private slots:
         QCOMPARE(t[1].FileMasks, (Strings{"*.a", "*.b", "*.a", "*.b"}));
         QCOMPARE(t[0].Folder, std::string("/y/"));
         QCOMPARE(t[0].Subfolders, false);
-        QCOMPARE(t.IndexOfFolder("/INC/"), 2);
+        QCOMPARE(t.IndexOfFolder("/inc/"), 2);
+        QCOMPARE(t.IndexOfFolder("/INC/"), -1);
         QCOMPARE(t.IndexOfFolder("/none/"), -1);
     }
 

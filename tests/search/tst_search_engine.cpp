@@ -1,0 +1,562 @@
+// The engine on real temporary trees: order of events and reports, levels,
+// folder-event answers, the found-file record, symbolic links, and the
+// threaded mode with its abort from the main thread.
+
+#include "FindFile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace dm;
+
+namespace {
+
+// Records every event of an engine as text, paths relative to the tree's root.
+struct Recorder
+{
+    std::string root;
+    QStringList log;
+    QList<QThread *> finishThreads;
+
+    QString rel(const std::string &path) const
+    {
+        return QString::fromStdString(path.substr(std::min(path.size(), root.size())));
+    }
+
+    void attach(TFindFile &ff)
+    {
+        ff.OnSearchBegin = [this](TFindFile *) { log << "begin"; };
+        ff.OnSearchAbort = [this](TFindFile *) { log << "abort"; };
+        ff.OnSearchFinish = [this](TFindFile *) {
+            log << "finish";
+            finishThreads << QThread::currentThread();
+        };
+        ff.OnFolderChange = [this](TFindFile *, const std::string &folder, TFolderIgnore &) {
+            log << "folder:" + rel(folder);
+        };
+        ff.OnFileMatch = [this](TFindFile *, const std::string &folder, const TSearchRec &rec) {
+            log << "file:" + rel(folder + rec.Name);
+        };
+    }
+};
+
+} // namespace
+
+class TestEngine : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    std::string m_root; // ends in "/"
+
+    void make(const QStringList &paths)
+    {
+        for (const QString &p : paths) {
+            const QString full = QString::fromStdString(m_root) + p;
+            if (p.endsWith('/')) {
+                QVERIFY(QDir().mkpath(full));
+            } else {
+                QDir().mkpath(QFileInfo(full).path());
+                QFile f(full);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("data");
+            }
+        }
+    }
+
+    std::string path(const char *rel) const { return m_root + rel; }
+
+    // Runs one inline search over the tree and returns the log.
+    QStringList run(const std::string &masks, const std::function<void(TFindFile &)> &setup = {})
+    {
+        TFindFile ff;
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.Criteria().Files().setFileName(masks);
+        ff.Criteria().Files().setLocation(m_root);
+        if (setup)
+            setup(ff);
+        ff.StartSearch();
+        return rec.log;
+    }
+
+    static QStringList sorted(QStringList l)
+    {
+        l.sort();
+        return l;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_tmp.isValid());
+        const QString dir = m_tmp.filePath(QString::fromLatin1(QTest::currentTestFunction()));
+        QDir(dir).removeRecursively();
+        QVERIFY(QDir().mkpath(dir));
+        m_root = QFile::encodeName(dir).toStdString() + "/";
+    }
+
+    void twoMasksMatchingOneFile()
+    {
+        make({"a.tmp", "~a.tmp", "b.txt"});
+        const QStringList log = run("*.tmp;~*");
+        QCOMPARE(log.first(), "begin");
+        QCOMPARE(log.at(1), "folder:");
+        // The last mask's pass comes first, then the first mask's.
+        QCOMPARE(log.at(2), "file:~a.tmp");
+        QCOMPARE(sorted(log.mid(3, 2)), (QStringList{"file:a.tmp", "file:~a.tmp"}));
+        QCOMPARE(log.last(), "finish");
+        QCOMPARE(log.size(), 6);
+    }
+
+    void preOrderWalk()
+    {
+        make({"x.tmp", "s/y.tmp", "s/t/z.tmp"});
+        const QStringList log = run("*.tmp");
+        QCOMPARE(log, (QStringList{"begin", "folder:", "file:x.tmp", "folder:s/", "file:s/y.tmp",
+                                   "folder:s/t/", "file:s/t/z.tmp", "finish"}));
+    }
+
+    void folderNamedTwice()
+    {
+        make({"a.tmp", "S/b.tmp", "s/c.tmp"});
+        // The same folder twice: one target, masks twice, each file twice.
+        QStringList log = run("*.tmp", [&](TFindFile &ff) {
+            ff.Criteria().Files().setLocation("<" + m_root + ";<" + m_root + "./");
+        });
+        QCOMPARE(log, (QStringList{"begin", "folder:", "file:a.tmp", "file:a.tmp", "finish"}));
+        // A folder and its subfolder: the subfolder's files come once per target.
+        log = run("*.tmp", [&](TFindFile &ff) {
+            ff.Criteria().Files().setLocation(m_root + ";" + m_root + "s");
+        });
+        QCOMPARE(log.count("file:s/c.tmp"), 2);
+        QCOMPARE(log.count("folder:s/"), 2);
+        QVERIFY(log.lastIndexOf("file:a.tmp") < log.lastIndexOf("file:s/c.tmp"));
+        // Names differing only in case are different folders.
+        log = run("*.tmp", [&](TFindFile &ff) {
+            ff.Criteria().Files().setLocation("<" + m_root + "S;<" + m_root + "s");
+        });
+        QCOMPARE(log, (QStringList{"begin", "folder:S/", "file:S/b.tmp", "folder:s/", "file:s/c.tmp", "finish"}));
+    }
+
+    void includedEntriesFirst()
+    {
+        make({"a.tmp", "a.log", "in/b.log", "in/b.tmp"});
+        const QStringList log = run("*.tmp", [&](TFindFile &ff) {
+            ff.Criteria().Files().setLocation("<" + m_root);
+            ff.Criteria().Files().Included() = {"<" + m_root + "in/*.log"};
+        });
+        QCOMPARE(log, (QStringList{"begin", "folder:in/", "file:in/b.log", "folder:", "file:a.tmp", "finish"}));
+    }
+
+    void levels_data()
+    {
+        QTest::addColumn<int>("minLevel");
+        QTest::addColumn<int>("maxLevel");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("all") << 0 << 0 << QStringList{"a.tmp", "s/b.tmp", "s/t/c.tmp"};
+        QTest::newRow("min 1 = all") << 1 << 0 << QStringList{"a.tmp", "s/b.tmp", "s/t/c.tmp"};
+        QTest::newRow("subfolders only") << 2 << 0 << QStringList{"s/b.tmp", "s/t/c.tmp"};
+        QTest::newRow("immediate subfolders") << 2 << 2 << QStringList{"s/b.tmp"};
+        QTest::newRow("target alone") << 0 << 1 << QStringList{"a.tmp"};
+        QTest::newRow("min above max") << 3 << 2 << QStringList{};
+    }
+    void levels()
+    {
+        QFETCH(int, minLevel);
+        QFETCH(int, maxLevel);
+        QFETCH(QStringList, files);
+        make({"a.tmp", "s/b.tmp", "s/t/c.tmp"});
+        std::vector<int> levelsSeen;
+        const QStringList log = run("*.tmp", [&](TFindFile &ff) {
+            ff.Criteria().Files().setMinLevel(minLevel);
+            ff.Criteria().Files().setMaxLevel(maxLevel);
+        });
+        QStringList found;
+        for (const QString &l : log)
+            if (l.startsWith("file:"))
+                found << l.mid(5);
+        QCOMPARE(found, files);
+    }
+
+    void folderLevelDuringWalk()
+    {
+        make({"s/t/c.tmp"});
+        TFindFile ff;
+        QList<int> levels;
+        ff.OnFolderChange = [&](TFindFile *s, const std::string &, TFolderIgnore &) { levels << s->FolderLevel(); };
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(levels, (QList<int>{1, 2, 3}));
+        QCOMPARE(ff.FolderLevel(), 0);
+    }
+
+    void folderAnswers_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("at");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("just subfolders everywhere") << int(fiJustSubfolders) << QString("*")
+            << QStringList{"folder:", "file:a.tmp"};
+        QTest::newRow("just this at the target") << int(fiJustThis) << QString("")
+            << QStringList{"folder:", "folder:s/", "file:s/b.tmp"};
+        QTest::newRow("this and subfolders at s") << int(fiThisAndSubfolders) << QString("s/")
+            << QStringList{"folder:", "file:a.tmp", "folder:s/"};
+    }
+    void folderAnswers()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, at);
+        QFETCH(QStringList, expected);
+        make({"a.tmp", "s/b.tmp"});
+        TFindFile ff;
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.OnFolderChange = [&](TFindFile *, const std::string &folder, TFolderIgnore &ignore) {
+            rec.log << "folder:" + rec.rel(folder);
+            if (at == "*" || rec.rel(folder) == at)
+                ignore = TFolderIgnore(answer);
+        };
+        ff.OnSearchBegin = ff.OnSearchFinish = nullptr;
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(rec.log, expected);
+    }
+
+    void emptyMaskListStillWalks()
+    {
+        make({"a.tmp", "s/b.tmp"});
+        QCOMPARE(run(""), (QStringList{"begin", "folder:", "folder:s/", "finish"}));
+    }
+
+    void directoriesWithDirectoryAttribute()
+    {
+        make({"x.tmp/inner.tmp"});
+        QCOMPARE(run("*.tmp"), (QStringList{"begin", "folder:", "folder:x.tmp/", "file:x.tmp/inner.tmp", "finish"}));
+        const QStringList log = run("*.tmp", [](TFindFile &ff) {
+            ff.Criteria().Attribute().setAttributes({ffArchive, ffDirectory});
+        });
+        QCOMPARE(log, (QStringList{"begin", "folder:", "file:x.tmp", "folder:x.tmp/", "file:x.tmp/inner.tmp", "finish"}));
+    }
+
+    void excludedEntries()
+    {
+        make({"a.log", "keep/b.log", "drop/c.log", "drop/d.txt"});
+        const QStringList log = run("*.*", [](TFindFile &ff) {
+            ff.Criteria().Files().Excluded() = {"drop/", "/*.txt"};
+        });
+        QCOMPARE(sorted(log.filter("file:")), (QStringList{"file:a.log", "file:keep/b.log"}));
+        QVERIFY(log.contains("folder:drop/")); // still walked
+    }
+
+    void symlinksAndSpecialFiles()
+    {
+        make({"real/f.tmp"});
+        QVERIFY(::symlink(m_root.c_str(), path("loop.tmp").c_str()) == 0);
+        QVERIFY(::symlink("real", path("real/back").c_str()) == 0);
+        QVERIFY(::symlink("missing", path("dangling.tmp").c_str()) == 0);
+        QVERIFY(::mkfifo(path("pipe.tmp").c_str(), 0644) == 0);
+        TFindFile ff;
+        QStringList found;
+        std::uint32_t loopAttr = 0;
+        ff.OnFileMatch = [&](TFindFile *, const std::string &folder, const TSearchRec &r) {
+            found << QString::fromStdString(folder.substr(m_root.size()) + r.Name);
+            if (r.Name == "loop.tmp")
+                loopAttr = r.Attr;
+        };
+        ff.Criteria().Files().setFileName("*");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        // Links are reported as themselves and never entered; the FIFO never.
+        QCOMPARE(sorted(found), (QStringList{"dangling.tmp", "loop.tmp", "real/back", "real/f.tmp"}));
+        QCOMPARE(loopAttr, 0x20u);
+    }
+
+    void foundFileRecord()
+    {
+        make({"small.tmp", ".hidden.tmp"});
+        const std::string big = path("big.tmp");
+        const int fd = ::open(big.c_str(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        const std::uint64_t fiveGB = 5ull << 30;
+        QVERIFY(::ftruncate(fd, static_cast<off_t>(fiveGB)) == 0);
+        ::close(fd);
+        QVERIFY(::chmod(path("small.tmp").c_str(), 0444) == 0);
+        std::map<std::string, TSearchRec> recs;
+        TFindFile ff;
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &r) { recs[r.Name] = r; };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(recs.size(), 3u);
+        QCOMPARE(recs["big.tmp"].FindData.FileSize, fiveGB);
+        QCOMPARE(recs["big.tmp"].Size, std::int32_t(0x40000000));
+        QCOMPARE(recs["small.tmp"].Attr, 0x21u);
+        QCOMPARE(recs["small.tmp"].Size, 4);
+        QCOMPARE(recs[".hidden.tmp"].Attr, 0x22u);
+        // A file written just now: packed today's local date.
+        const QDate today = QDate::currentDate();
+        const auto date = static_cast<quint32>(recs["small.tmp"].Time) >> 16;
+        QCOMPARE(int(date >> 9) + 1980, today.year());
+        QCOMPARE(int((date >> 5) & 15), today.month());
+
+        // The size bound applies to the full size: 5 GB never passes Max = 1000.
+        recs.clear();
+        ff.Criteria().Size().setMax(1000);
+        ff.StartSearch();
+        QCOMPARE(recs.size(), 2u);
+        QVERIFY(!recs.count("big.tmp"));
+    }
+
+    void noTargetFolders()
+    {
+        TFindFile ff;
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.Criteria().Files().setFileName("*");
+        ff.Criteria().Files().setLocation(" ; ");
+        ff.StartSearch();
+        QCOMPARE(rec.log, (QStringList{"begin", "finish"}));
+        ff.setThreaded(true);
+        rec.log.clear();
+        ff.StartSearch();
+        QCOMPARE(rec.log, QStringList{"begin"});
+        QTRY_VERIFY(!ff.Searching());
+        QCOMPARE(rec.log, (QStringList{"begin", "finish"}));
+        QCOMPARE(rec.finishThreads.last(), QThread::currentThread());
+    }
+
+    void inlineExceptionReachesCallerAfterFinish()
+    {
+        make({"a.tmp", "b.tmp"});
+        TFindFile ff;
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) {
+            rec.log << "match";
+            throw std::runtime_error("boom");
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ff.StartSearch());
+        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "match", "finish"}));
+        QVERIFY(!ff.Searching());
+        QCOMPARE(ff.FolderLevel(), 0);
+    }
+
+    void inlineAbortFromHandler()
+    {
+        make({"a.tmp", "b.tmp", "s/c.tmp"});
+        TFindFile ff;
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.OnFileMatch = [&](TFindFile *s, const std::string &, const TSearchRec &) {
+            rec.log << "match";
+            s->StartSearch(); // ignored while searching
+            s->AbortSearch();
+            s->AbortSearch(); // ignored while stopping
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "match", "abort", "finish"}));
+        QVERIFY(ff.AbortRequested());
+        QVERIFY(!ff.Searching());
+        ff.OnFileMatch = nullptr;
+        ff.StartSearch();
+        QVERIFY(!ff.AbortRequested());
+    }
+
+    void startFromFinishHandlerIgnored()
+    {
+        TFindFile ff;
+        int begins = 0;
+        ff.OnSearchBegin = [&](TFindFile *) { ++begins; };
+        ff.OnSearchFinish = [&](TFindFile *s) { s->StartSearch(); };
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(begins, 1);
+    }
+
+    void changesAfterStartDoNotReachSearch()
+    {
+        make({"a.tmp", "b.log"});
+        TFindFile ff;
+        QStringList found;
+        ff.OnFolderChange = [&](TFindFile *s, const std::string &, TFolderIgnore &) {
+            s->Criteria().Files().setFileName("*.log");
+        };
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &r) {
+            found << QString::fromStdString(r.Name);
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(found, QStringList{"a.tmp"});
+    }
+
+    void threadedEventsAndThreads()
+    {
+        make({"a.tmp", "s/b.tmp"});
+        TFindFile ff;
+        ff.setThreaded(true);
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        std::atomic<bool> walkedOnWorker{true};
+        QThread *const main = QThread::currentThread();
+        ff.OnFolderChange = [&](TFindFile *, const std::string &folder, TFolderIgnore &) {
+            if (QThread::currentThread() == main)
+                walkedOnWorker = false;
+            rec.log << "folder:" + rec.rel(folder);
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(rec.log.first(), "begin");
+        QVERIFY(ff.Searching());
+        ff.StartSearch(); // ignored: no second begin
+        QTRY_VERIFY(!ff.Searching());
+        QCOMPARE(rec.log.count("begin"), 1);
+        QCOMPARE(rec.log.last(), "finish");
+        QCOMPARE(rec.log.size(), 6);
+        QVERIFY(walkedOnWorker);
+        QCOMPARE(rec.finishThreads, QList<QThread *>{main});
+    }
+
+    void threadedAbortFromMainThread()
+    {
+        make({"a.tmp", "s/b.tmp", "t/c.tmp"});
+        TFindFile ff;
+        ff.setThreaded(true);
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        std::atomic<bool> entered{false};
+        struct Receiver : QObject
+        {
+            QList<QEvent::Type> got;
+            bool event(QEvent *e) override { got << e->type(); return true; }
+        } receiver;
+        ff.OnFolderChange = [&](TFindFile *s, const std::string &folder, TFolderIgnore &) {
+            rec.log << "folder:" + rec.rel(folder);
+            if (entered.exchange(true))
+                return;
+            while (!s->AbortRequested())
+                QThread::msleep(1);
+            // Input arriving while the abort waits must be dropped; other
+            // events must still be served.
+            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::KeyPress));
+            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::MouseButtonPress));
+            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QTRY_VERIFY(entered);
+        const qsizetype before = rec.log.size();
+        ff.AbortSearch();
+        QVERIFY(!ff.Searching());
+        QVERIFY(ff.AbortRequested());
+        QCOMPARE(rec.log.mid(before), (QStringList{"abort", "finish"}));
+        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "abort", "finish"}));
+        QCOMPARE(rec.finishThreads, QList<QThread *>{QThread::currentThread()});
+        QCoreApplication::processEvents();
+        QCOMPARE(receiver.got, QList<QEvent::Type>{QEvent::User});
+        ff.AbortSearch(); // idle: ignored
+        QCOMPARE(rec.log.count("abort"), 1);
+    }
+
+    void threadedExceptionEndsQuietly()
+    {
+        make({"a.tmp", "b.tmp"});
+        TFindFile ff;
+        ff.setThreaded(true);
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) {
+            throw std::runtime_error("boom");
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QTRY_VERIFY(!ff.Searching());
+        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "finish"}));
+        QVERIFY(!ff.AbortRequested());
+    }
+
+    void destroyingWhileSearchingWaits()
+    {
+        make({"a.tmp"});
+        std::atomic<bool> entered{false};
+        QStringList log;
+        {
+            TFindFile ff;
+            ff.setThreaded(true);
+            ff.OnSearchFinish = [&](TFindFile *) { log << "finish"; };
+            ff.OnSearchAbort = [&](TFindFile *) { log << "abort"; };
+            ff.OnFolderChange = [&](TFindFile *s, const std::string &, TFolderIgnore &) {
+                entered = true;
+                while (!s->AbortRequested())
+                    QThread::msleep(1);
+            };
+            ff.Criteria().Files().setLocation(m_root);
+            ff.StartSearch();
+            QTRY_VERIFY(entered);
+        }
+        QVERIFY(log.isEmpty());
+    }
+
+    void beginHandlerExceptionStillFinishes()
+    {
+        TFindFile ff;
+        int finishes = 0;
+        ff.OnSearchBegin = [](TFindFile *) { throw std::runtime_error("begin"); };
+        ff.OnSearchFinish = [&](TFindFile *) { ++finishes; };
+        ff.Criteria().Files().setLocation(m_root);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ff.StartSearch());
+        QCOMPARE(finishes, 1);
+        QVERIFY(!ff.Searching());
+    }
+
+    void unlistableFolderStillReported()
+    {
+        make({"locked/a.tmp", "b.tmp"});
+        QVERIFY(::chmod(path("locked").c_str(), 0) == 0);
+        const QStringList log = run("*.tmp");
+        ::chmod(path("locked").c_str(), 0755);
+        QVERIFY(log.contains("folder:locked/"));
+        if (::geteuid() != 0)
+            QVERIFY(!log.contains("file:locked/a.tmp"));
+        QVERIFY(log.contains("file:b.tmp"));
+        QCOMPARE(log.last(), "finish");
+    }
+
+    void pseudoFileSystemsNotWalked()
+    {
+        if (!QFileInfo::exists("/proc/self"))
+            QSKIP("no /proc");
+        TFindFile ff;
+        int files = 0, folders = 0;
+        ff.OnFolderChange = [&](TFindFile *, const std::string &, TFolderIgnore &) { ++folders; };
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) { ++files; };
+        ff.Criteria().Files().setFileName("*");
+        ff.Criteria().Files().setLocation("/proc");
+        ff.StartSearch();
+        QCOMPARE(folders, 1);
+        QCOMPARE(files, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEngine)
+#include "tst_search_engine.moc"
