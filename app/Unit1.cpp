@@ -20,9 +20,9 @@
 
 namespace {
 
-// Position of the search animation below the task pane's groups and of the
-// progress bar along its bottom edge.
-constexpr QPoint kAnimatePos(48, 264);
+// The search animation sits under the task pane's last group, the progress
+// bar along the pane's bottom edge.
+constexpr int kAnimateLeft = 48, kAnimateGap = 12;
 constexpr QSize kAnimateSize(80, 50);
 constexpr int kProgressLeft = 5, kProgressBottomGap = 27;
 constexpr QSize kProgressSize(164, 17);
@@ -119,13 +119,23 @@ void TForm1::buildOverlays()
     ProgressBar1->resize(kProgressSize);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
+    // The groups move when the pane lays them out again (fonts, scrolling).
+    ui->DmGroup3->installEventFilter(this);
     placeOverlays();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ui->DmGroup3 && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        placeOverlays();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::placeOverlays()
 {
     const QRect pane = ui->DmGroupBar1->geometry();
-    Animate1->move(pane.topLeft() + kAnimatePos);
+    const int groupsEnd = ui->DmGroup3->geometry().bottom() + 1;
+    Animate1->move(pane.left() + kAnimateLeft, pane.top() + groupsEnd + kAnimateGap);
     ProgressBar1->move(pane.left() + kProgressLeft, pane.bottom() + 1 - kProgressBottomGap);
     Animate1->raise();
     ProgressBar1->raise();
