@@ -33,6 +33,8 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
 {
     ui->setupUi(this);
+    FindFile1 = std::make_unique<dm::TFindFile>();
+    FindFile1->setThreaded(true);
     m_catalog = std::make_unique<dm::ListViewRows>(ui->DmListView1);
     setWindowIcon(dm::applicationIcon());
     ui->DmListView1->setColumnWidth(0, 250);
@@ -183,8 +185,15 @@ void TForm1::FormCreate()
     // The statistics store fills DmLabel2 to DmLabel4 here once it exists.
 }
 
+void TForm1::StopScanForClose()
+{
+    if (FindFile1->Searching())
+        FindFile1->AbortSearch();
+}
+
 void TForm1::FormClose()
 {
+    StopScanForClose();
     dm::SaveListViewToFile(*m_catalog, listFilePath());
 }
 

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "FindFile.h"
 #include "ListViewRows.h"
 
 namespace Ui { class TForm1; }
@@ -33,6 +34,8 @@ public:
     TDmTrayIcon *DmTrayIcon1 = nullptr;
     TAnimate *Animate1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
+    // The search engine of the scan; its walk runs on a worker thread.
+    std::unique_ptr<dm::TFindFile> FindFile1;
 
     // The other windows, created after this one by the program's entry.
     TForm2 *Form2 = nullptr;
@@ -50,6 +53,9 @@ public:
 
     void FormCreate();
     void FormClose();
+    // The scan's closing step: stops a running scan and returns once it has
+    // ended and its finish handler has run.
+    void StopScanForClose();
 
     void Action1Execute();
     void Action2Execute();

@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 namespace {
@@ -69,6 +70,7 @@ private slots:
     void startWithoutListFile();
     void startWithListFileAndCloseSavesIt();
     void failedSaveAbandonsClose();
+    void closeStopsTheScanBeforeSaving();
     void menusAsTheActionsSay();
     void actionsWithoutHandlerAreInert();
     void statusBarAndToolbarChecks();
@@ -152,6 +154,37 @@ void TestMainWindow::failedSaveAbandonsClose()
     // Once the way is free, the close goes through.
     QVERIFY(QDir(m_dir->path()).rmdir("List.lst"));
     QVERIFY(form->close());
+}
+
+void TestMainWindow::closeStopsTheScanBeforeSaving()
+{
+    Boxes boxes;
+    auto form = makeForm();
+    form->show();
+    QTemporaryDir tree;
+    for (int i = 0; i < 200; ++i)
+        QDir(tree.path()).mkpath(QStringLiteral("d%1/e").arg(i));
+    dm::TFindFile &engine = *form->FindFile1;
+    engine.Criteria().Files().setLocation(tree.path().toStdString());
+    engine.Criteria().Files().setFileName("*");
+    // A slow walk, so that the close meets a running scan.
+    engine.OnFolderChange = [](dm::TFindFile *, const std::string &, dm::TFolderIgnore &) {
+        QThread::msleep(20);
+    };
+    int finishes = 0;
+    bool listExistedAtFinish = true;
+    engine.OnSearchFinish = [&](dm::TFindFile *sender) {
+        ++finishes;
+        listExistedAtFinish = QFileInfo::exists(form->listFilePath());
+        QVERIFY(sender->AbortRequested());
+    };
+    engine.StartSearch();
+    QVERIFY(engine.Searching());
+    QVERIFY(form->close());
+    QCOMPARE(finishes, 1);
+    QVERIFY(!listExistedAtFinish);
+    QVERIFY(!engine.Searching());
+    QVERIFY(QFileInfo(form->listFilePath()).isFile());
 }
 
 void TestMainWindow::menusAsTheActionsSay()
