@@ -44,6 +44,26 @@ QString withoutMnemonics(const QString &text)
     return out;
 }
 
+// Screen readers learn of changes only when told.
+void notifyName(QObject *object, QAccessible::Event what)
+{
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(object, what);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void notifyState(QObject *object, bool enabledChanged, bool visibleChanged)
+{
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.disabled = enabledChanged;
+        changed.invisible = visibleChanged;
+        QAccessibleStateChangeEvent event(object, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
 QColor blend(const QColor &a, const QColor &b)
 {
     return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
@@ -62,25 +82,6 @@ TDmGroupItem::~TDmGroupItem()
         m_group->contentChanged();
 }
 
-void TDmGroupItem::notifyAccessible(int what) const
-{
-    if (!QAccessible::isActive())
-        return;
-    auto *self = const_cast<TDmGroupItem *>(this);
-    if (what == QAccessible::NameChanged || what == QAccessible::DescriptionChanged) {
-        QAccessibleEvent event(self, QAccessible::Event(what));
-        QAccessible::updateAccessibility(&event);
-        return;
-    }
-    QAccessible::State changed;
-    if (what == 0)
-        changed.disabled = true;
-    else
-        changed.invisible = true;
-    QAccessibleStateChangeEvent event(self, changed);
-    QAccessible::updateAccessibility(&event);
-}
-
 void TDmGroupItem::changed(bool layout)
 {
     if (layout)
@@ -95,7 +96,7 @@ void TDmGroupItem::setCaption(const QString &caption)
         return;
     m_caption = caption;
     changed(true);
-    notifyAccessible(QAccessible::NameChanged);
+    notifyName(this, QAccessible::NameChanged);
 }
 
 void TDmGroupItem::setEnabled(bool enabled)
@@ -108,7 +109,7 @@ void TDmGroupItem::setEnabled(bool enabled)
         m_state = gisNormal;
     }
     changed(false);
-    notifyAccessible(0);
+    notifyState(this, true, false);
 }
 
 void TDmGroupItem::setVisible(bool visible)
@@ -117,7 +118,7 @@ void TDmGroupItem::setVisible(bool visible)
         return;
     m_visible = visible;
     changed(true);
-    notifyAccessible(1);
+    notifyState(this, false, true);
 }
 
 void TDmGroupItem::setImageIndex(int index)
@@ -179,7 +180,7 @@ void TDmGroupItem::actionChanged()
         setCaption(caption);
     if (m_hint == m_linkedHint && m_hint != hint) {
         m_hint = hint;
-        notifyAccessible(QAccessible::DescriptionChanged);
+        notifyName(this, QAccessible::DescriptionChanged);
     }
     if (m_enabled == m_linkedEnabled)
         setEnabled(m_action->isEnabled());
@@ -696,10 +697,7 @@ void TDmGroup::setCaption(const QString &caption)
 {
     m_caption = caption;
     update();
-    if (QAccessible::isActive()) {
-        QAccessibleEvent event(this, QAccessible::NameChanged);
-        QAccessible::updateAccessibility(&event);
-    }
+    notifyName(this, QAccessible::NameChanged);
 }
 
 void TDmGroup::setCaptionHeight(int height)

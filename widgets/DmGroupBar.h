@@ -106,7 +106,6 @@ private:
     explicit TDmGroupItem(TDmGroup *group);
     void changed(bool layout);
     void actionChanged();
-    void notifyAccessible(int what) const;
 
     TDmGroup *m_group;
     QString m_caption, m_hint;
@@ -122,11 +121,14 @@ private:
     QRect m_textRect, m_imageRect;
 };
 
-/// The ordered items of a group, indexed from 0.
+/// The ordered items of a group, indexed from 0; part of the group, never copied.
 class TDmGroupItems
 {
 public:
+    Q_DISABLE_COPY_MOVE(TDmGroupItems)
+    /// Number of items, hidden ones included.
     int Count() const { return int(m_items.size()); }
+    /// The item at index (0-based).
     TDmGroupItem *operator[](int index) const { return m_items.at(index); }
     TDmGroupItem *Items(int index) const { return m_items.at(index); }
     /// Appends a new item with the given caption.
@@ -135,7 +137,9 @@ public:
     void Delete(int index);
     /// Removes and deletes every item.
     void Clear();
+    /// Position of item, or -1 when it is not one of these.
     int IndexOf(const TDmGroupItem *item) const;
+    /// Iteration in order.
     auto begin() const { return m_items.begin(); }
     auto end() const { return m_items.end(); }
 

@@ -78,6 +78,7 @@ private slots:
     void cursorOverLinks();
     void clicks_data();
     void clicks();
+    void popupClick();
     void painting_data();
     void painting();
     void actionLink();
@@ -214,9 +215,11 @@ void TstDmGroupBar::itemsProperty()
     QCOMPARE(group->Items(3)->Index(), 3);
     QCOMPARE(group->property("items").toStringList().at(1), QStringLiteral("Остановить сканирование"));
     const int before = group->height();
-    group->setProperty("items", QStringList{"one"});
-    QCOMPARE(group->Items().Count(), 1);
+    group->setProperty("items", QStringList{"one", "-"});
+    QCOMPARE(group->Items().Count(), 2);
     QVERIFY(group->height() < before);
+    // A "-" item is a divider line, not a link.
+    QVERIFY(group->Items(1)->TextRect().isEmpty());
     // A group without items takes its opened height.
     group->setProperty("items", QStringList());
     group->setProperty("openedHeight", 55);
@@ -320,6 +323,23 @@ void TstDmGroupBar::clicks()
     QCOMPARE(stop.count(), 0);
 }
 
+void TstDmGroupBar::popupClick()
+{
+    show();
+    TDmGroupItem *item = link(2, 3);
+    QList<std::pair<int, QPoint>> calls;
+    item->OnPopupClick = [&](TDmGroupItem *sender, int index, QPoint screen) {
+        QCOMPARE(sender, item);
+        calls.append({index, screen});
+    };
+    const QPoint at = centre(item->TextRect());
+    QTest::mouseClick(groups[2], Qt::RightButton, {}, QPoint(item->TextRect().right() + 8, at.y()));
+    QVERIFY(calls.isEmpty());
+    QTest::mouseClick(groups[2], Qt::RightButton, {}, at);
+    QCOMPARE(calls, (QList<std::pair<int, QPoint>>{{3, groups[2]->mapToGlobal(at)}}));
+    QVERIFY(clicked.isEmpty()); // the right button never clicks
+}
+
 void TstDmGroupBar::painting_data()
 {
     QTest::addColumn<QString>("state");
@@ -327,6 +347,8 @@ void TstDmGroupBar::painting_data()
     QTest::addColumn<bool>("underlined");
     QTest::newRow("normal") << "normal" << QColor(Qt::red) << false;
     QTest::newRow("hot") << "hot" << QColor(Qt::blue) << true;
+    // Half the shadow colour (0, 128, 0), half the hot colour (0, 0, 255).
+    QTest::newRow("pressed") << "pressed" << QColor(0, 64, 127) << true;
     QTest::newRow("disabled") << "disabled" << QColor(Qt::darkGreen) << false;
 }
 
@@ -343,8 +365,10 @@ void TstDmGroupBar::painting()
     bar->setPalette(pal);
     show();
     TDmGroupItem *item = link(2, state == "disabled" ? 1 : 0);
-    if (state == "hot")
+    if (state != "normal")
         QTest::mouseMove(groups[2], centre(item->TextRect()));
+    if (state == "pressed")
+        QTest::mousePress(groups[2], Qt::LeftButton, {}, centre(item->TextRect()));
     const QImage image = groups[2]->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QRect box = item->TextRect();
     int exact = 0, fullRows = 0;
@@ -358,6 +382,8 @@ void TstDmGroupBar::painting()
         exact += inRow;
         fullRows += inRow >= box.width() * 9 / 10;
     }
+    if (state == "pressed")
+        QTest::mouseRelease(groups[2], Qt::LeftButton, {}, centre(item->TextRect()));
     QVERIFY2(exact > 0, "no pixel in the expected text colour");
     QCOMPARE(fullRows > 0, underlined);
 }
