@@ -83,6 +83,7 @@ private slots:
     void painting();
     void actionLink();
     void scrolling();
+    void hiddenGroup();
     void groupOutsideBar();
     void accessibility();
 
@@ -463,6 +464,23 @@ void TstDmGroupBar::scrolling()
     bar->resize(177, 403);
     QVERIFY(!scroll->isVisible());
     QCOMPARE(groups[0]->geometry(), QRect(4, 4, 169, groups[0]->height()));
+}
+
+void TstDmGroupBar::hiddenGroup()
+{
+    show();
+    const int h1 = groups[0]->height();
+    const int below = groups[2]->y();
+    // A hidden group takes neither height nor margin.
+    groups[1]->hide();
+    QCOMPARE(groups[2]->y(), 4 + h1 + 4);
+    groups[1]->show();
+    QCOMPARE(groups[2]->y(), below);
+    // A press on the bar outside the groups gives it the focus.
+    bar->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(bar.get()));
+    QTest::mouseClick(bar.get(), Qt::LeftButton, {}, QPoint(2, bar->height() - 2));
+    QTRY_VERIFY(bar->hasFocus());
 }
 
 void TstDmGroupBar::groupOutsideBar()
