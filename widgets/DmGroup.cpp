@@ -1,0 +1,520 @@
+// A group of the task pane: layout of its links, the mouse, its properties
+// and painting. The bar places the group (DmGroupBar.cpp).
+
+#include "DmGroupBar.h"
+#include "ErrorBox.h"
+
+#include <QAccessible>
+#include <QHelpEvent>
+#include <QLinearGradient>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const int TextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
+const int ImageSize = 16;
+
+TDmGroupBar *requireBar(QWidget *parent)
+{
+    auto *bar = qobject_cast<TDmGroupBar *>(parent);
+    if (!bar)
+        throw EDmGroupBarError(
+            QStringLiteral("TDmGroup components can only be placed in a TDmGroupBar component"));
+    return bar;
+}
+
+QColor blend(const QColor &a, const QColor &b)
+{
+    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
+}
+
+} // namespace
+
+TDmGroup::TDmGroup(QWidget *parent) : QWidget(requireBar(parent))
+{
+    setMouseTracking(true);
+    static_cast<TDmGroupBar *>(parentWidget())->addGroup(this);
+}
+
+TDmGroup::~TDmGroup()
+{
+    if (TDmGroupBar *bar = GroupBar())
+        bar->removeGroup(this);
+    qDeleteAll(std::exchange(m_items.m_items, {}));
+}
+
+void TDmGroup::setParent(QWidget *parent)
+{
+    setParent(parent, windowFlags() & ~Qt::WindowType_Mask);
+}
+
+void TDmGroup::setParent(QWidget *parent, Qt::WindowFlags flags)
+{
+    TDmGroupBar *bar = requireBar(parent);
+    const bool hidden = testAttribute(Qt::WA_WState_ExplicitShowHide) && isHidden();
+    QWidget::setParent(bar, flags);
+    bar->addGroup(this);
+    if (!hidden)
+        show();
+}
+
+TDmGroupBar *TDmGroup::GroupBar() const
+{
+    return qobject_cast<TDmGroupBar *>(parentWidget());
+}
+
+void TDmGroup::applyTaskListDefaults()
+{
+    m_captionHeight = 20;
+    m_captionFont.reset();
+    m_captionImageIndex = -1;
+    m_color.reset();
+    m_canClose = false;
+    m_dividerVisible = true;
+    m_dividerColor.reset();
+    m_itemHeight = 20;
+    m_itemIndent = 20;
+    m_itemStyle = isSmall;
+    m_itemHotColor.reset();
+    m_showItemSelection = false;
+    contentChanged();
+}
+
+void TDmGroup::relayout()
+{
+    int height = 0;
+    const QList<Row> rows = layoutRows(width(), &height);
+    for (TDmGroupItem *item : m_items) {
+        item->m_textRect = QRect();
+        item->m_imageRect = QRect();
+    }
+    for (const Row &row : rows) {
+        row.item->m_textRect = row.text;
+        row.item->m_imageRect = row.image;
+    }
+}
+
+void TDmGroup::contentChanged()
+{
+    relayout();
+    update();
+    if (TDmGroupBar *bar = GroupBar())
+        bar->Realign();
+}
+
+bool TDmGroup::hasImages() const
+{
+    const TDmGroupBar *bar = GroupBar();
+    if (!bar || bar->SmallImages().isEmpty())
+        return false;
+    return std::any_of(m_items.begin(), m_items.end(),
+                       [](const TDmGroupItem *item) { return item->ImageIndex() >= 0; });
+}
+
+// Rows of the visible items at the given width; *height receives the group's
+// height (OpenedHeight when no item is visible).
+QList<TDmGroup::Row> TDmGroup::layoutRows(int width, int *height) const
+{
+    const QFontMetrics fm(font());
+    const int p = (m_itemHeight - fm.height()) / 2;
+    const bool images = hasImages();
+    const int textStart = 8 + (images ? ImageSize + 4 : 0);
+    QList<Row> rows;
+    int top = m_captionHeight + 4;
+    *height = m_openedHeight;
+    for (TDmGroupItem *item : m_items) {
+        if (!item->Visible())
+            continue;
+        const int indent = m_itemIndent * item->IndentLevel();
+        const int x = textStart + indent;
+        const int wrap = std::max(1, width - 8 - x);
+        const QString &text = item->Caption();
+        const int textHeight = fm.boundingRect(QRect(x, 0, wrap, 1 << 20), TextFlags, text).height();
+        Row row{item, top, std::max(2 * p + textHeight, m_itemHeight), QRect(), QRect()};
+        if (text != QLatin1String("-")) {
+            const int lineWidth =
+                fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::TextExpandTabs, text).width();
+            const int right = lineWidth <= wrap ? x + lineWidth : width - 8;
+            row.text = QRect(QPoint(x, top + p), QPoint(right - 1, top + p + textHeight - 1));
+            const int image = item->Enabled() || item->DisabledIndex() < 0 ? item->ImageIndex()
+                                                                            : item->DisabledIndex();
+            if (images && image >= 0)
+                row.image = QRect(8 + indent, top + std::max(0, (row.height - ImageSize) / 2), 20,
+                                  ImageSize);
+        }
+        *height = top + 2 * p + textHeight + 4;
+        top += row.height;
+        rows.append(row);
+    }
+    return rows;
+}
+
+int TDmGroup::heightForWidth(int width) const
+{
+    int height = 0;
+    layoutRows(width, &height);
+    return height;
+}
+
+QSize TDmGroup::sizeHint() const
+{
+    const int w = width() > 0 ? width() : 169;
+    return QSize(w, heightForWidth(w));
+}
+
+// The item whose text or image box holds pos and that a click would reach.
+TDmGroupItem *TDmGroup::itemAt(const QPoint &pos) const
+{
+    for (TDmGroupItem *item : m_items) {
+        if (item->Visible() && item->Enabled() && item->HasClickHandler()
+            && (item->m_textRect.contains(pos) || item->m_imageRect.contains(pos)))
+            return item;
+    }
+    return nullptr;
+}
+
+void TDmGroup::setItemState(TDmGroupItem *item, TDmGroupItemState state)
+{
+    if (item->m_state != state) {
+        item->m_state = state;
+        update();
+    }
+}
+
+void TDmGroup::updateHover(const QPoint &pos)
+{
+    TDmGroupItem *under = itemAt(pos);
+    for (TDmGroupItem *item : m_items)
+        setItemState(item, item != under ? gisNormal : item->m_marked ? gisPressed : gisHot);
+    // Over a link the hand shows whatever the group's own cursor is.
+    if (under && !m_handCursor) {
+        m_ownCursorSet = testAttribute(Qt::WA_SetCursor);
+        m_ownCursor = cursor();
+        m_handCursor = true;
+        setCursor(Qt::PointingHandCursor);
+    } else if (!under && m_handCursor) {
+        m_handCursor = false;
+        if (m_ownCursorSet)
+            setCursor(m_ownCursor);
+        else
+            unsetCursor();
+    }
+}
+
+void TDmGroup::mouseMoveEvent(QMouseEvent *event)
+{
+    updateHover(event->position().toPoint());
+}
+
+void TDmGroup::mousePressEvent(QMouseEvent *event)
+{
+    TDmGroupItem *item = itemAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && item) {
+        item->m_marked = true;
+        setItemState(item, gisPressed);
+    } else if (event->button() == Qt::RightButton) {
+        m_popupItem = item;
+    }
+}
+
+void TDmGroup::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::RightButton) {
+        TDmGroupItem *item = std::exchange(m_popupItem, nullptr);
+        if (item && item == itemAt(pos) && item->OnPopupClick) {
+            const QPoint screen = event->globalPosition().toPoint();
+            dm::runGuarded([&] { item->OnPopupClick(item, item->Index(), screen); });
+        }
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    TDmGroupItem *marked = nullptr;
+    for (TDmGroupItem *item : m_items) {
+        if (std::exchange(item->m_marked, false))
+            marked = item;
+    }
+    // Released outside the item that was pressed: nothing runs.
+    if (!marked || itemAt(pos) != marked) {
+        updateHover(pos);
+        return;
+    }
+    setItemState(marked, gisHot);
+    QPointer<TDmGroup> self(this);
+    dm::runGuarded([marked] { marked->Click(); });
+    if (self)
+        self->updateHover(pos);
+}
+
+void TDmGroup::leaveEvent(QEvent *)
+{
+    updateHover(QPoint(-1, -1));
+}
+
+void TDmGroup::wheelEvent(QWheelEvent *event)
+{
+    // The wheel over a group scrolls the bar.
+    if (TDmGroupBar *bar = GroupBar())
+        bar->wheelEvent(event);
+    else
+        event->ignore();
+}
+
+void TDmGroup::resizeEvent(QResizeEvent *)
+{
+    relayout();
+}
+
+void TDmGroup::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        contentChanged();
+    QWidget::changeEvent(event);
+}
+
+bool TDmGroup::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::ShowToParent:
+    case QEvent::HideToParent:
+        if (TDmGroupBar *bar = GroupBar())
+            bar->Realign();
+        break;
+    case QEvent::ToolTip: {
+        auto *help = static_cast<QHelpEvent *>(event);
+        for (TDmGroupItem *item : m_items) {
+            if (item->Visible() && item->m_textRect.contains(help->pos()) && !item->Hint().isEmpty()) {
+                QToolTip::showText(help->globalPos(), item->Hint(), this, item->m_textRect);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    default:
+        break;
+    }
+    return QWidget::event(event);
+}
+
+// ---------------------------------------------------------------- group properties
+
+void TDmGroup::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    update();
+    // Screen readers learn of a new name only when told.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void TDmGroup::setCaptionHeight(int height)
+{
+    m_captionHeight = std::max(0, height);
+    contentChanged();
+}
+
+QFont TDmGroup::CaptionFont() const
+{
+    if (m_captionFont)
+        return *m_captionFont;
+    QFont bold = font();
+    bold.setBold(true);
+    return bold;
+}
+
+void TDmGroup::setCaptionFont(const QFont &font)
+{
+    m_captionFont = font;
+    update();
+}
+
+QColor TDmGroup::Color() const
+{
+    if (m_color)
+        return *m_color;
+    const TDmGroupBar *bar = GroupBar();
+    return bar ? bar->Color() : palette().color(QPalette::Button);
+}
+
+void TDmGroup::setColor(const QColor &color)
+{
+    m_color = color;
+    update();
+}
+
+void TDmGroup::setColorDefault(bool useBarColor)
+{
+    if (useBarColor)
+        m_color.reset();
+    else
+        m_color = Color();
+    update();
+}
+
+void TDmGroup::setOpenedHeight(int height)
+{
+    m_openedHeight = std::max(0, height);
+    contentChanged();
+}
+
+void TDmGroup::setDividerVisible(bool visible)
+{
+    m_dividerVisible = visible;
+    update();
+}
+
+QColor TDmGroup::DividerColor() const
+{
+    return m_dividerColor.value_or(palette().color(QPalette::Highlight));
+}
+
+void TDmGroup::setDividerColor(const QColor &color)
+{
+    m_dividerColor = color;
+    update();
+}
+
+void TDmGroup::setItemHeight(int height)
+{
+    m_itemHeight = std::max(0, height);
+    contentChanged();
+}
+
+void TDmGroup::setItemIndent(int indent)
+{
+    m_itemIndent = std::max(0, indent);
+    contentChanged();
+}
+
+void TDmGroup::setItemStyle(TDmGroupItemStyle style)
+{
+    m_itemStyle = style;
+    contentChanged();
+}
+
+QColor TDmGroup::ItemHotColor() const
+{
+    return m_itemHotColor.value_or(palette().color(QPalette::Link));
+}
+
+void TDmGroup::setItemHotColor(const QColor &color)
+{
+    m_itemHotColor = color;
+    update();
+}
+
+void TDmGroup::setShowItemSelection(bool show)
+{
+    m_showItemSelection = show;
+    update();
+}
+
+void TDmGroup::setUseGradients(bool use)
+{
+    m_useGradients = use;
+    update();
+}
+
+QStringList TDmGroup::itemCaptions() const
+{
+    QStringList captions;
+    for (const TDmGroupItem *item : m_items)
+        captions << item->Caption();
+    return captions;
+}
+
+void TDmGroup::setItemCaptions(const QStringList &captions)
+{
+    m_items.Clear();
+    for (const QString &caption : captions)
+        m_items.Add(caption);
+}
+
+// ---------------------------------------------------------------- painting
+
+void TDmGroup::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    const QColor background = Color();
+    painter.fillRect(rect(), background);
+
+    const QFont captionFont = CaptionFont();
+    const int captionTextHeight = QFontMetrics(captionFont).height();
+    painter.setFont(captionFont);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(QRect(8, (m_captionHeight - captionTextHeight) / 2, width() - 24 - 8,
+                           captionTextHeight),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
+
+    if (m_dividerVisible) {
+        const QRect line(0, m_captionHeight - 1, width(), 1);
+        const TDmGroupBar *bar = GroupBar();
+        if (bar && bar->UseGradients() && m_useGradients && depth() >= 24) {
+            QLinearGradient gradient(0, 0, width(), 0);
+            gradient.setColorAt(0, background);
+            gradient.setColorAt(1, DividerColor());
+            painter.fillRect(line, gradient);
+        } else {
+            painter.fillRect(line, DividerColor());
+        }
+    }
+
+    int height = 0;
+    const QList<Row> rows = layoutRows(width(), &height);
+    const int p = (m_itemHeight - QFontMetrics(font()).height()) / 2;
+    painter.setFont(font());
+    for (const Row &row : rows)
+        paintItem(painter, row, p);
+}
+
+void TDmGroup::paintItem(QPainter &painter, const Row &row, int p) const
+{
+    const TDmGroupItem *item = row.item;
+    if (item->Caption() == QLatin1String("-")) {
+        painter.fillRect(QRect(8, row.top + row.height / 2, width() - 16, 1), DividerColor());
+        return;
+    }
+    const QPalette &pal = palette();
+    QColor color = pal.color(QPalette::WindowText);
+    bool underline = false;
+    if (!item->Enabled()) {
+        const QColor shadow = pal.color(QPalette::Dark);
+        color = Color() == shadow ? pal.color(QPalette::Button) : shadow;
+    } else if (item->State() == gisHot) {
+        color = ItemHotColor();
+        underline = true;
+    } else if (item->State() == gisPressed) {
+        color = blend(pal.color(QPalette::Dark), ItemHotColor());
+        underline = true;
+    }
+    if (!row.image.isNull()) {
+        const QList<QIcon> &images = GroupBar()->SmallImages();
+        const bool useDisabled = !item->Enabled() && item->DisabledIndex() >= 0;
+        const int index = useDisabled ? item->DisabledIndex() : item->ImageIndex();
+        if (index < images.size())
+            images[index].paint(&painter, QRect(row.image.topLeft(), QSize(ImageSize, ImageSize)),
+                                Qt::AlignCenter,
+                                item->Enabled() || useDisabled ? QIcon::Normal : QIcon::Disabled);
+    }
+    if (m_showItemSelection && item->Selected()) {
+        painter.setPen(pal.color(QPalette::Highlight));
+        painter.drawRect(QRect(4, row.top, width() - 9, row.height - 1));
+    }
+    QFont font = painter.font();
+    font.setUnderline(underline);
+    painter.setFont(font);
+    painter.setPen(color);
+    const int x = row.text.left();
+    painter.drawText(QRect(x, row.top + p, std::max(1, width() - 8 - x), row.text.height()), TextFlags,
+                     item->Caption());
+}

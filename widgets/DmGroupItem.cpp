@@ -1,0 +1,212 @@
+// The links of a group and their collection: properties, action binding and
+// the click. Layout and painting of the links are the group's (DmGroup.cpp).
+
+#include "DmGroupBar.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// Menu texts mark their shortcut letter with "&" ("&&" is a literal "&");
+// a link shows the text without the marks.
+QString withoutMnemonics(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size())
+            ++i;
+        else if (text[i] == u'&')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+// Screen readers learn of changes only when told.
+void notifyName(QObject *object, QAccessible::Event what)
+{
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(object, what);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void notifyState(QObject *object, bool enabledChanged, bool visibleChanged)
+{
+    if (QAccessible::isActive()) {
+        QAccessible::State changed;
+        changed.disabled = enabledChanged;
+        changed.invisible = visibleChanged;
+        QAccessibleStateChangeEvent event(object, changed);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+} // namespace
+
+TDmGroupItem::TDmGroupItem(TDmGroup *group) : QObject(group), m_group(group) {}
+
+TDmGroupItem::~TDmGroupItem()
+{
+    // Deleted directly rather than through the collection: leave it and relayout.
+    if (m_group->m_items.m_items.removeOne(this))
+        m_group->contentChanged();
+}
+
+void TDmGroupItem::changed(bool layout)
+{
+    if (layout)
+        m_group->contentChanged();
+    else
+        m_group->update();
+}
+
+void TDmGroupItem::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    changed(true);
+    notifyName(this, QAccessible::NameChanged);
+}
+
+void TDmGroupItem::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (!enabled) {
+        m_marked = false;
+        m_state = gisNormal;
+    }
+    changed(false);
+    notifyState(this, true, false);
+}
+
+void TDmGroupItem::setVisible(bool visible)
+{
+    if (visible == m_visible)
+        return;
+    m_visible = visible;
+    changed(true);
+    notifyState(this, false, true);
+}
+
+void TDmGroupItem::setImageIndex(int index)
+{
+    if (index != m_imageIndex) {
+        m_imageIndex = index;
+        changed(true);
+    }
+}
+
+void TDmGroupItem::setDisabledIndex(int index)
+{
+    if (index != m_disabledIndex) {
+        m_disabledIndex = index;
+        changed(false);
+    }
+}
+
+void TDmGroupItem::setIndentLevel(int level)
+{
+    if (level != m_indentLevel) {
+        m_indentLevel = std::max(0, level);
+        changed(true);
+    }
+}
+
+void TDmGroupItem::setSelected(bool selected)
+{
+    if (selected != m_selected) {
+        m_selected = selected;
+        changed(false);
+    }
+}
+
+void TDmGroupItem::setAction(QAction *action)
+{
+    if (m_action)
+        disconnect(m_action, nullptr, this, nullptr);
+    m_action = action;
+    if (!action)
+        return;
+    connect(action, &QAction::changed, this, &TDmGroupItem::actionChanged);
+    // Everything is shared at binding time.
+    m_linkedCaption = m_caption;
+    m_linkedHint = m_hint;
+    m_linkedEnabled = m_enabled;
+    m_linkedVisible = m_visible;
+    actionChanged();
+}
+
+void TDmGroupItem::actionChanged()
+{
+    if (!m_action)
+        return;
+    const QString caption = withoutMnemonics(m_action->text());
+    const QString hint = m_action->toolTip();
+    // A property the program set on the item itself no longer follows the action.
+    if (m_caption == m_linkedCaption)
+        setCaption(caption);
+    if (m_hint == m_linkedHint && m_hint != hint) {
+        m_hint = hint;
+        notifyName(this, QAccessible::DescriptionChanged);
+    }
+    if (m_enabled == m_linkedEnabled)
+        setEnabled(m_action->isEnabled());
+    if (m_visible == m_linkedVisible)
+        setVisible(m_action->isVisible());
+    m_linkedCaption = caption;
+    m_linkedHint = hint;
+    m_linkedEnabled = m_action->isEnabled();
+    m_linkedVisible = m_action->isVisible();
+}
+
+bool TDmGroupItem::HasClickHandler() const
+{
+    return OnClick || m_action;
+}
+
+void TDmGroupItem::Click()
+{
+    if (OnClick)
+        OnClick(this);
+    else if (m_action)
+        m_action->trigger(); // does nothing while the action is disabled
+}
+
+int TDmGroupItem::Index() const
+{
+    return m_group->m_items.IndexOf(this);
+}
+
+TDmGroupItem *TDmGroupItems::Add(const QString &caption)
+{
+    auto *item = new TDmGroupItem(m_group);
+    item->m_caption = caption;
+    m_items.append(item);
+    m_group->contentChanged();
+    return item;
+}
+
+void TDmGroupItems::Delete(int index)
+{
+    delete m_items.takeAt(index);
+    m_group->contentChanged();
+}
+
+void TDmGroupItems::Clear()
+{
+    qDeleteAll(std::exchange(m_items, {}));
+    m_group->contentChanged();
+}
+
+int TDmGroupItems::IndexOf(const TDmGroupItem *item) const
+{
+    return int(m_items.indexOf(const_cast<TDmGroupItem *>(item)));
+}
