@@ -1,111 +1,23 @@
-// The engine on real temporary trees: order of events and reports, levels,
-// folder-event answers, the found-file record, symbolic links, and the
-// threaded mode with its abort from the main thread.
+// The walk on real temporary trees: order of events and reports, levels,
+// folder-event answers, exclusions, the found-file record, symbolic links and
+// special files.
 
-#include "FindFile.h"
+#include "SearchTestTree.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QThread>
-
-#include <algorithm>
-#include <atomic>
 #include <fcntl.h>
-#include <stdexcept>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace dm;
+using dmtest::Recorder;
 
-namespace {
-
-// Records every event of an engine as text, paths relative to the tree's root.
-struct Recorder
-{
-    std::string root;
-    QStringList log;
-    QList<QThread *> finishThreads;
-
-    QString rel(const std::string &path) const
-    {
-        return QString::fromStdString(path.substr(std::min(path.size(), root.size())));
-    }
-
-    void attach(TFindFile &ff)
-    {
-        ff.OnSearchBegin = [this](TFindFile *) { log << "begin"; };
-        ff.OnSearchAbort = [this](TFindFile *) { log << "abort"; };
-        ff.OnSearchFinish = [this](TFindFile *) {
-            log << "finish";
-            finishThreads << QThread::currentThread();
-        };
-        ff.OnFolderChange = [this](TFindFile *, const std::string &folder, TFolderIgnore &) {
-            log << "folder:" + rel(folder);
-        };
-        ff.OnFileMatch = [this](TFindFile *, const std::string &folder, const TSearchRec &rec) {
-            log << "file:" + rel(folder + rec.Name);
-        };
-    }
-};
-
-} // namespace
-
-class TestEngine : public QObject
+class TestWalk : public dmtest::TreeTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_tmp;
-    std::string m_root; // ends in "/"
-
-    void make(const QStringList &paths)
-    {
-        for (const QString &p : paths) {
-            const QString full = QString::fromStdString(m_root) + p;
-            if (p.endsWith('/')) {
-                QVERIFY(QDir().mkpath(full));
-            } else {
-                QDir().mkpath(QFileInfo(full).path());
-                QFile f(full);
-                QVERIFY(f.open(QIODevice::WriteOnly));
-                f.write("data");
-            }
-        }
-    }
-
-    std::string path(const char *rel) const { return m_root + rel; }
-
-    // Runs one inline search over the tree and returns the log.
-    QStringList run(const std::string &masks, const std::function<void(TFindFile &)> &setup = {})
-    {
-        TFindFile ff;
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        ff.Criteria().Files().setFileName(masks);
-        ff.Criteria().Files().setLocation(m_root);
-        if (setup)
-            setup(ff);
-        ff.StartSearch();
-        return rec.log;
-    }
-
-    static QStringList sorted(QStringList l)
-    {
-        l.sort();
-        return l;
-    }
-
 private slots:
-    void init()
-    {
-        QVERIFY(m_tmp.isValid());
-        const QString dir = m_tmp.filePath(QString::fromLatin1(QTest::currentTestFunction()));
-        QDir(dir).removeRecursively();
-        QVERIFY(QDir().mkpath(dir));
-        m_root = QFile::encodeName(dir).toStdString() + "/";
-    }
+    void init() { initTree(); }
 
     void twoMasksMatchingOneFile()
     {
@@ -178,7 +90,6 @@ private slots:
         QFETCH(int, maxLevel);
         QFETCH(QStringList, files);
         make({"a.tmp", "s/b.tmp", "s/t/c.tmp"});
-        std::vector<int> levelsSeen;
         const QStringList log = run("*.tmp", [&](TFindFile &ff) {
             ff.Criteria().Files().setMinLevel(minLevel);
             ff.Criteria().Files().setMaxLevel(maxLevel);
@@ -320,76 +231,6 @@ private slots:
         QVERIFY(!recs.count("big.tmp"));
     }
 
-    void noTargetFolders()
-    {
-        TFindFile ff;
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        ff.Criteria().Files().setFileName("*");
-        ff.Criteria().Files().setLocation(" ; ");
-        ff.StartSearch();
-        QCOMPARE(rec.log, (QStringList{"begin", "finish"}));
-        ff.setThreaded(true);
-        rec.log.clear();
-        ff.StartSearch();
-        QCOMPARE(rec.log, QStringList{"begin"});
-        QTRY_VERIFY(!ff.Searching());
-        QCOMPARE(rec.log, (QStringList{"begin", "finish"}));
-        QCOMPARE(rec.finishThreads.last(), QThread::currentThread());
-    }
-
-    void inlineExceptionReachesCallerAfterFinish()
-    {
-        make({"a.tmp", "b.tmp"});
-        TFindFile ff;
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) {
-            rec.log << "match";
-            throw std::runtime_error("boom");
-        };
-        ff.Criteria().Files().setFileName("*.tmp");
-        ff.Criteria().Files().setLocation(m_root);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ff.StartSearch());
-        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "match", "finish"}));
-        QVERIFY(!ff.Searching());
-        QCOMPARE(ff.FolderLevel(), 0);
-    }
-
-    void inlineAbortFromHandler()
-    {
-        make({"a.tmp", "b.tmp", "s/c.tmp"});
-        TFindFile ff;
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        ff.OnFileMatch = [&](TFindFile *s, const std::string &, const TSearchRec &) {
-            rec.log << "match";
-            s->StartSearch(); // ignored while searching
-            s->AbortSearch();
-            s->AbortSearch(); // ignored while stopping
-        };
-        ff.Criteria().Files().setFileName("*.tmp");
-        ff.Criteria().Files().setLocation(m_root);
-        ff.StartSearch();
-        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "match", "abort", "finish"}));
-        QVERIFY(ff.AbortRequested());
-        QVERIFY(!ff.Searching());
-        ff.OnFileMatch = nullptr;
-        ff.StartSearch();
-        QVERIFY(!ff.AbortRequested());
-    }
-
-    void startFromFinishHandlerIgnored()
-    {
-        TFindFile ff;
-        int begins = 0;
-        ff.OnSearchBegin = [&](TFindFile *) { ++begins; };
-        ff.OnSearchFinish = [&](TFindFile *s) { s->StartSearch(); };
-        ff.Criteria().Files().setLocation(m_root);
-        ff.StartSearch();
-        QCOMPARE(begins, 1);
-    }
-
     void changesAfterStartDoNotReachSearch()
     {
         make({"a.tmp", "b.log"});
@@ -405,128 +246,6 @@ private slots:
         ff.Criteria().Files().setLocation(m_root);
         ff.StartSearch();
         QCOMPARE(found, QStringList{"a.tmp"});
-    }
-
-    void threadedEventsAndThreads()
-    {
-        make({"a.tmp", "s/b.tmp"});
-        TFindFile ff;
-        ff.setThreaded(true);
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        std::atomic<bool> walkedOnWorker{true};
-        QThread *const main = QThread::currentThread();
-        ff.OnFolderChange = [&](TFindFile *, const std::string &folder, TFolderIgnore &) {
-            if (QThread::currentThread() == main)
-                walkedOnWorker = false;
-            rec.log << "folder:" + rec.rel(folder);
-        };
-        ff.Criteria().Files().setFileName("*.tmp");
-        ff.Criteria().Files().setLocation(m_root);
-        ff.StartSearch();
-        QCOMPARE(rec.log.first(), "begin");
-        QVERIFY(ff.Searching());
-        ff.StartSearch(); // ignored: no second begin
-        QTRY_VERIFY(!ff.Searching());
-        QCOMPARE(rec.log.count("begin"), 1);
-        QCOMPARE(rec.log.last(), "finish");
-        QCOMPARE(rec.log.size(), 6);
-        QVERIFY(walkedOnWorker);
-        QCOMPARE(rec.finishThreads, QList<QThread *>{main});
-    }
-
-    void threadedAbortFromMainThread()
-    {
-        make({"a.tmp", "s/b.tmp", "t/c.tmp"});
-        TFindFile ff;
-        ff.setThreaded(true);
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        std::atomic<bool> entered{false};
-        struct Receiver : QObject
-        {
-            QList<QEvent::Type> got;
-            bool event(QEvent *e) override { got << e->type(); return true; }
-        } receiver;
-        ff.OnFolderChange = [&](TFindFile *s, const std::string &folder, TFolderIgnore &) {
-            rec.log << "folder:" + rec.rel(folder);
-            if (entered.exchange(true))
-                return;
-            while (!s->AbortRequested())
-                QThread::msleep(1);
-            // Input arriving while the abort waits must be dropped; other
-            // events must still be served.
-            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::KeyPress));
-            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::MouseButtonPress));
-            QCoreApplication::postEvent(&receiver, new QEvent(QEvent::User));
-        };
-        ff.Criteria().Files().setFileName("*.tmp");
-        ff.Criteria().Files().setLocation(m_root);
-        ff.StartSearch();
-        QTRY_VERIFY(entered);
-        const qsizetype before = rec.log.size();
-        ff.AbortSearch();
-        QVERIFY(!ff.Searching());
-        QVERIFY(ff.AbortRequested());
-        QCOMPARE(rec.log.mid(before), (QStringList{"abort", "finish"}));
-        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "abort", "finish"}));
-        QCOMPARE(rec.finishThreads, QList<QThread *>{QThread::currentThread()});
-        QCoreApplication::processEvents();
-        QCOMPARE(receiver.got, QList<QEvent::Type>{QEvent::User});
-        ff.AbortSearch(); // idle: ignored
-        QCOMPARE(rec.log.count("abort"), 1);
-    }
-
-    void threadedExceptionEndsQuietly()
-    {
-        make({"a.tmp", "b.tmp"});
-        TFindFile ff;
-        ff.setThreaded(true);
-        Recorder rec{m_root, {}, {}};
-        rec.attach(ff);
-        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) {
-            throw std::runtime_error("boom");
-        };
-        ff.Criteria().Files().setFileName("*.tmp");
-        ff.Criteria().Files().setLocation(m_root);
-        ff.StartSearch();
-        QTRY_VERIFY(!ff.Searching());
-        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "finish"}));
-        QVERIFY(!ff.AbortRequested());
-    }
-
-    void destroyingWhileSearchingWaits()
-    {
-        make({"a.tmp"});
-        std::atomic<bool> entered{false};
-        QStringList log;
-        {
-            TFindFile ff;
-            ff.setThreaded(true);
-            ff.OnSearchFinish = [&](TFindFile *) { log << "finish"; };
-            ff.OnSearchAbort = [&](TFindFile *) { log << "abort"; };
-            ff.OnFolderChange = [&](TFindFile *s, const std::string &, TFolderIgnore &) {
-                entered = true;
-                while (!s->AbortRequested())
-                    QThread::msleep(1);
-            };
-            ff.Criteria().Files().setLocation(m_root);
-            ff.StartSearch();
-            QTRY_VERIFY(entered);
-        }
-        QVERIFY(log.isEmpty());
-    }
-
-    void beginHandlerExceptionStillFinishes()
-    {
-        TFindFile ff;
-        int finishes = 0;
-        ff.OnSearchBegin = [](TFindFile *) { throw std::runtime_error("begin"); };
-        ff.OnSearchFinish = [&](TFindFile *) { ++finishes; };
-        ff.Criteria().Files().setLocation(m_root);
-        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ff.StartSearch());
-        QCOMPARE(finishes, 1);
-        QVERIFY(!ff.Searching());
     }
 
     void unlistableFolderStillReported()
@@ -558,5 +277,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestEngine)
-#include "tst_search_engine.moc"
+QTEST_GUILESS_MAIN(TestWalk)
+#include "tst_search_walk.moc"

@@ -1,0 +1,109 @@
+#pragma once
+// Shared by the engine's test programs: a fresh temporary tree per test
+// function and a recorder of events as text.
+
+#include "FindFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <algorithm>
+#include <functional>
+
+namespace dmtest {
+
+// Records every event of an engine as text, paths relative to the tree's root.
+struct Recorder
+{
+    std::string root;
+    QStringList log;
+    QList<QThread *> finishThreads;
+
+    QString rel(const std::string &path) const
+    {
+        return QString::fromStdString(path.substr(std::min(path.size(), root.size())));
+    }
+
+    void attach(dm::TFindFile &ff)
+    {
+        ff.OnSearchBegin = [this](dm::TFindFile *) { log << "begin"; };
+        ff.OnSearchAbort = [this](dm::TFindFile *) { log << "abort"; };
+        ff.OnSearchFinish = [this](dm::TFindFile *) {
+            log << "finish";
+            finishThreads << QThread::currentThread();
+        };
+        ff.OnFolderChange = [this](dm::TFindFile *, const std::string &folder, dm::TFolderIgnore &) {
+            log << "folder:" + rel(folder);
+        };
+        ff.OnFileMatch = [this](dm::TFindFile *, const std::string &folder, const dm::TSearchRec &rec) {
+            log << "file:" + rel(folder + rec.Name);
+        };
+    }
+};
+
+
+// Base of the engine's test classes: init() of a derived class calls initTree().
+class TreeTest : public QObject
+{
+protected:
+    QTemporaryDir m_tmp;
+    std::string m_root; // ends in "/"
+
+    // A fresh, empty folder named after the running test function.
+    void initTree()
+    {
+        QVERIFY(m_tmp.isValid());
+        const QString dir = m_tmp.filePath(QString::fromLatin1(QTest::currentTestFunction()));
+        QDir(dir).removeRecursively();
+        QVERIFY(QDir().mkpath(dir));
+        m_root = QFile::encodeName(dir).toStdString() + "/";
+    }
+
+    // Files and (with a trailing "/") folders, relative to the root.
+    void make(const QStringList &paths)
+    {
+        for (const QString &p : paths) {
+            const QString full = QString::fromStdString(m_root) + p;
+            if (p.endsWith('/')) {
+                QVERIFY(QDir().mkpath(full));
+            } else {
+                QDir().mkpath(QFileInfo(full).path());
+                QFile f(full);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write("data");
+            }
+        }
+    }
+
+    // The full path of rel.
+    std::string path(const char *rel) const { return m_root + rel; }
+
+    // Runs one inline search over the tree and returns the log.
+    QStringList run(const std::string &masks, const std::function<void(dm::TFindFile &)> &setup = {})
+    {
+        dm::TFindFile ff;
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.Criteria().Files().setFileName(masks);
+        ff.Criteria().Files().setLocation(m_root);
+        if (setup)
+            setup(ff);
+        ff.StartSearch();
+        return rec.log;
+    }
+
+    // A sorted copy.
+    static QStringList sorted(QStringList l)
+    {
+        l.sort();
+        return l;
+    }
+};
+
+} // namespace dmtest
