@@ -167,10 +167,11 @@ void TForm1::bindHandlers()
         action->setEnabled(false);
 
     connect(N2, &QAction::triggered, this, dm::guarded([this] { N2Click(); }));
-    ui->DmGroup1->Items(0)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup1Items0Click(); }); };
-    ui->DmGroup2->Items(0)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup2Items0Click(); }); };
-    ui->DmGroup3->Items(2)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup3Items2Click(); }); };
-    ui->DmGroup3->Items(3)->OnClick = [this](TDmGroupItem *) { dm::runGuarded([this] { DmGroup3Items3Click(); }); };
+    // The task pane runs its links' handlers through the same guard.
+    ui->DmGroup1->Items(0)->OnClick = [this](TDmGroupItem *) { DmGroup1Items0Click(); };
+    ui->DmGroup2->Items(0)->OnClick = [this](TDmGroupItem *) { DmGroup2Items0Click(); };
+    ui->DmGroup3->Items(2)->OnClick = [this](TDmGroupItem *) { DmGroup3Items2Click(); };
+    ui->DmGroup3->Items(3)->OnClick = [this](TDmGroupItem *) { DmGroup3Items3Click(); };
 }
 
 void TForm1::showPage(int index)

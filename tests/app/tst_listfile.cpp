@@ -5,14 +5,13 @@
 #include "ListFile.h"
 #include "ListViewRows.h"
 #include "MessageBox.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
-#include <csignal>
-#include <sys/resource.h>
 
 using dm::ListRow;
 
@@ -33,19 +32,6 @@ void writeFile(const QString &path, const QByteArray &bytes)
     f.write(bytes);
 }
 
-// Records message boxes instead of showing them.
-struct Boxes
-{
-    QList<dm::MessageRequest> shown;
-    Boxes()
-    {
-        dm::setMessageHandler([this](const dm::MessageRequest &r) {
-            shown.append(r);
-            return QMessageBox::Ok;
-        });
-    }
-    ~Boxes() { dm::setMessageHandler({}); }
-};
 
 } // namespace
 
@@ -177,7 +163,7 @@ void TestListFile::writerRefusesWhatTheFormatCannotHold()
 void TestListFile::loadMissingFile()
 {
     QTemporaryDir dir;
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"kept", {"*.x"}, 0});
     dm::LoadListViewFromFile(rows, dir.filePath("List.lst"));
@@ -209,7 +195,7 @@ void TestListFile::loadWrongMagicKeepsRowsAndBacksUp()
     const QString path = dir.filePath("List.lst");
     writeFile(path, bytes);
     writeFile(path + ".bak", "an older backup");
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"kept", {"*.x"}, 0});
     dm::LoadListViewFromFile(rows, path);
@@ -230,7 +216,7 @@ void TestListFile::loadCutOffFileTellsAndBacksUp()
     const QString path = dir.filePath("List.lst");
     const QByteArray full = dm::encodeListFile({{"Temp files", {"*.tmp"}, 0}, {"Backups", {"*.bak"}, 3}});
     writeFile(path, full.left(40));
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"replaced", {}, 0});
     dm::LoadListViewFromFile(rows, path);
@@ -250,19 +236,14 @@ void TestListFile::loadUnopenableFileThrows()
     writeFile(path, kWorkedExample);
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"kept", {}, 0});
-    // Out of file handles: a file that exists and cannot be opened, even for root.
-    rlimit old{};
-    getrlimit(RLIMIT_NOFILE, &old);
-    rlimit none = old;
-    none.rlim_cur = 0;
-    setrlimit(RLIMIT_NOFILE, &none);
     QString message;
     try {
+        // Out of file handles: a file that exists and cannot be opened, even for root.
+        dm::test::ScopedLimit noHandles(RLIMIT_NOFILE, 0);
         dm::LoadListViewFromFile(rows, path);
     } catch (const dm::EFOpenError &e) {
         message = e.message();
     }
-    setrlimit(RLIMIT_NOFILE, &old);
     QCOMPARE(message, QStringLiteral("Cannot open file \"%1\". Too many open files").arg(path));
     QCOMPARE(rows.rowCount(), 1);
 }
@@ -279,7 +260,7 @@ void TestListFile::saveAndLoadThroughTheView()
     dm::SaveListViewToFile(rows, path);
     QCOMPARE(readFile(path).mid(5, 25), kWorkedExample.mid(5));
 
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     QTreeWidget other;
     other.setColumnCount(2);
     dm::ListViewRows loaded(&other);
@@ -300,19 +281,13 @@ void TestListFile::failedSaveKeepsOldFile()
     dm::ListViewRows rows(&m_view);
     for (int i = 0; i < 200; ++i)
         rows.appendRow({QString(20, 'x'), {"*.tmp"}, i});
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1024;
-    setrlimit(RLIMIT_FSIZE, &small);
     bool failed = false;
     try {
+        dm::test::ScopedLimit fullDisk(RLIMIT_FSIZE, 1024);
         dm::SaveListViewToFile(rows, path);
     } catch (const dm::EFCreateError &) {
         failed = true;
     }
-    setrlimit(RLIMIT_FSIZE, &old);
     QVERIFY(failed);
     QCOMPARE(readFile(path), kWorkedExample);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"List.lst"});

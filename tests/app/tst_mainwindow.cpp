@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "Shell.h"
 #include "StatusBar.h"
+#include "TestSupport.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -19,18 +20,6 @@
 
 namespace {
 
-struct Boxes
-{
-    QList<dm::MessageRequest> shown;
-    Boxes()
-    {
-        dm::setMessageHandler([this](const dm::MessageRequest &r) {
-            shown.append(r);
-            return QMessageBox::Ok;
-        });
-    }
-    ~Boxes() { dm::setMessageHandler({}); }
-};
 
 struct Opened
 {
@@ -97,7 +86,7 @@ std::unique_ptr<TForm1> TestMainWindow::makeForm()
 
 void TestMainWindow::startWithoutListFile()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     QCOMPARE(form->AppFolder, m_dir->path() + "/");
     QCOMPARE(boxes.shown.size(), 1);
@@ -123,7 +112,7 @@ void TestMainWindow::startWithListFileAndCloseSavesIt()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(dm::encodeListFile(rows));
     f.close();
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     QVERIFY(boxes.shown.isEmpty());
     QCOMPARE(form->ui->DmListView1->topLevelItemCount(), 2);
@@ -138,7 +127,7 @@ void TestMainWindow::startWithListFileAndCloseSavesIt()
 
 void TestMainWindow::failedSaveAbandonsClose()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
     // Where the list should go stands a folder: the save fails.
@@ -158,7 +147,7 @@ void TestMainWindow::failedSaveAbandonsClose()
 
 void TestMainWindow::closeStopsTheScanBeforeSaving()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
     QTemporaryDir tree;
@@ -189,7 +178,7 @@ void TestMainWindow::closeStopsTheScanBeforeSaving()
 
 void TestMainWindow::menusAsTheActionsSay()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     const QList<QAction *> menus = form->ui->ActionMainMenuBar1->actions();
     QStringList titles;
@@ -217,7 +206,7 @@ void TestMainWindow::menusAsTheActionsSay()
 
 void TestMainWindow::actionsWithoutHandlerAreInert()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     const int page = form->ui->DmPageControl1->currentIndex();
     for (QAction *a : {form->ui->Action6, form->ui->Action7, form->ui->Action11, form->ui->Action12}) {
@@ -231,7 +220,7 @@ void TestMainWindow::actionsWithoutHandlerAreInert()
 
 void TestMainWindow::statusBarAndToolbarChecks()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
     form->ui->Action3->trigger();
@@ -247,7 +236,7 @@ void TestMainWindow::statusBarAndToolbarChecks()
 
 void TestMainWindow::taskPaneLinksSwitchPages()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
@@ -271,7 +260,7 @@ void TestMainWindow::taskPaneLinksSwitchPages()
 
 void TestMainWindow::boundLinkAndButtonFollowTheirAction()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     TDmGroupItem *start = form->ui->DmGroup3->Items(0);
     TDmGroupItem *stop = form->ui->DmGroup3->Items(1);
@@ -297,7 +286,7 @@ void TestMainWindow::boundLinkAndButtonFollowTheirAction()
 
 void TestMainWindow::webSiteAddress()
 {
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     Opened opened;
     auto form = makeForm();
     TDmURLLabel *link = form->ui->DmURLLabel1;
@@ -329,7 +318,7 @@ void TestMainWindow::exitRoutesEndInFormClose_data()
 void TestMainWindow::exitRoutesEndInFormClose()
 {
     QFETCH(QString, route);
-    Boxes boxes;
+    dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));

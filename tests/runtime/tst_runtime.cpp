@@ -8,13 +8,12 @@
 #include "FileStream.h"
 #include "MessageBox.h"
 #include "Messages.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
-#include <sys/resource.h>
 
 class TestRuntime : public QObject
 {
@@ -247,15 +246,9 @@ void TestRuntime::shortWriteKeepsOldFile()
         w.write("old file");
         w.commit();
     }
-    // A file-size limit makes the disk "full" after 1000 bytes.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 1000;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool failed = false;
     try {
+        dm::test::ScopedLimit fullDisk(RLIMIT_FSIZE, 1000);
         dm::AtomicFileWriter w(path);
         w.write(QByteArray(5000, 'x'));
         w.commit();
@@ -263,7 +256,6 @@ void TestRuntime::shortWriteKeepsOldFile()
         failed = true;
         QVERIFY2(e.message().startsWith("Cannot create file \"" + path + "\". "), qPrintable(e.message()));
     }
-    setrlimit(RLIMIT_FSIZE, &old);
     QVERIFY(failed);
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -273,15 +265,11 @@ void TestRuntime::shortWriteKeepsOldFile()
 
 void TestRuntime::guardShowsErrorBox()
 {
-    QList<dm::MessageRequest> shown;
-    dm::setMessageHandler([&](const dm::MessageRequest &r) {
-        shown.append(r);
-        return QMessageBox::Ok;
-    });
+    dm::test::RecordedBoxes boxes;
+    const QList<dm::MessageRequest> &shown = boxes.shown;
     QVERIFY(dm::runGuarded([] {}));
     QVERIFY(!dm::runGuarded([] { throw dm::Exception("Cannot open file \"a\". Denied"); }));
     QVERIFY(!dm::runGuarded([] { throw std::runtime_error("plain"); }));
-    dm::setMessageHandler({});
     QCOMPARE(shown.size(), 2);
     QCOMPARE(shown[0].title, QStringLiteral("Dustmote"));
     QCOMPARE(shown[0].text, QStringLiteral("Cannot open file \"a\". Denied."));
@@ -292,11 +280,7 @@ void TestRuntime::guardShowsErrorBox()
 
 void TestRuntime::guardedWrapsSignalHandlers()
 {
-    int shown = 0;
-    dm::setMessageHandler([&](const dm::MessageRequest &) {
-        ++shown;
-        return QMessageBox::Ok;
-    });
+    dm::test::RecordedBoxes boxes;
     QObject sender;
     int received = -1;
     QObject::connect(&sender, &QObject::objectNameChanged, &sender, dm::guarded([&](const QString &name) {
@@ -305,9 +289,8 @@ void TestRuntime::guardedWrapsSignalHandlers()
     }));
     QObject::connect(&sender, &QObject::objectNameChanged, &sender, dm::guarded([&] { ++received; }));
     sender.setObjectName("abc");
-    dm::setMessageHandler({});
     QCOMPARE(received, 4);
-    QCOMPARE(shown, 1);
+    QCOMPARE(boxes.shown.size(), 1);
 }
 
 QTEST_MAIN(TestRuntime)

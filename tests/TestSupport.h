@@ -1,0 +1,51 @@
+#pragma once
+// Helpers shared by the test programs.
+
+#include "MessageBox.h"
+
+#include <QList>
+#include <csignal>
+#include <sys/resource.h>
+
+namespace dm::test {
+
+// Records the message boxes the code under test would show, answering each
+// with `answer`, for as long as it lives.
+struct RecordedBoxes
+{
+    QList<MessageRequest> shown;
+    QMessageBox::StandardButton answer = QMessageBox::Ok;
+    RecordedBoxes()
+    {
+        setMessageHandler([this](const MessageRequest &r) {
+            shown.append(r);
+            return answer;
+        });
+    }
+    ~RecordedBoxes() { setMessageHandler({}); }
+};
+
+// Lowers a resource limit of this process for as long as it lives: a file
+// size limit makes the disk look full, a file handle limit makes every open
+// fail, also for root.
+class ScopedLimit
+{
+public:
+    ScopedLimit(int resource, rlim_t value) : m_resource(resource)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(m_resource, &m_old);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = value;
+        setrlimit(m_resource, &lowered);
+    }
+    ~ScopedLimit() { setrlimit(m_resource, &m_old); }
+    ScopedLimit(const ScopedLimit &) = delete;
+    ScopedLimit &operator=(const ScopedLimit &) = delete;
+
+private:
+    int m_resource;
+    rlimit m_old{};
+};
+
+} // namespace dm::test
