@@ -210,11 +210,12 @@ dev_t DirectoryListing::device() const
     return (m_fd >= 0 && ::fstat(m_fd, &st) == 0) ? st.st_dev : 0;
 }
 
-bool DirectoryListing::read(int dirFd, const char *name)
+bool DirectoryListing::read(int dirFd, const char *name, bool followLink)
 {
     close();
     m_entries.clear();
-    m_fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    m_fd = ::openat(dirFd, name,
+                    O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
     if (m_fd < 0)
         return false;
     constexpr std::size_t kChunk = 32768;

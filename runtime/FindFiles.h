@@ -88,10 +88,10 @@ public:
     DirectoryListing &operator=(const DirectoryListing &) = delete;
 
     // Opens name relative to dirFd (an absolute name ignores dirFd; AT_FDCWD
-    // for the current folder) without following a final symbolic link, and
-    // reads it whole. False, with an empty listing, when it cannot be opened.
-    // A listing cut short by a read error keeps what was read.
-    bool read(int dirFd, const char *name);
+    // for the current folder) and reads it whole. A final symbolic link is
+    // followed only with followLink. False, with an empty listing, when it
+    // cannot be opened. A listing cut short by a read error keeps what was read.
+    bool read(int dirFd, const char *name, bool followLink = false);
 
     // Closes the folder; the entries stay readable until the next read.
     void close();

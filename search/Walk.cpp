@@ -87,7 +87,9 @@ void TFindFile::searchFolder(int parentFd, const char *name, unsigned long paren
         && (target.MaxLevel == 0 || level < target.MaxLevel);
     if ((!searchFiles && !searchSubfolders) || AbortRequested())
         return;
-    if (!listing.read(parentFd, name))
+    // A target folder is the one the user named, even through a link; a
+    // link met inside the walk is never entered.
+    if (!listing.read(parentFd, name, parentFd == AT_FDCWD))
         return;
     const unsigned long device = listing.device();
     if (device != parentDevice && isPseudoFileSystem(listing.fd()))

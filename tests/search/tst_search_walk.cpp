@@ -195,6 +195,16 @@ private slots:
         QCOMPARE(loopAttr, 0x20u);
     }
 
+    void targetFolderThroughLink()
+    {
+        make({"real/f.tmp"});
+        QVERIFY(::symlink("real", path("link").c_str()) == 0);
+        const QStringList log = run("*.tmp", [&](TFindFile &ff) {
+            ff.Criteria().Files().setLocation(path("link"));
+        });
+        QCOMPARE(log, (QStringList{"begin", "folder:link/", "file:link/f.tmp", "finish"}));
+    }
+
     void foundFileRecord()
     {
         make({"small.tmp", ".hidden.tmp"});
