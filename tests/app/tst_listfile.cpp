@@ -5,7 +5,8 @@
 #include "ListFile.h"
 #include "ListViewRows.h"
 #include "MessageBox.h"
-#include "TestSupport.h"
+#include "RecordedBoxes.h"
+#include "ScopedLimit.h"
 
 #include <QApplication>
 #include <QDir>

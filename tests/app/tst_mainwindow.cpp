@@ -7,7 +7,7 @@
 #include "MessageBox.h"
 #include "Shell.h"
 #include "StatusBar.h"
-#include "TestSupport.h"
+#include "RecordedBoxes.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
 

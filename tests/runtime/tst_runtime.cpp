@@ -8,7 +8,8 @@
 #include "FileStream.h"
 #include "MessageBox.h"
 #include "Messages.h"
-#include "TestSupport.h"
+#include "RecordedBoxes.h"
+#include "ScopedLimit.h"
 
 #include <QApplication>
 #include <QDir>

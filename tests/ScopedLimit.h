@@ -1,29 +1,10 @@
 #pragma once
-// Helpers shared by the test programs.
+// Resource limits for tests that need a full disk or an unopenable file.
 
-#include "MessageBox.h"
-
-#include <QList>
 #include <csignal>
 #include <sys/resource.h>
 
 namespace dm::test {
-
-// Records the message boxes the code under test would show, answering each
-// with `answer`, for as long as it lives.
-struct RecordedBoxes
-{
-    QList<MessageRequest> shown;
-    QMessageBox::StandardButton answer = QMessageBox::Ok;
-    RecordedBoxes()
-    {
-        setMessageHandler([this](const MessageRequest &r) {
-            shown.append(r);
-            return answer;
-        });
-    }
-    ~RecordedBoxes() { setMessageHandler({}); }
-};
 
 // Lowers a resource limit of this process for as long as it lives: a file
 // size limit makes the disk look full, a file handle limit makes every open
