@@ -1,5 +1,5 @@
 #pragma once
-// Code page 1251 (Windows Cyrillic): the 8-bit encoding of the list file's
+// Code page 1251 (Cyrillic): the 8-bit encoding of the list file's
 // strings and of the content scan's case and word tables. The codec is a plain
 // table and lossless for all 256 bytes: the one byte the code page leaves
 // undefined (0x98) maps to U+0098, so bytes read from a file survive a

@@ -114,7 +114,7 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("entry");
         QTest::addColumn<bool>("excluded");
-        QTest::newRow("/Temp/ in /c/Windows/Temp/") << "/c/Windows/Temp/" << "a.log" << "/Temp/*.log" << true;
+        QTest::newRow("/Temp/ in /c/System/Temp/") << "/c/System/Temp/" << "a.log" << "/Temp/*.log" << true;
         QTest::newRow("/Temp/ in /d/Temp/") << "/d/Temp/" << "a.log" << "/Temp/*.log" << true;
         QTest::newRow("/Temp/ not in /c/MyTemp/") << "/c/MyTemp/" << "a.log" << "/Temp/*.log" << false;
         QTest::newRow("Temp/ plain suffix in /c/MyTemp/") << "/c/MyTemp/" << "a.log" << "Temp/*.log" << true;
