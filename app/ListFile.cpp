@@ -90,14 +90,9 @@ bool readRow(Cursor &in, ListRow &row)
     return true;
 }
 
-QString kIoErrorCaption()
-{
-    return QStringLiteral("Ошибка ввода/вывода");
-}
-
 void ioErrorBox(const ListViewAccess &view, const QString &text)
 {
-    messageBox({view.ownerWindow(), kIoErrorCaption(), text, QMessageBox::Critical,
+    messageBox({view.ownerWindow(), QStringLiteral("Ошибка ввода/вывода"), text, QMessageBox::Critical,
                 QMessageBox::Ok, QMessageBox::Ok});
 }
 

@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 

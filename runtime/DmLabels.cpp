@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QStyle>
 
 TDmLabel::TDmLabel(QWidget *parent) : QLabel(parent) {}
 

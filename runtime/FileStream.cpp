@@ -1,22 +1,17 @@
 #include "FileStream.h"
 
 #include "Exception.h"
+#include "Messages.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
 namespace dm {
 namespace {
-
-QString systemError(int err)
-{
-    return QString::fromLocal8Bit(std::strerror(err));
-}
 
 QString openFailed(const QString &path, const QString &reason)
 {
@@ -42,7 +37,7 @@ FileReader::FileReader(const QString &path) : m_file(expandedPath(path))
     errno = 0;
     if (!m_file.open(QIODevice::ReadOnly))
         throw EFOpenError(openFailed(m_file.fileName(),
-                                     errno ? systemError(errno) : m_file.errorString()));
+                                     errno ? systemErrorText(errno) : m_file.errorString()));
 }
 
 qint64 FileReader::read(char *buffer, qint64 max)
@@ -143,7 +138,7 @@ void AtomicFileWriter::discard()
 void AtomicFileWriter::fail(int err)
 {
     discard();
-    throw EFCreateError(createFailed(m_path, systemError(err)));
+    throw EFCreateError(createFailed(m_path, systemErrorText(err)));
 }
 
 } // namespace dm

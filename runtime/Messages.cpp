@@ -2,6 +2,8 @@
 
 #include "Cp1251.h"
 
+#include <cstring>
+
 namespace dm {
 
 QString withFullStop(const QString &message)
@@ -13,6 +15,11 @@ QString withFullStop(const QString &message)
     if ((code < 0 ? int(last) : code) > '.')
         return message + u'.';
     return message;
+}
+
+QString systemErrorText(int err)
+{
+    return QString::fromLocal8Bit(std::strerror(err));
 }
 
 } // namespace dm

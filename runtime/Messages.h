@@ -9,4 +9,7 @@ namespace dm {
 // does not hold count by their Unicode position.
 QString withFullStop(const QString &message);
 
+// The system's description of an errno value, as error texts quote it.
+QString systemErrorText(int err);
+
 } // namespace dm

@@ -1,6 +1,7 @@
 #include "ContentScan.h"
 
 #include "Exception.h"
+#include "Messages.h"
 
 #include <cerrno>
 #include <cstring>
@@ -24,7 +25,7 @@ struct FileGuard
 {
     throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
                          .arg(QString::fromLocal8Bit(path.c_str()),
-                              QString::fromLocal8Bit(std::strerror(error))));
+                              systemErrorText(error)));
 }
 
 // Up to max bytes; fewer only at the end of the file.
