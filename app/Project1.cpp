@@ -1,7 +1,9 @@
 #include "Project1.h"
 
 #include "MessageBox.h"
-#include "StandIns.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
 #include "Unit1.h"
 
 #include <QApplication>

@@ -11,7 +11,9 @@
 #include "ImageList.h"
 #include "SearchAnimation.h"
 #include "Site.h"
-#include "StandIns.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
 
 #include <QCloseEvent>
 #include <QMenu>

@@ -1,0 +1,2 @@
+#pragma once
+// Usage statistics kept in the per-user settings store.
