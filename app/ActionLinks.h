@@ -2,12 +2,15 @@
 // Controls bound to an action show its caption and enabled and visible state,
 // follow later changes, and execute the action when used.
 
+#include <QColor>
 #include <QIcon>
 #include <QString>
+#include <functional>
 
 class QAbstractButton;
 class QAction;
 class QMenu;
+class QWidget;
 
 namespace dm {
 
@@ -17,5 +20,15 @@ void bindButton(QAbstractButton *button, QAction *action);
 // proxy that keeps that caption but follows the action's state.
 QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon = {},
                        const QString &caption = {});
+
+// Runs fn on a click of the left button on widget (press and release on it),
+// through the application's error handling.
+void onClick(QWidget *widget, std::function<void()> fn);
+
+// Sets the colour widget draws its text in.
+void setTextColour(QWidget *widget, const QColor &colour);
+
+// Runs fn whenever the pointer enters widget.
+void onMouseEnter(QWidget *widget, std::function<void()> fn);
 
 } // namespace dm

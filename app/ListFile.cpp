@@ -14,7 +14,7 @@ namespace dm {
 namespace {
 
 constexpr char kMagic[3] = {'L', 'V', 'F'};
-constexpr int kMaxCount = std::numeric_limits<quint16>::max();
+constexpr int kMaxCount = kMaxListCount;
 
 void putU16(QByteArray &out, int value)
 {

@@ -39,6 +39,9 @@ public:
     virtual QWidget *ownerWindow() const = 0;
 };
 
+// The most rows, sub-items per row and bytes per string the format can state.
+inline constexpr int kMaxListCount = 0xFFFF;
+
 // The bytes of a list file. Throws dm::Exception, writing nothing, when the
 // rows exceed what the format's 16-bit counts can state.
 QByteArray encodeListFile(const QList<ListRow> &rows);

@@ -50,6 +50,7 @@ int Project1Main(int argc, char **argv)
     Form1.Form2 = &Form2;
     Form1.Form3 = &Form3;
     Form1.Form4 = &Form4;
+    Form2.Form1 = &Form1;
     Form3.Form4 = &Form4;
     Form3.AppFolder = Form1.AppFolder;
 

@@ -39,7 +39,6 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     FindFile1->setThreaded(true);
     m_catalog = std::make_unique<dm::ListViewRows>(ui->DmListView1);
     setWindowIcon(dm::applicationIcon());
-    ui->DmListView1->setColumnWidth(0, 250);
     ui->ListView1->setColumnWidth(0, 100);
     ui->ListView1->setColumnWidth(1, 185);
     ui->ListView1->setColumnWidth(2, 90);
@@ -51,6 +50,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildMenus();
     buildTaskPane();
     buildOverlays();
+    buildCatalog();
     bindHandlers();
 
     AppFolder = dm::appFolderOf(executablePath);

@@ -64,6 +64,12 @@ public:
     void Action9Execute();
     void Action10Execute();
     void N2Click();
+    // The catalog page (Unit1Catalog.cpp).
+    void DmLabel1MouseEnter();
+    void DmLabel1Click();
+    void Label4Click();
+    void CheckBox1Click();
+
     void DmGroup1Items0Click();
     void DmGroup2Items0Click();
     void DmGroup3Items2Click();
@@ -78,6 +84,7 @@ private:
     void buildMenus();
     void buildTaskPane();
     void buildOverlays();
+    void buildCatalog();
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);

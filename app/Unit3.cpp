@@ -1,8 +1,115 @@
 #include "Unit3.h"
 
-TForm3::TForm3(QWidget *parent) : QDialog(parent)
+#include "ui_Unit3.h"
+
+#include "Shell.h"
+#include "Unit4.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QUrl>
+#include <utility>
+
+TForm3::TForm3(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                          | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TForm3>())
 {
-    setObjectName(QStringLiteral("Form3"));
-    setWindowTitle(QStringLiteral("О программе [Dustmote]"));
-    setFixedSize(475, 210);
+    ui->setupUi(this);
+    setFixedSize(size());
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+
+    // The title's face is rarely installed on Linux; fall back to a sans of
+    // similar proportions rather than whatever the default happens to be.
+    QFont title = ui->DmLabel1->font();
+    title.setFamilies({title.family(), QStringLiteral("DejaVu Sans")});
+    title.setStyleHint(QFont::SansSerif);
+    ui->DmLabel1->setFont(title);
+
+    // A label passes presses it does not use on to its parent, which would
+    // close the box; presses on any line must stay with that line.
+    for (QLabel *label : {static_cast<QLabel *>(ui->DmLabel1), ui->Label1, ui->Label2,
+                          ui->Label3, ui->Label4})
+        label->setAttribute(Qt::WA_NoMousePropagation);
+    ui->Label1->installEventFilter(this);
+    ui->Label4->installEventFilter(this);
+}
+
+TForm3::~TForm3() = default;
+
+void TForm3::FormKeyDown(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        reject();
+}
+
+void TForm3::FormMouseDown(QMouseEvent *)
+{
+    reject();
+}
+
+void TForm3::Label1DblClick()
+{
+    if (Form4)
+        Form4->exec();
+}
+
+void TForm3::Label4Click()
+{
+    dm::shellOpen(QUrl::fromLocalFile(AppFolder + QStringLiteral("eula.rtf")));
+}
+
+void TForm3::setVisible(bool visible)
+{
+    // Positioning here rather than leaving it to the first show keeps the box
+    // on the main window even after that window has moved.
+    if (visible)
+        adjustPosition(parentWidget());
+    QDialog::setVisible(visible);
+}
+
+void TForm3::keyPressEvent(QKeyEvent *event)
+{
+    // Handled here in full: QDialog would also act on Enter (default button).
+    FormKeyDown(event);
+    event->accept();
+}
+
+void TForm3::mousePressEvent(QMouseEvent *event)
+{
+    FormMouseDown(event);
+    event->accept();
+}
+
+bool TForm3::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto button = [event] { return static_cast<QMouseEvent *>(event)->button(); };
+    if (watched == ui->Label1 && event->type() == QEvent::MouseButtonDblClick
+        && button() == Qt::LeftButton) {
+        Label1DblClick();
+        return true;
+    }
+    if (watched == ui->Label4) {
+        // A click is a left press and release both on the link, so a release
+        // left over from another window never opens the document.
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            m_label4Pressed = button() == Qt::LeftButton;
+            break;
+        case QEvent::MouseButtonDblClick:
+            // The second press of a double-click is no new click.
+            m_label4Pressed = false;
+            break;
+        case QEvent::MouseButtonRelease:
+            if (button() == Qt::LeftButton && std::exchange(m_label4Pressed, false)
+                && ui->Label4->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
+                Label4Click();
+            break;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }

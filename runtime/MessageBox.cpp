@@ -24,6 +24,12 @@ QMessageBox::StandardButton messageBox(const MessageRequest &request)
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+QMessageBox::StandardButton errorDialog(QWidget *owner, const QString &text,
+                                        QMessageBox::StandardButtons buttons)
+{
+    return messageBox({owner, QStringLiteral("Error"), text, QMessageBox::Critical, buttons});
+}
+
 MessageHandler setMessageHandler(MessageHandler h)
 {
     return std::exchange(handler(), std::move(h));

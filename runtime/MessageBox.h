@@ -24,6 +24,11 @@ using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRe
 // button that closed it.
 QMessageBox::StandardButton messageBox(const MessageRequest &request);
 
+// The toolkit's message dialog of the error kind: its standard caption
+// "Error", the error icon and the given buttons with their standard captions.
+QMessageBox::StandardButton errorDialog(QWidget *owner, const QString &text,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
 // Replaces the modal box; an empty handler restores it. Returns the old one.
 MessageHandler setMessageHandler(MessageHandler handler);
 
