@@ -1,0 +1,239 @@
+#include "Registry.h"
+
+#include "Exception.h"
+#include "FileStream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QMutex>
+#include <QStandardPaths>
+#include <cstring>
+#include <utility>
+
+namespace dm {
+
+namespace {
+
+constexpr char16_t kRoot[] = u"HKEY_CURRENT_USER";
+
+// The file as one operation sees it. Damaged and unreadable files read as
+// empty; only a change treats them differently.
+struct Snapshot
+{
+    enum State { Ok, Damaged, Unreadable } state = Ok;
+    RegTree tree;
+};
+
+Snapshot load(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QFileInfo info(path);
+        return {info.exists() || info.isSymLink() ? Snapshot::Unreadable : Snapshot::Ok, {}};
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return {Snapshot::Unreadable, {}};
+    if (bytes.isEmpty())
+        return {}; // nothing to keep: an empty store
+    std::optional<RegTree> tree = parseRegFile(bytes);
+    if (!tree)
+        return {Snapshot::Damaged, {}};
+    return {Snapshot::Ok, std::move(*tree)};
+}
+
+// Renames the damaged file to the first free ".damaged", ".damaged2", ...
+// name; empty when it could not be moved.
+QString moveAside(const QString &path)
+{
+    for (int n = 1; n < 10000; ++n) {
+        const QString candidate = path + QStringLiteral(".damaged")
+            + (n > 1 ? QString::number(n) : QString());
+        const QFileInfo info(candidate);
+        if (info.exists() || info.isSymLink())
+            continue;
+        return QFile::rename(path, candidate) ? candidate : QString();
+    }
+    return {};
+}
+
+struct NoticeState
+{
+    QMutex mutex;
+    Registry::DamageNotice notice;
+    bool told = false;
+};
+
+NoticeState &noticeState()
+{
+    static NoticeState state;
+    return state;
+}
+
+void tellDamage(const QString &file, const QString &keptCopy)
+{
+    NoticeState &s = noticeState();
+    Registry::DamageNotice notice;
+    {
+        const QMutexLocker lock(&s.mutex);
+        if (s.told || !s.notice)
+            return;
+        s.told = true;
+        notice = s.notice;
+    }
+    notice(file, keptCopy);
+}
+
+// parent + "\" + subKey, or empty when subKey is not a valid key path.
+QString childPath(const RegKey &parent, const QString &subKey)
+{
+    if (subKey.isEmpty())
+        return parent.path();
+    for (const QStringView part : QStringView(subKey).split(u'\\'))
+        if (!isValidKeyName(part))
+            return {};
+    return parent.path() + u'\\' + subKey;
+}
+
+} // namespace
+
+Registry::Registry(QString filePath) : m_path(std::move(filePath)) {}
+
+RegKey Registry::currentUser()
+{
+    return RegKey(QString::fromUtf16(kRoot));
+}
+
+QString Registry::defaultFilePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Dustmote/registry.reg");
+}
+
+RegResult Registry::createKey(const RegKey &parent, const QString &subKey, RegKey *result)
+{
+    if (!parent.isOpen())
+        return ERROR_INVALID_HANDLE;
+    const QString path = childPath(parent, subKey);
+    if (path.isEmpty() || !result)
+        return ERROR_INVALID_PARAMETER;
+    // An existing key is opened without touching the file.
+    if (!load(m_path).tree.keyExists(path)) {
+        const RegResult r = change([&](RegTree &tree) {
+            if (!tree.keyExists(path))
+                tree.ensureKey(path);
+        });
+        if (r != ERROR_SUCCESS)
+            return r;
+    }
+    *result = RegKey(path);
+    return ERROR_SUCCESS;
+}
+
+RegResult Registry::openKey(const RegKey &parent, const QString &subKey, RegKey *result) const
+{
+    if (!parent.isOpen())
+        return ERROR_INVALID_HANDLE;
+    const QString path = childPath(parent, subKey);
+    if (path.isEmpty() || !result)
+        return ERROR_INVALID_PARAMETER;
+    if (!load(m_path).tree.keyExists(path))
+        return ERROR_FILE_NOT_FOUND;
+    *result = RegKey(path);
+    return ERROR_SUCCESS;
+}
+
+RegResult Registry::queryValue(const RegKey &key, const QString &name, quint32 *type,
+                               char *data, quint32 *size) const
+{
+    if (!key.isOpen())
+        return ERROR_INVALID_HANDLE;
+    if (data && !size)
+        return ERROR_INVALID_PARAMETER;
+    const Snapshot snapshot = load(m_path);
+    const RegKeyData *k = snapshot.tree.findKey(key.path());
+    const RegValue *v = k ? k->findValue(name) : nullptr;
+    if (!v)
+        return ERROR_FILE_NOT_FOUND;
+    if (type)
+        *type = v->type;
+    const quint32 length = quint32(v->data.size());
+    if (data) {
+        if (*size < length) {
+            *size = length;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(data, v->data.constData(), length);
+    }
+    if (size)
+        *size = length;
+    return ERROR_SUCCESS;
+}
+
+RegResult Registry::setValue(const RegKey &key, const QString &name, quint32 type,
+                             QByteArrayView data)
+{
+    if (!key.isOpen())
+        return ERROR_INVALID_HANDLE;
+    if (!isValidValueName(name))
+        return ERROR_INVALID_PARAMETER;
+    const QByteArray bytes = data.toByteArray();
+    return change([&](RegTree &tree) {
+        tree.ensureKey(key.path()).setValue(name, type, bytes);
+    });
+}
+
+RegResult Registry::closeKey(RegKey &key)
+{
+    if (!key.isOpen())
+        return ERROR_INVALID_HANDLE;
+    key = RegKey();
+    return ERROR_SUCCESS;
+}
+
+Registry::DamageNotice Registry::setDamageNotice(DamageNotice notice)
+{
+    NoticeState &s = noticeState();
+    const QMutexLocker lock(&s.mutex);
+    s.told = false;
+    return std::exchange(s.notice, std::move(notice));
+}
+
+RegResult Registry::change(const std::function<void(RegTree &)> &edit)
+{
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
+        return ERROR_ACCESS_DENIED;
+    QString kept;
+    RegResult result = ERROR_SUCCESS;
+    {
+        // Held across read, change and replace: another copy's change in
+        // between would otherwise be lost.
+        QLockFile lock(m_path + QStringLiteral(".lock"));
+        if (!lock.lock())
+            return ERROR_ACCESS_DENIED;
+        Snapshot snapshot = load(m_path);
+        if (snapshot.state == Snapshot::Damaged)
+            kept = moveAside(m_path);
+        if (snapshot.state == Snapshot::Unreadable
+            || (snapshot.state == Snapshot::Damaged && kept.isEmpty())) {
+            result = ERROR_ACCESS_DENIED; // never replace what could not be kept
+        } else {
+            edit(snapshot.tree);
+            try {
+                AtomicFileWriter writer(m_path);
+                writer.write(formatRegFile(snapshot.tree));
+                writer.commit();
+            } catch (const Exception &) {
+                result = ERROR_WRITE_FAULT;
+            }
+        }
+    }
+    // Told after the lock is released: the notice may wait for the user.
+    if (!kept.isEmpty())
+        tellDamage(m_path, kept);
+    return result;
+}
+
+} // namespace dm
