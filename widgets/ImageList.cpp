@@ -1,6 +1,25 @@
 #include "ImageList.h"
 
 #include <array>
+#include <utility>
+
+TImageList::TImageList(QObject *parent) : QObject(parent) {}
+
+TImageList::TImageList(QList<QIcon> images, QObject *parent)
+    : QObject(parent), m_images(std::move(images))
+{
+}
+
+QIcon TImageList::icon(int index) const
+{
+    return index >= 0 && index < Count() ? m_images.at(index) : QIcon();
+}
+
+int TImageList::Add(const QIcon &image)
+{
+    m_images.append(image);
+    return Count() - 1;
+}
 
 namespace dm {
 
@@ -38,6 +57,14 @@ QIcon ImageList1(int index)
 {
     const QString path = ImageList1Path(index);
     return path.isEmpty() ? QIcon() : QIcon(path);
+}
+
+TImageList *createImageList1(QObject *parent)
+{
+    QList<QIcon> images;
+    for (int i = 0; i < ImageList1Count(); ++i)
+        images.append(ImageList1(i));
+    return new TImageList(std::move(images), parent);
 }
 
 QIcon applicationIcon()

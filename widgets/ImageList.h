@@ -5,7 +5,32 @@
 // or the desktop asks for it. Call only after the QApplication exists.
 
 #include <QIcon>
+#include <QList>
+#include <QObject>
 #include <QString>
+
+/// An image list as a component: images by index that other components refer
+/// to (the tray icon's Icons). A component holding one forgets it when the
+/// list is destroyed.
+class TImageList : public QObject
+{
+    Q_OBJECT
+public:
+    /// An empty list.
+    explicit TImageList(QObject *parent = nullptr);
+    /// A list holding `images` in this order.
+    explicit TImageList(QList<QIcon> images, QObject *parent = nullptr);
+
+    /// Number of images.
+    int Count() const { return int(m_images.size()); }
+    /// Image `index`; a null icon when index is out of range.
+    QIcon icon(int index) const;
+    /// Appends an image and returns its index.
+    int Add(const QIcon &image);
+
+private:
+    QList<QIcon> m_images;
+};
 
 namespace dm {
 
@@ -22,6 +47,9 @@ QString ImageList1Path(int index);
 // 11 open folder. A null icon when index is out of range, as an empty slot of
 // an image list shows nothing.
 QIcon ImageList1(int index);
+
+// A new image list holding the twelve images of ImageList1, owned by parent.
+TImageList *createImageList1(QObject *parent);
 
 // The application icon (a broom sweeping dust motes), one SVG for every size.
 QIcon applicationIcon();
