@@ -28,6 +28,14 @@ TForm3::TForm3(QWidget *parent)
     title.setStyleHint(QFont::SansSerif);
     ui->DmLabel1->setFont(title);
 
+    // The one-line texts are laid out for narrower faces than most Linux
+    // desktops have; let a line grow to the right rather than lose its end.
+    for (QLabel *line : {ui->Label1, ui->Label3, ui->Label4}) {
+        const QSize needed = line->sizeHint();
+        line->resize(qBound(line->width(), needed.width(), width() - line->x()),
+                     qMax(line->height(), needed.height()));
+    }
+
     // A label passes presses it does not use on to its parent, which would
     // close the box; presses on any line must stay with that line.
     for (QLabel *label : {static_cast<QLabel *>(ui->DmLabel1), ui->Label1, ui->Label2,

@@ -42,11 +42,13 @@ void TForm4::FormCreate()
                       QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman"),
                       QStringLiteral("DejaVu Serif")});
     font.setStyleHint(QFont::Serif);
-    // A wider fallback must not cut the quote off at the strip's edge.
+    // A wider fallback must not cut the quote off at the strip's edge, nor a
+    // taller one its descenders.
     const int needed = QFontMetrics(font).horizontalAdvance(kQuote);
     if (needed > quote->width())
         font.setPointSizeF(font.pointSizeF() * quote->width() / needed);
     quote->setFont(font);
+    quote->resize(quote->width(), qMax(quote->height(), QFontMetrics(font).height()));
 }
 
 void TForm4::FormKeyDown(QKeyEvent *)
