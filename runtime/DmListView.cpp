@@ -32,6 +32,16 @@ public:
         painter->restore();
     }
 
+    // One pixel more than the text needs, so the bottom line never covers an
+    // underscore.
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        if (m_view->GridLines())
+            size.rheight() += 1;
+        return size;
+    }
+
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
                           const QModelIndex &index) const override
     {
@@ -60,6 +70,8 @@ TDmListView::TDmListView(QWidget *parent) : QTreeWidget(parent)
 
     QHeaderView *head = header();
     head->setStretchLastSection(false);
+    // The style's minimum would overrule the fit's narrowest last column.
+    head->setMinimumSectionSize(kMinLastColumn);
     head->setSectionsClickable(false);
     head->setSortIndicatorShown(false);
     // The fit follows the user's column work only once a drag has ended, so
