@@ -1,1 +1,166 @@
 #include "Statistics.h"
+
+#include "Convert.h"
+#include "Cp1251.h"
+#include "Exception.h"
+#include "MessageBox.h"
+
+#include <QtEndian>
+#include <bit>
+#include <cmath>
+
+namespace dm {
+
+namespace {
+
+const QString kKey = QStringLiteral("Software\\Dustmote");
+const QString kQuantity = QStringLiteral("Quantity");
+const QString kScans = QStringLiteral("Scans");
+const QString kDels = QStringLiteral("Dels");
+const QString kLastScan = QStringLiteral("LastScan");
+
+// The range of dates the date-time texts can show (years 1 to 9999).
+constexpr double kMinDateTime = -693593.0;
+constexpr double kMaxDateTime = 2958466.0;
+
+[[noreturn]] void fail(const char *format, const QString &name)
+{
+    throw Exception(QString::fromLatin1(format).arg(name));
+}
+
+// The store tells of a damaged file once per run; here it reaches the user.
+void installDamageNotice()
+{
+    static const bool installed = [] {
+        Registry::setDamageNotice([](const QString &file, const QString &kept) {
+            MessageRequest box;
+            box.title = QString::fromUtf16(kApplicationTitle);
+            box.icon = QMessageBox::Warning;
+            box.text = QStringLiteral(
+                           "Файл статистики «%1» повреждён и не может быть прочитан. "
+                           "Он сохранён под именем «%2», статистика начата заново.")
+                           .arg(file, kept);
+            messageBox(box);
+        });
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+} // namespace
+
+StatisticsKey::StatisticsKey()
+{
+    installDamageNotice();
+    // A failure leaves the key closed: reads then find nothing, writes fail.
+    m_store.createKey(Registry::currentUser(), kKey, &m_key);
+}
+
+std::int32_t StatisticsKey::ReadCounter(const QString &subKey, const QString &name,
+                                        std::int32_t fallback)
+{
+    RegKey sub;
+    if (m_store.openKey(m_key, subKey, &sub) != ERROR_SUCCESS)
+        return fallback;
+    quint32 type = REG_NONE;
+    QByteArray data;
+    // The value may grow between asking its size and reading it (another copy).
+    for (RegResult r = ERROR_MORE_DATA; r == ERROR_MORE_DATA;) {
+        quint32 size = 0;
+        if (m_store.queryValue(sub, name, &type, nullptr, &size) != ERROR_SUCCESS)
+            return fallback;
+        data.resize(size);
+        r = m_store.queryValue(sub, name, &type, data.data(), &size);
+        if (r == ERROR_SUCCESS)
+            data.resize(size);
+        else if (r != ERROR_MORE_DATA)
+            return fallback;
+    }
+    Registry::closeKey(sub);
+    if (data.isEmpty())
+        return fallback; // an empty text
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        fail("Invalid data type for '%1'", name);
+    const qsizetype end = data.indexOf('\0');
+    return StrToIntDef(cp1251::decode(end < 0 ? data : data.first(end)), fallback);
+}
+
+void StatisticsKey::WriteCounter(const QString &subKey, const QString &name,
+                                 std::int32_t value)
+{
+    RegKey sub;
+    if (m_store.createKey(m_key, subKey, &sub) != ERROR_SUCCESS)
+        fail("Failed to create key %1", subKey);
+    QByteArray text = QByteArray::number(value);
+    text.append('\0');
+    const RegResult r = m_store.setValue(sub, name, REG_SZ, text);
+    Registry::closeKey(sub);
+    if (r != ERROR_SUCCESS)
+        fail("Failed to set data for '%1'", name);
+}
+
+TDateTime StatisticsKey::ReadDateTime(const QString &name)
+{
+    char bytes[8];
+    quint32 type = REG_NONE;
+    quint32 size = sizeof bytes;
+    if (m_store.queryValue(m_key, name, &type, bytes, &size) != ERROR_SUCCESS)
+        fail("Failed to get data for '%1'", name);
+    if (type != REG_BINARY || size != sizeof bytes)
+        fail("Invalid data type for '%1'", name);
+    const double value = std::bit_cast<double>(qFromLittleEndian<quint64>(bytes));
+    // Eight bytes written by another program need not be a date at all; they
+    // must not reach the date texts, which hold years 1 to 9999 only.
+    if (!std::isfinite(value) || value < kMinDateTime || value >= kMaxDateTime)
+        fail("Invalid data type for '%1'", name);
+    return value;
+}
+
+std::optional<TDateTime> StatisticsKey::ReadDateTimeIfStored(const QString &name)
+{
+    // A key that could not be opened holds nothing either.
+    if (m_store.queryValue(m_key, name, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        return std::nullopt;
+    return ReadDateTime(name);
+}
+
+void StatisticsKey::WriteDateTime(const QString &name, TDateTime value)
+{
+    char bytes[8];
+    qToLittleEndian(std::bit_cast<quint64>(value), bytes);
+    if (m_store.setValue(m_key, name, REG_BINARY, QByteArrayView(bytes, sizeof bytes))
+        != ERROR_SUCCESS)
+        fail("Failed to set data for '%1'", name);
+}
+
+StatisticsTexts ReadStartupStatistics()
+{
+    StatisticsKey key;
+    const std::int32_t scans = key.ReadCounter(kQuantity, kScans, 0);
+    const std::optional<TDateTime> last = key.ReadDateTimeIfStored(kLastScan);
+    const std::int32_t dels = key.ReadCounter(kQuantity, kDels, 0);
+    StatisticsTexts texts;
+    texts.DmLabel2 = QStringLiteral("Дата последнего сканирования системы: ")
+        + (last ? DateTimeToText(*last) : QStringLiteral("сканирований ещё не было"));
+    texts.DmLabel3 = QStringLiteral("Общее число сканирований: ") + QString::number(scans);
+    texts.DmLabel4 = QStringLiteral("Общее число удаленных файлов: ")
+        + QString::number(std::uint32_t(dels));
+    return texts;
+}
+
+void CountScan(TDateTime start)
+{
+    StatisticsKey key;
+    const std::int32_t scans = key.ReadCounter(kQuantity, kScans, 0);
+    key.WriteCounter(kQuantity, kScans, std::int32_t(std::uint32_t(scans) + 1u));
+    key.WriteDateTime(kLastScan, start);
+}
+
+DeletionCounter::DeletionCounter() : m_dels(m_key.ReadCounter(kQuantity, kDels, 0)) {}
+
+void DeletionCounter::write()
+{
+    m_key.WriteCounter(kQuantity, kDels, m_dels);
+}
+
+} // namespace dm

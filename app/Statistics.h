@@ -1,2 +1,82 @@
 #pragma once
-// Usage statistics kept in the per-user settings store.
+// Usage statistics kept in the per-user settings store: how many scans were
+// started, on how many files a deletion was carried out, and when the last
+// scan started. Nothing is kept in memory between steps: each step opens the
+// key anew and works on what is stored at that moment.
+//
+// Every failure is a dm::Exception with one of the texts
+// "Invalid data type for '%s'", "Failed to create key %s",
+// "Failed to get data for '%s'", "Failed to set data for '%s'".
+// A value of the wrong type fails only the operation that reads it.
+
+#include "DateTime.h"
+#include "Registry.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace dm {
+
+// The statistics key "Software\Dustmote" below the current user's root, with
+// the four operations the steps below are made of.
+class StatisticsKey
+{
+public:
+    // Opens the key, creating it when missing. Never fails: when the store
+    // cannot be written the reads find nothing and the writes fail.
+    StatisticsKey();
+
+    // The counter's decimal text in subKey, or `fallback` when the subkey or
+    // value is missing or the text does not convert (see StrToIntDef).
+    std::int32_t ReadCounter(const QString &subKey, const QString &name,
+                             std::int32_t fallback);
+    // Stores the value's signed decimal text as a string, creating subKey.
+    void WriteCounter(const QString &subKey, const QString &name, std::int32_t value);
+    // The 8-byte date-time value in the key itself.
+    TDateTime ReadDateTime(const QString &name);
+    // As ReadDateTime, but nullopt when no such value is stored yet.
+    std::optional<TDateTime> ReadDateTimeIfStored(const QString &name);
+    void WriteDateTime(const QString &name, TDateTime value);
+
+private:
+    Registry m_store;
+    RegKey m_key;
+};
+
+// The three texts of the Information page.
+struct StatisticsTexts
+{
+    QString DmLabel2; // date and time of the last scan
+    QString DmLabel3; // number of scans
+    QString DmLabel4; // number of deleted files
+};
+
+// Reading at start-up: "Scans", then "LastScan", then "Dels". Throws at the
+// first failure, so that the caller changes none of its labels. Before the
+// first scan the date text says that no scan has been made yet.
+StatisticsTexts ReadStartupStatistics();
+
+// Counting a scan: "Scans" + 1 (wrapping in 32 bits), then "LastScan" := start,
+// the local time the scan was started. Throws, and the scan must not start.
+void CountScan(TDateTime start);
+
+// Counting deletions: made at the start of a deletion (reads "Dels"; throws,
+// and the deletion must not start), add() for every ticked row whose file the
+// deletion tried to delete, write() in its closing steps, also when nothing
+// was added.
+class DeletionCounter
+{
+public:
+    DeletionCounter();
+    void add() { m_dels = std::int32_t(std::uint32_t(m_dels) + 1u); }
+    std::int32_t value() const { return m_dels; }
+    // Stores the count; throws "Failed to create key" / "Failed to set data".
+    void write();
+
+private:
+    StatisticsKey m_key;
+    std::int32_t m_dels = 0;
+};
+
+} // namespace dm
