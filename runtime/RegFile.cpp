@@ -2,9 +2,7 @@
 
 #include "Cp1251.h"
 
-#include <QStringDecoder>
 #include <QtEndian>
-#include <cctype>
 
 namespace dm {
 
@@ -13,27 +11,6 @@ namespace {
 bool samePath(QStringView a, QStringView b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-// A quoted name or string at line[pos]: `\\` and `\"` are the only escapes.
-bool readQuoted(QStringView line, qsizetype &pos, QString &out)
-{
-    if (pos >= line.size() || line[pos] != u'"')
-        return false;
-    ++pos;
-    while (pos < line.size()) {
-        const QChar c = line[pos++];
-        if (c == u'"')
-            return true;
-        if (c == u'\\') {
-            if (pos >= line.size() || (line[pos] != u'\\' && line[pos] != u'"'))
-                return false;
-            out += line[pos++];
-        } else {
-            out += c;
-        }
-    }
-    return false;
 }
 
 QString quoted(const QString &text)
@@ -45,48 +22,6 @@ QString quoted(const QString &text)
         out += c;
     }
     return out + u'"';
-}
-
-// 1..maxDigits hexadecimal digits, nothing else.
-bool parseHexNumber(QStringView s, int maxDigits, quint32 &out)
-{
-    if (s.isEmpty() || s.size() > maxDigits)
-        return false;
-    for (const QChar c : s)
-        if (c.unicode() >= 128 || !std::isxdigit(c.unicode()))
-            return false;
-    bool ok = false;
-    out = s.toUInt(&ok, 16);
-    return ok;
-}
-
-// "01,02, ab" -> bytes; an empty list is zero bytes.
-bool parseHexList(QStringView list, QByteArray &out)
-{
-    QString compact;
-    for (const QChar c : list)
-        if (!c.isSpace())
-            compact += c;
-    if (compact.isEmpty())
-        return true;
-    for (const QStringView item : QStringView(compact).split(u',')) {
-        quint32 byte = 0;
-        if (!parseHexNumber(item, 2, byte))
-            return false;
-        out.append(char(byte));
-    }
-    return true;
-}
-
-bool isValidPath(QStringView path)
-{
-    // "[-...]" deletes a key on import: not something a store file holds.
-    if (path.startsWith(u'-'))
-        return false;
-    for (const QStringView part : path.split(u'\\'))
-        if (!isValidKeyName(part))
-            return false;
-    return true;
 }
 
 // A string the "text" form holds exactly: one terminating zero, no control bytes.
@@ -127,55 +62,6 @@ QString formatValue(const RegValue &v)
         ++onLine;
     }
     return out + line + u'\n';
-}
-
-// The data part of a value line (after "="); may consume continuation lines.
-bool parseData(QStringView data, const QList<QStringView> &lines, qsizetype &next,
-               RegValue &value)
-{
-    if (data.startsWith(u'"')) {
-        qsizetype pos = 0;
-        QString text;
-        if (!readQuoted(data, pos, text) || !data.sliced(pos).trimmed().isEmpty())
-            return false;
-        bool lossless = false;
-        value.type = REG_SZ;
-        value.data = cp1251::encode(text, &lossless);
-        value.data.append('\0');
-        return lossless;
-    }
-    if (data.startsWith(u"dword:", Qt::CaseInsensitive)) {
-        quint32 n = 0;
-        if (!parseHexNumber(data.sliced(6), 8, n))
-            return false;
-        value.type = REG_DWORD;
-        value.data.resize(4);
-        qToLittleEndian(n, value.data.data());
-        return true;
-    }
-    if (!data.startsWith(u"hex", Qt::CaseInsensitive))
-        return false;
-    const qsizetype colon = data.indexOf(u':');
-    if (colon < 0)
-        return false;
-    const QStringView kind = data.first(colon);
-    if (kind.size() == 3) {
-        value.type = REG_BINARY;
-    } else {
-        quint32 type = 0;
-        if (kind.size() < 6 || kind[3] != u'(' || !kind.endsWith(u')')
-            || !parseHexNumber(kind.sliced(4, kind.size() - 5), 8, type))
-            return false;
-        value.type = type;
-    }
-    QString list = data.sliced(colon + 1).trimmed().toString();
-    while (list.endsWith(u'\\')) {
-        list.chop(1);
-        if (next >= lines.size())
-            return false;
-        list += lines[next++].trimmed();
-    }
-    return parseHexList(list, value.data);
 }
 
 } // namespace
@@ -244,52 +130,6 @@ RegKeyData &RegTree::ensureKey(const QString &path)
         keys.insert(at, RegKeyData{prefix, {}});
     }
     return *findKey(path);
-}
-
-std::optional<RegTree> parseRegFile(QByteArrayView bytes)
-{
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes = bytes.sliced(3);
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    const QString text = decoder(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    QList<QStringView> lines = QStringView(text).split(u'\n');
-    for (QStringView &line : lines)
-        line = line.trimmed(); // also drops the carriage returns of CRLF files
-    if (lines.isEmpty() || lines[0] != u"REGEDIT4")
-        return std::nullopt;
-
-    RegTree tree;
-    RegKeyData *current = nullptr;
-    for (qsizetype next = 1; next < lines.size();) {
-        const QStringView line = lines[next++];
-        if (line.isEmpty() || line.startsWith(u';'))
-            continue;
-        if (line.startsWith(u'[')) {
-            if (!line.endsWith(u']') || !isValidPath(line.sliced(1, line.size() - 2)))
-                return std::nullopt;
-            const QString path = line.sliced(1, line.size() - 2).toString();
-            current = tree.findKey(path);
-            if (!current)
-                current = &tree.keys.emplace_back(RegKeyData{path, {}});
-            continue;
-        }
-        if (!current)
-            return std::nullopt; // a value before any key
-        RegValue value;
-        qsizetype pos = 0;
-        if (line[0] == u'@')
-            pos = 1;
-        else if (!readQuoted(line, pos, value.name))
-            return std::nullopt;
-        const QStringView rest = line.sliced(pos).trimmed();
-        if (!rest.startsWith(u'=')
-            || !parseData(rest.sliced(1).trimmed(), lines, next, value))
-            return std::nullopt;
-        current->setValue(value.name, value.type, value.data);
-    }
-    return tree;
 }
 
 QByteArray formatRegFile(const RegTree &tree)
