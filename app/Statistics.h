@@ -29,14 +29,19 @@ public:
 
     // The counter's decimal text in subKey, or `fallback` when the subkey or
     // value is missing or the text does not convert (see StrToIntDef).
+    // Throws "Invalid data type" when it has data but is not a string.
     std::int32_t ReadCounter(const QString &subKey, const QString &name,
                              std::int32_t fallback);
     // Stores the value's signed decimal text as a string, creating subKey.
+    // Throws "Failed to create key" or "Failed to set data".
     void WriteCounter(const QString &subKey, const QString &name, std::int32_t value);
-    // The 8-byte date-time value in the key itself.
+    // The 8-byte date-time value in the key itself. Throws "Failed to get
+    // data" when it is missing or longer than 8 bytes, "Invalid data type"
+    // when it is not 8 binary bytes or no date of the years 1 to 9999.
     TDateTime ReadDateTime(const QString &name);
     // As ReadDateTime, but nullopt when no such value is stored yet.
     std::optional<TDateTime> ReadDateTimeIfStored(const QString &name);
+    // Stores the value as 8 binary bytes; throws "Failed to set data".
     void WriteDateTime(const QString &name, TDateTime value);
 
 private:
@@ -68,8 +73,11 @@ void CountScan(TDateTime start);
 class DeletionCounter
 {
 public:
+    // Opens the key and reads "Dels"; throws "Invalid data type for 'Dels'".
     DeletionCounter();
+    // One more file on which the deletion was carried out (wraps in 32 bits).
     void add() { m_dels = std::int32_t(std::uint32_t(m_dels) + 1u); }
+    // The count so far: the value read plus the files added.
     std::int32_t value() const { return m_dels; }
     // Stores the count; throws "Failed to create key" / "Failed to set data".
     void write();
