@@ -21,8 +21,8 @@ TForm3::TForm3(QWidget *parent)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
-    // The title's face is rarely installed on Linux; fall back to a sans of
-    // similar proportions rather than whatever the default happens to be.
+    // The title's face is rarely installed on Linux; name the common sans as
+    // the fallback rather than leave the choice to the default font.
     QFont title = ui->DmLabel1->font();
     title.setFamilies({title.family(), QStringLiteral("DejaVu Sans")});
     title.setStyleHint(QFont::SansSerif);
