@@ -224,7 +224,7 @@ void TestRegistry::damagedFileKeptAside_data()
 {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("no header") << QByteArray("[HKEY_CURRENT_USER\\Software]\n");
-    QTest::newRow("other header") << QByteArray("Windows Registry Editor Version 5.00\n");
+    QTest::newRow("other header") << QByteArray("REGEDIT5\n");
     QTest::newRow("binary junk") << QByteArray("\x00\x01\x02garbage", 10);
     QTest::newRow("invalid utf-8") << QByteArray("REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"\xff\"\n");
     QTest::newRow("value before key") << QByteArray("REGEDIT4\n\"a\"=\"1\"\n");
