@@ -1,12 +1,13 @@
+// The tray icon itself: its properties, the icon and tooltip it gives the
+// notification area, balloons, clicks and the animation.
+
 #include "DmTray.h"
 
 #include "ErrorBox.h"
 
 #include <QCursor>
 #include <QGuiApplication>
-#include <QScopedValueRollback>
 #include <QWidget>
-#include <QWindowStateChangeEvent>
 #include <algorithm>
 
 namespace {
@@ -78,8 +79,12 @@ void TDmTrayIcon::Loaded()
     }
     // The image first, so that the area never shows an empty icon.
     updateTrayIcon();
-    if (m_enabled)
+    if (m_enabled) {
+        // Enabled tells whether the icon is there, also after a failure.
+        m_enabled = false;
         addIcon(true);
+        m_enabled = true;
+    }
 }
 
 void TDmTrayIcon::setAnimate(bool animate)
@@ -136,52 +141,6 @@ void TDmTrayIcon::setIcon(const QIcon &icon)
     updateTrayIcon();
 }
 
-void TDmTrayIcon::MinimizeApp()
-{
-    if (m_window) {
-        const QScopedValueRollback guard(m_changingState, true);
-        if (!m_window->isMinimized())
-            m_window->showMinimized();
-    }
-    finishMinimize();
-}
-
-void TDmTrayIcon::finishMinimize()
-{
-    if (m_sessionEnded && m_enabled)
-        addIcon(false);
-    if (m_window && canHideWindow()) {
-        m_window->hide();
-        m_hiddenInTray = true;
-    }
-    DoMinimizeApp();
-}
-
-bool TDmTrayIcon::canHideWindow() const
-{
-    // Hiding is safe only while the icon is there to bring the window back.
-    return m_enabled && m_hideOnMinimize && m_iconAdded && !m_sessionEnded
-           && m_platform->isAvailable();
-}
-
-void TDmTrayIcon::RestoreApp()
-{
-    if (m_window) {
-        const QScopedValueRollback guard(m_changingState, true);
-        if (m_window->isMinimized() || m_hiddenInTray) {
-            m_hiddenInTray = false;
-            m_window->setWindowState(m_window->windowState() & ~Qt::WindowMinimized);
-            m_window->show();
-            m_window->activateWindow();
-        }
-        if (m_enabled && m_window->isVisible()) {
-            m_window->raise();
-            m_window->activateWindow();
-        }
-    }
-    DoRestoreApp();
-}
-
 void TDmTrayIcon::ShowBalloonHint(const QString &title, const QString &text,
                                   TDmTrayBalloonIcon icon, int seconds)
 {
@@ -193,16 +152,6 @@ void TDmTrayIcon::ShowBalloonHint(const QString &title, const QString &text,
 void TDmTrayIcon::HideBalloonHint()
 {
     m_platform->hideMessage();
-}
-
-void TDmTrayIcon::SessionEnding()
-{
-    if (!m_iconAdded)
-        return;
-    m_platform->removeIcon();
-    m_iconAdded = false;
-    m_sessionEnded = true;
-    giveWindowBack();
 }
 
 void TDmTrayIcon::addIcon(bool raise)
@@ -223,25 +172,6 @@ void TDmTrayIcon::removeIcon(bool raise)
     } else if (raise) {
         throw EDmTrayIconError(QStringLiteral("Cannot remove Shell Notification Icon"));
     }
-}
-
-void TDmTrayIcon::giveWindowBack()
-{
-    // Without the icon a window hidden in the tray could never be reached
-    // again: it returns to the taskbar, still minimised.
-    if (!m_hiddenInTray || !m_window)
-        return;
-    m_hiddenInTray = false;
-    const QScopedValueRollback guard(m_changingState, true);
-    m_window->showMinimized();
-}
-
-void TDmTrayIcon::availableChanged(bool available)
-{
-    if (!available)
-        giveWindowBack();
-    else if (m_enabled && !m_loading && !m_sessionEnded)
-        addIcon(false); // as after the desktop's panel restarts
 }
 
 void TDmTrayIcon::updateTrayIcon()
@@ -306,32 +236,6 @@ void TDmTrayIcon::DoPopupMenu(const QPoint &screenPos)
     // A Qt popup closes by itself when the user clicks elsewhere.
     if (m_popupMenu)
         m_popupMenu->popup(screenPos);
-}
-
-bool TDmTrayIcon::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched != m_window)
-        return false;
-    if (event->type() == QEvent::WindowStateChange && !m_changingState) {
-        const auto *change = static_cast<QWindowStateChangeEvent *>(event);
-        const bool was = change->oldState() & Qt::WindowMinimized;
-        const bool now = m_window->isMinimized();
-        // The rest runs once the window system has finished the change.
-        if (!was && now) {
-            QMetaObject::invokeMethod(this, [this] {
-                if (m_window && m_window->isMinimized() && !m_hiddenInTray)
-                    dm::runGuarded([this] { finishMinimize(); });
-            }, Qt::QueuedConnection);
-        } else if (was && !now) {
-            QMetaObject::invokeMethod(this, [this] {
-                if (m_window && !m_window->isMinimized())
-                    dm::runGuarded([this] { RestoreApp(); });
-            }, Qt::QueuedConnection);
-        }
-    } else if (event->type() == QEvent::WindowActivate && m_sessionEnded && m_enabled) {
-        addIcon(false); // the session went on
-    }
-    return false;
 }
 
 void TDmTrayIcon::fire(const TNotifyEvent &event)
