@@ -11,6 +11,7 @@
 #include "ImageList.h"
 #include "SearchAnimation.h"
 #include "Site.h"
+#include "Statistics.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -185,7 +186,12 @@ void TForm1::FormCreate()
 {
     showPage(0);
     dm::LoadListViewFromFile(*m_catalog, listFilePath());
-    // The statistics store fills DmLabel2 to DmLabel4 here once it exists.
+    // All three are read before any label changes, so a failing read leaves
+    // every label as it was.
+    const dm::StatisticsTexts statistics = dm::ReadStartupStatistics();
+    ui->DmLabel2->setText(statistics.DmLabel2);
+    ui->DmLabel3->setText(statistics.DmLabel3);
+    ui->DmLabel4->setText(statistics.DmLabel4);
 }
 
 void TForm1::StopScanForClose()

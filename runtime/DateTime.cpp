@@ -1,6 +1,7 @@
 #include "DateTime.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 #include <ctime>
 
@@ -104,13 +105,21 @@ std::int32_t FileTimeToDosDateTime(std::int64_t fileTime)
     return UnixToDosDateTime(floorDiv(fileTime - kUnixEpochAsFileTime, 10000000LL));
 }
 
+QString LongTimeFormat(const QLocale &locale)
+{
+    // The locale's long time names the time zone ("t"), which is the zone in
+    // force now, not at the stored moment; the text keeps the clock time only.
+    static const QRegularExpression zone(QStringLiteral("\\s*\\bt+\\b\\s*"));
+    return locale.timeFormat(QLocale::LongFormat).replace(zone, QStringLiteral(" ")).trimmed();
+}
+
 QString DateTimeToText(TDateTime value)
 {
     const QLocale locale;
     QString text = locale.toString(DateOf(value), QLocale::ShortFormat);
     const QTime time = TimeOf(value);
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
-        text += QLatin1Char(' ') + locale.toString(time, QLocale::LongFormat);
+        text += QLatin1Char(' ') + locale.toString(time, LongTimeFormat(locale));
     return text;
 }
 

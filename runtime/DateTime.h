@@ -6,6 +6,7 @@
 // intervals since 1 January 1601, UTC.
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
 #include <QTime>
 #include <cstdint>
@@ -43,6 +44,9 @@ std::int32_t FileTimeToDosDateTime(std::int64_t fileTime);
 
 // The same packing of a POSIX time, without going through a file time.
 std::int32_t UnixToDosDateTime(std::int64_t seconds);
+
+// The locale's long time format without its time-zone field.
+QString LongTimeFormat(const QLocale &locale);
 
 // The locale's short date, then, unless the time is exactly midnight to the
 // second, one blank and the locale's long time.

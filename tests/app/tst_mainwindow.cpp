@@ -6,6 +6,7 @@
 #include "ListFile.h"
 #include "MessageBox.h"
 #include "Shell.h"
+#include "Statistics.h"
 #include "StatusBar.h"
 #include "RecordedBoxes.h"
 #include "Unit1.h"
@@ -59,6 +60,7 @@ private slots:
     void startWithoutListFile();
     void startWithListFileAndCloseSavesIt();
     void failedSaveAbandonsClose();
+    void statisticsReadOnceAtStart();
     void closeStopsTheScanBeforeSaving();
     void menusAsTheActionsSay();
     void actionsWithoutHandlerAreInert();
@@ -77,6 +79,7 @@ private:
 void TestMainWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
 }
 
 std::unique_ptr<TForm1> TestMainWindow::makeForm()
@@ -95,7 +98,11 @@ void TestMainWindow::startWithoutListFile()
     // The description marks the Information page; the catalog comes first all the same.
     QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet1);
     QCOMPARE(form->ui->DmListView1->topLevelItemCount(), 0);
-    QCOMPARE(form->ui->DmLabel2->text(), QStringLiteral("DmLabel2"));
+    // No scan yet: the page says so, and the counters read 0.
+    QCOMPARE(form->ui->DmLabel2->text(),
+             QStringLiteral("Дата последнего сканирования системы: сканирований ещё не было"));
+    QCOMPARE(form->ui->DmLabel3->text(), QStringLiteral("Общее число сканирований: 0"));
+    QCOMPARE(form->ui->DmLabel4->text(), QStringLiteral("Общее число удаленных файлов: 0"));
     QCOMPARE(form->windowTitle(), QStringLiteral("Dustmote 3.1"));
     QVERIFY(!form->ui->StatusBar1->SimplePanel());
     QVERIFY(form->ProgressBar1->isHidden());
@@ -123,6 +130,38 @@ void TestMainWindow::startWithListFileAndCloseSavesIt()
     QCOMPARE(saved.rows.size(), 2);
     QCOMPARE(saved.rows[0].caption, QStringLiteral("Edited"));
     QCOMPARE(saved.rows[1], rows[1]);
+}
+
+void TestMainWindow::statisticsReadOnceAtStart()
+{
+    dm::test::RecordedBoxes boxes;
+    {
+        dm::StatisticsKey key;
+        key.WriteCounter("Quantity", "Scans", 41);
+        key.WriteCounter("Quantity", "Dels", -1);
+        key.WriteDateTime("LastScan", dm::EncodeDate(2026, 12, 7));
+    }
+    auto form = makeForm();
+    QCOMPARE(form->ui->DmLabel3->text(), QStringLiteral("Общее число сканирований: 41"));
+    QCOMPARE(form->ui->DmLabel4->text(), QStringLiteral("Общее число удаленных файлов: 4294967295"));
+    QCOMPARE(form->ui->DmLabel2->text(), QStringLiteral("Дата последнего сканирования системы: ")
+                                             + QLocale().toString(QDate(2026, 12, 7), QLocale::ShortFormat));
+    // A scan of this run changes the store, not the page.
+    dm::CountScan(dm::EncodeDateTime(2026, 12, 8, 10, 0, 0));
+    QCOMPARE(form->ui->DmLabel3->text(), QStringLiteral("Общее число сканирований: 41"));
+    QCOMPARE(makeForm()->ui->DmLabel3->text(), QStringLiteral("Общее число сканирований: 42"));
+
+    // A damaged "LastScan" is told in the error box; no label changes.
+    dm::Registry store;
+    dm::RegKey key;
+    QCOMPARE(store.createKey(dm::Registry::currentUser(), "Software\\Dustmote", &key), dm::ERROR_SUCCESS);
+    QCOMPARE(store.setValue(key, "LastScan", dm::REG_BINARY, QByteArray(4, '\0')), dm::ERROR_SUCCESS);
+    boxes.shown.clear();
+    form = makeForm();
+    QCOMPARE(boxes.shown.size(), 2); // the missing list file, then the statistics
+    QCOMPARE(boxes.shown[1].text, QStringLiteral("Invalid data type for 'LastScan'"));
+    QCOMPARE(form->ui->DmLabel2->text(), QStringLiteral("DmLabel2"));
+    QCOMPARE(form->ui->DmLabel3->text(), QStringLiteral("DmLabel3"));
 }
 
 void TestMainWindow::failedSaveAbandonsClose()

@@ -264,7 +264,7 @@ void TestStatistics::dateText()
     store("", "LastScan", REG_BINARY, dateBytes(EncodeDateTime(2024, 3, 5, 0, 0, 1)));
     QCOMPARE(ReadStartupStatistics().DmLabel2,
              kDate + locale.toString(QDate(2024, 3, 5), QLocale::ShortFormat) + ' '
-                 + locale.toString(QTime(0, 0, 1), QLocale::LongFormat));
+                 + locale.toString(QTime(0, 0, 1), dm::LongTimeFormat(locale)));
 }
 
 void TestStatistics::firstStart()

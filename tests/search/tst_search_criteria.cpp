@@ -268,7 +268,12 @@ private slots:
         QCOMPARE(DateTimeToText(EncodeDate(2005, 3, 1)), l.toString(QDate(2005, 3, 1), QLocale::ShortFormat));
         QCOMPARE(DateTimeToText(EncodeDateTime(2005, 3, 1, 0, 0, 1)),
                  l.toString(QDate(2005, 3, 1), QLocale::ShortFormat) + ' '
-                     + l.toString(QTime(0, 0, 1), QLocale::LongFormat));
+                     + l.toString(QTime(0, 0, 1), LongTimeFormat(l)));
+        // Never a time-zone name: the stored moment's zone is not known.
+        for (const char *name : {"C", "en_US", "ru_RU", "de_DE", "ja_JP"}) {
+            const QString format = LongTimeFormat(QLocale(QString::fromLatin1(name)));
+            QVERIFY2(!format.contains(u't') && format.contains(QLatin1String("ss")), qPrintable(format));
+        }
         const auto ft = fileTimeOfLocal(2005, 3, 1, 13, 45, 30);
         QCOMPARE(FileTimeToLocalDateTime(ft), EncodeDateTime(2005, 3, 1, 13, 45, 30));
     }
