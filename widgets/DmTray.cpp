@@ -63,6 +63,8 @@ TDmTrayIcon::TDmTrayIcon(QWidget *owner, std::unique_ptr<TDmTrayPlatform> platfo
 
 TDmTrayIcon::~TDmTrayIcon()
 {
+    // No events from a component on its way out.
+    m_platform->disconnect(this);
     if (m_iconAdded)
         m_platform->removeIcon();
 }
