@@ -99,10 +99,15 @@ void TForm1::buildMenus()
     N4 = dm::addActionItem(PopupMenu1, ui->Action1);
     N2->setObjectName(QStringLiteral("N2"));
 
+    ImageList1 = dm::createImageList1(this);
+    ImageList1->setObjectName(QStringLiteral("ImageList1"));
     DmTrayIcon1 = new TDmTrayIcon(this);
     DmTrayIcon1->setObjectName(QStringLiteral("DmTrayIcon1"));
-    DmTrayIcon1->setIcon(dm::ImageList1(7));
     DmTrayIcon1->setPopupMenu(PopupMenu1);
+    DmTrayIcon1->setIcons(ImageList1);
+    DmTrayIcon1->setIconIndex(7);
+    // Loading is complete: the icon goes into the notification area.
+    dm::runGuarded([this] { DmTrayIcon1->Loaded(); });
 }
 
 void TForm1::buildTaskPane()
@@ -216,7 +221,10 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 void TForm1::Action1Execute()
 {
-    close();
+    // Hidden in the tray the window is no visible last window, whose closing
+    // would end the program by itself.
+    if (close())
+        QCoreApplication::quit();
 }
 
 void TForm1::Action2Execute()

@@ -14,6 +14,7 @@ class QMenu;
 class QProgressBar;
 class TAnimate;
 class TDmTrayIcon;
+class TImageList;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -31,6 +32,8 @@ public:
     std::unique_ptr<Ui::TForm1> ui;
     QMenu *PopupMenu1 = nullptr;
     QAction *N1 = nullptr, *N2 = nullptr, *N3 = nullptr, *N4 = nullptr;
+    // The menu, task-pane and tray images; the tray shows image 7.
+    TImageList *ImageList1 = nullptr;
     TDmTrayIcon *DmTrayIcon1 = nullptr;
     TAnimate *Animate1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;

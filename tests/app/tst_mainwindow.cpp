@@ -3,6 +3,7 @@
 
 #include "DmGroupBar.h"
 #include "DmLabels.h"
+#include "DmTray.h"
 #include "ListFile.h"
 #include "MessageBox.h"
 #include "Shell.h"
@@ -61,6 +62,7 @@ private slots:
     void startWithListFileAndCloseSavesIt();
     void failedSaveAbandonsClose();
     void statisticsReadOnceAtStart();
+    void minimiseToTrayWithoutNotificationArea();
     void closeStopsTheScanBeforeSaving();
     void menusAsTheActionsSay();
     void actionsWithoutHandlerAreInert();
@@ -162,6 +164,24 @@ void TestMainWindow::statisticsReadOnceAtStart()
     QCOMPARE(boxes.shown[1].text, QStringLiteral("Invalid data type for 'LastScan'"));
     QCOMPARE(form->ui->DmLabel2->text(), QStringLiteral("DmLabel2"));
     QCOMPARE(form->ui->DmLabel3->text(), QStringLiteral("DmLabel3"));
+}
+
+void TestMainWindow::minimiseToTrayWithoutNotificationArea()
+{
+    dm::test::RecordedBoxes boxes;
+    auto form = makeForm();
+    // No notification area here: no box about it, and the tray shows image 7.
+    QCOMPARE(boxes.shown.size(), 1); // the missing list file only
+    QCOMPARE(form->DmTrayIcon1->IconIndex(), 7);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // Minimising only minimises: the window keeps its taskbar entry.
+    form->ui->Action10->trigger();
+    QTRY_VERIFY(form->isMinimized());
+    QVERIFY(form->isVisible());
+    form->N2->trigger();
+    QTRY_VERIFY(!form->isMinimized());
+    QVERIFY(form->isVisible());
 }
 
 void TestMainWindow::failedSaveAbandonsClose()
