@@ -6,37 +6,70 @@
 #include <QAction>
 #include <QMenu>
 #include <QMouseEvent>
+#include <utility>
 
 namespace dm {
 namespace {
 
-// Watches one widget for one kind of event; lives as long as the widget.
-class EventHook : public QObject
+// Runs fn when the pointer enters widget; lives as long as the widget.
+class EnterHook : public QObject
 {
 public:
-    EventHook(QWidget *widget, QEvent::Type type, std::function<void()> fn)
-        : QObject(widget), m_widget(widget), m_type(type), m_fn(std::move(fn))
+    EnterHook(QWidget *widget, std::function<void()> fn) : QObject(widget), m_fn(std::move(fn))
     {
         widget->installEventFilter(this);
     }
 
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (watched != m_widget || event->type() != m_type)
-            return false;
-        if (m_type == QEvent::MouseButtonPress || m_type == QEvent::MouseButtonRelease) {
-            const auto *mouse = static_cast<QMouseEvent *>(event);
-            if (mouse->button() != Qt::LeftButton || !m_widget->rect().contains(mouse->position().toPoint()))
-                return false;
+        if (event->type() == QEvent::Enter)
+            runGuarded(m_fn);
+        return false;
+    }
+
+private:
+    std::function<void()> m_fn;
+};
+
+// Runs fn on a click: a left press and release both on the widget. A release
+// left over from another window, or the second press of a double click, is no
+// new click.
+class ClickHook : public QObject
+{
+public:
+    ClickHook(QWidget *widget, std::function<void()> fn)
+        : QObject(widget), m_widget(widget), m_fn(std::move(fn))
+    {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        const auto left = [event] {
+            return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
+        };
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            m_pressed = left();
+            break;
+        case QEvent::MouseButtonDblClick:
+            m_pressed = false;
+            break;
+        case QEvent::MouseButtonRelease:
+            if (left() && std::exchange(m_pressed, false)
+                && m_widget->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
+                runGuarded(m_fn);
+            break;
+        default:
+            break;
         }
-        runGuarded(m_fn);
         return false;
     }
 
 private:
     QWidget *m_widget;
-    QEvent::Type m_type;
     std::function<void()> m_fn;
+    bool m_pressed = false;
 };
 
 } // namespace
@@ -75,7 +108,7 @@ QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon, const QS
 
 void onClick(QWidget *widget, std::function<void()> fn)
 {
-    new EventHook(widget, QEvent::MouseButtonRelease, std::move(fn));
+    new ClickHook(widget, std::move(fn));
 }
 
 void setTextColour(QWidget *widget, const QColor &colour)
@@ -87,7 +120,7 @@ void setTextColour(QWidget *widget, const QColor &colour)
 
 void onMouseEnter(QWidget *widget, std::function<void()> fn)
 {
-    new EventHook(widget, QEvent::Enter, std::move(fn));
+    new EnterHook(widget, std::move(fn));
 }
 
 } // namespace dm

@@ -2,13 +2,13 @@
 
 #include "ui_Unit3.h"
 
+#include "ActionLinks.h"
 #include "Shell.h"
 #include "Unit4.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QUrl>
-#include <utility>
 
 TForm3::TForm3(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
@@ -42,7 +42,7 @@ TForm3::TForm3(QWidget *parent)
                           ui->Label3, ui->Label4})
         label->setAttribute(Qt::WA_NoMousePropagation);
     ui->Label1->installEventFilter(this);
-    ui->Label4->installEventFilter(this);
+    dm::onClick(ui->Label4, [this] { Label4Click(); });
 }
 
 TForm3::~TForm3() = default;
@@ -93,31 +93,10 @@ void TForm3::mousePressEvent(QMouseEvent *event)
 
 bool TForm3::eventFilter(QObject *watched, QEvent *event)
 {
-    const auto button = [event] { return static_cast<QMouseEvent *>(event)->button(); };
     if (watched == ui->Label1 && event->type() == QEvent::MouseButtonDblClick
-        && button() == Qt::LeftButton) {
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
         Label1DblClick();
         return true;
-    }
-    if (watched == ui->Label4) {
-        // A click is a left press and release both on the link, so a release
-        // left over from another window never opens the document.
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            m_label4Pressed = button() == Qt::LeftButton;
-            break;
-        case QEvent::MouseButtonDblClick:
-            // The second press of a double-click is no new click.
-            m_label4Pressed = false;
-            break;
-        case QEvent::MouseButtonRelease:
-            if (button() == Qt::LeftButton && std::exchange(m_label4Pressed, false)
-                && ui->Label4->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
-                Label4Click();
-            break;
-        default:
-            break;
-        }
     }
     return QDialog::eventFilter(watched, event);
 }

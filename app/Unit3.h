@@ -46,7 +46,4 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
-
-private:
-    bool m_label4Pressed = false;
 };
