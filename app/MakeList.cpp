@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 

@@ -107,9 +107,9 @@ void TDmListView::FitLastColumn()
 
 bool TDmListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
-    // The other columns are shown only; the check box still toggles.
-    if (index.column() != 0 && trigger != QAbstractItemView::AllEditTriggers
-        && (trigger & editTriggers()))
+    // Only the caption can be edited; the other columns are shown only (and
+    // hold no check box either).
+    if (index.column() != 0)
         return false;
     return QTreeWidget::edit(index, trigger, event);
 }
