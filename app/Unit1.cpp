@@ -40,9 +40,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     FindFile1->setThreaded(true);
     m_catalog = std::make_unique<dm::ListViewRows>(ui->DmListView1);
     setWindowIcon(dm::applicationIcon());
-    ui->ListView1->setColumnWidth(0, 100);
-    ui->ListView1->setColumnWidth(1, 185);
-    ui->ListView1->setColumnWidth(2, 90);
+    m_caption = windowTitle();
     ui->DmURLLabel1->setText(QString::fromUtf16(kWebSiteAddress));
     ui->BitBtn1->setIcon(dm::deleteGlyph());
     ui->ActionMainMenuBar1->setStyleSheet(
@@ -52,13 +50,19 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildTaskPane();
     buildOverlays();
     buildCatalog();
+    buildFoundFiles();
+    buildScan();
     bindHandlers();
 
     AppFolder = dm::appFolderOf(executablePath);
     dm::runGuarded([this] { FormCreate(); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The worker's handlers use the window's members: end it first.
+    FindFile1.reset();
+}
 
 QList<QAction *> TForm1::actions12() const
 {
@@ -162,7 +166,8 @@ void TForm1::bindHandlers()
     using Handler = void (TForm1::*)();
     const std::pair<QAction *, Handler> handlers[] = {
         {ui->Action1, &TForm1::Action1Execute},   {ui->Action2, &TForm1::Action2Execute},
-        {ui->Action3, &TForm1::Action3Execute},   {ui->Action8, &TForm1::Action8Execute},
+        {ui->Action3, &TForm1::Action3Execute},   {ui->Action4, &TForm1::Action4Execute},
+        {ui->Action5, &TForm1::Action5Execute},   {ui->Action8, &TForm1::Action8Execute},
         {ui->Action9, &TForm1::Action9Execute},   {ui->Action10, &TForm1::Action10Execute},
     };
     QList<QAction *> unbound = actions12();
@@ -213,6 +218,12 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // A deletion in progress shows its progress through the event loop; the
+    // window goes only once it has ended.
+    if (m_deleting) {
+        event->ignore();
+        return;
+    }
     if (dm::runGuarded([this] { FormClose(); }))
         event->accept();
     else

@@ -4,12 +4,17 @@
 // own units (list file, action links); this class wires them to the controls.
 
 #include <QMainWindow>
+#include <QTimer>
+#include <cstdint>
 #include <memory>
 
+#include "FileDeletion.h"
 #include "FindFile.h"
 #include "ListViewRows.h"
+#include "ScanFeed.h"
 
 namespace Ui { class TForm1; }
+namespace dm { class DeletionCounter; class FoundFilesModel; }
 class QMenu;
 class QProgressBar;
 class TAnimate;
@@ -48,8 +53,18 @@ public:
     // Folder of the executable with one trailing "/".
     QString AppFolder;
 
+    // The scan's state (see Unit1Scan.cpp).
+    QString MaskList;
+    std::int32_t FolderCount = 0;
+    std::uint32_t StartTick = 0;
+    std::uint64_t TotalKB = 0;
+    // Column the found files were last sorted by (-1: none since the scan) and how.
+    int SortColumn = 0;
+    bool SortDescending = false;
+
     QString listFilePath() const { return AppFolder + QStringLiteral("List.lst"); }
     dm::ListViewRows &catalog() { return *m_catalog; }
+    dm::FoundFilesModel &foundFiles() { return *m_found; }
 
     // Every action of the window's action list, Action1 to Action12.
     QList<QAction *> actions12() const;
@@ -67,6 +82,19 @@ public:
     void Action9Execute();
     void Action10Execute();
     void N2Click();
+    // The scan (Unit1Scan.cpp). The folder and match handlers run on the
+    // engine's worker and touch no widget.
+    void Action4Execute();
+    void Action5Execute();
+    void FindFile1SearchBegin();
+    void FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &IgnoreFolder);
+    void FindFile1FileMatch(const std::string &Folder, const dm::TSearchRec &FileInfo);
+    void FindFile1SearchFinish();
+    // The found-files page (Unit1Found.cpp).
+    void ListView1ColumnClick(int column);
+    void ListView1DblClick();
+    void CheckBox2Click();
+    void BitBtn1Click();
     // The catalog page (Unit1Catalog.cpp).
     void DmLabel1MouseEnter();
     void DmLabel1Click();
@@ -88,9 +116,23 @@ private:
     void buildTaskPane();
     void buildOverlays();
     void buildCatalog();
+    void buildScan();
+    void buildFoundFiles();
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);
+    // The folder the scan searches: the one selected in the folder tree.
+    QString scanLocation() const;
+    void setScanning(bool scanning);
+    // Applies the worker's effects recorded since the last call.
+    void applyScanFeed();
+    // Deletes the files of the ticked rows; returns those that stayed.
+    QList<dm::DeletionFailure> deleteTickedFiles(dm::DeletionCounter &counter);
 
     std::unique_ptr<dm::ListViewRows> m_catalog;
+    dm::FoundFilesModel *m_found = nullptr;
+    dm::ScanFeed m_feed;
+    QTimer m_feedTimer;
+    bool m_deleting = false;
+    QString m_caption; // the window's caption at rest
 };

@@ -115,9 +115,13 @@ QString LongTimeFormat(const QLocale &locale)
 
 QString DateTimeToText(TDateTime value)
 {
+    return DateTimeToText(DateOf(value), TimeOf(value));
+}
+
+QString DateTimeToText(const QDate &date, const QTime &time)
+{
     const QLocale locale;
-    QString text = locale.toString(DateOf(value), QLocale::ShortFormat);
-    const QTime time = TimeOf(value);
+    QString text = locale.toString(date, QLocale::ShortFormat);
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
         text += QLatin1Char(' ') + locale.toString(time, LongTimeFormat(locale));
     return text;

@@ -51,5 +51,6 @@ QString LongTimeFormat(const QLocale &locale);
 // The locale's short date, then, unless the time is exactly midnight to the
 // second, one blank and the locale's long time.
 QString DateTimeToText(TDateTime value);
+QString DateTimeToText(const QDate &date, const QTime &time);
 
 } // namespace dm

@@ -34,6 +34,10 @@ struct FindData
     std::int64_t LastWriteTime = 0;  // mtime
     std::uint64_t FileSize = 0;      // full size in bytes
     std::int64_t LastWriteSeconds = 0; // mtime as POSIX seconds, for local-time packing
+    // Device and inode: which entry this is, so that a later step acting on the
+    // path can tell whether the path still names the same entry.
+    std::uint64_t VolumeId = 0;
+    std::uint64_t FileId = 0;
 };
 
 // True when every byte is below 0x80.

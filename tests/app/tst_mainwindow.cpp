@@ -7,6 +7,7 @@
 #include "ListFile.h"
 #include "MessageBox.h"
 #include "Shell.h"
+#include "Sound.h"
 #include "Statistics.h"
 #include "StatusBar.h"
 #include "RecordedBoxes.h"
@@ -82,6 +83,9 @@ void TestMainWindow::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
+    // A scan started here walks the test's own folder.
+    qputenv("HOME", QFile::encodeName(m_dir->path()));
+    dm::setSoundHandler([](const QString &) {});
 }
 
 std::unique_ptr<TForm1> TestMainWindow::makeForm()
@@ -339,7 +343,9 @@ void TestMainWindow::boundLinkAndButtonFollowTheirAction()
     int runs = 0;
     connect(form->ui->Action4, &QAction::triggered, [&] { ++runs; });
     form->ui->BitBtn2->click();
+    QTRY_VERIFY(!form->FindFile1->Searching());
     start->Click();
+    QTRY_VERIFY(!form->FindFile1->Searching());
     QCOMPARE(runs, 2);
 }
 

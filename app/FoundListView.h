@@ -1,0 +1,19 @@
+#pragma once
+// The found-files list's view: a report with a check box before each name,
+// grid lines, whole-row selection of one row at most and no in-place editing.
+// Space ticks or clears the selected row, whichever column has the focus.
+
+#include <QTableView>
+
+class TFoundListView : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit TFoundListView(QWidget *parent = nullptr);
+
+    // Column widths once a model is set: 100, the rest, 90, 130.
+    void setModel(QAbstractItemModel *model) override;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};

@@ -1,0 +1,66 @@
+#include "ScanFeed.h"
+
+#include <QFile>
+
+namespace dm {
+
+void ScanFeed::reset()
+{
+    const std::lock_guard guard(m_lock);
+    m_pending = {};
+    m_lastFolder.clear();
+    m_matchFolder.clear();
+    m_haveMatchFolder = false;
+    m_folderCount = 0;
+}
+
+void ScanFeed::folderEntered(const std::string &folder)
+{
+    const std::lock_guard guard(m_lock);
+    m_lastFolder = folder;
+    m_pending.folderEntered = true;
+}
+
+void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB)
+{
+    // Names and folders are decoded here, off the main thread.
+    FoundFile row;
+    const QByteArray name = QByteArray::fromRawData(rec.Name.data(), qsizetype(rec.Name.size()));
+    row.name = QFile::decodeName(name);
+    if (!isAscii(rec.Name) && QFile::encodeName(row.name) != name)
+        row.rawName = QByteArray(name.constData(), name.size());
+    row.size = rec.FindData.FileSize;
+    row.modified = rec.FindData.LastWriteSeconds;
+    row.volumeId = rec.FindData.VolumeId;
+    row.fileId = rec.FindData.FileId;
+    const bool folderIsNew = !m_haveMatchFolder || folder != m_matchFolder;
+    if (folderIsNew) {
+        m_matchFolder = folder;
+        m_haveMatchFolder = true;
+        ++m_folderCount;
+    }
+    row.folder = m_folderCount - 1;
+
+    const std::lock_guard guard(m_lock);
+    if (folderIsNew)
+        m_pending.folders.push_back(QByteArray::fromStdString(folder));
+    m_pending.rows.push_back(std::move(row));
+    m_pending.totalKB = totalKB;
+}
+
+ScanFeed::Batch ScanFeed::take()
+{
+    Batch batch;
+    std::string lastFolder;
+    {
+        const std::lock_guard guard(m_lock);
+        std::swap(batch, m_pending);
+        if (batch.folderEntered)
+            lastFolder = m_lastFolder;
+    }
+    if (batch.folderEntered)
+        batch.lastFolder = QFile::decodeName(QByteArray::fromStdString(lastFolder));
+    return batch;
+}
+
+} // namespace dm

@@ -1,0 +1,34 @@
+#pragma once
+// The scan's texts and numbers that need no window: the mask list handed to
+// the engine, the summary, and the millisecond tick that times a scan.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+namespace dm {
+
+// The mask list of the ticked catalog rows (each row given by its sub-items,
+// the first being the mask text as typed): for every mask, in order, one
+// blank, the mask and ";". A mask text holds one mask or several separated
+// by "," or ";" ("*.txt, *.bmp, *.log"); each is trimmed and empty ones are
+// dropped.
+QString BuildMaskList(const QList<QStringList> &tickedRows);
+
+// "N Папок(ки) просканировано и M файлов(ла) найдено - S за секунд(ды)", the
+// seconds with three decimals and the locale's decimal separator.
+QString ScanSummary(int folders, int files, double seconds);
+
+// Prefixed to the summary in the status bar when the scan was stopped.
+inline constexpr char16_t kStoppedPrefix[] = u"Сканирование остановлено - ";
+
+// A millisecond count that wraps at 2^32, like the platform's tick counter.
+std::uint32_t TickCount();
+// Seconds between two tick counts, correct across one wrap of the counter.
+inline double ElapsedSeconds(std::uint32_t start, std::uint32_t now)
+{
+    return double(std::uint32_t(now - start)) / 1000.0;
+}
+
+} // namespace dm
