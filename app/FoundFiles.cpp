@@ -13,9 +13,10 @@ namespace dm {
 
 namespace {
 
-// 1601-01-01 and 9999-12-31 23:59:59 UTC: the calendar the texts can show.
-constexpr std::int64_t kFirstSecond = -11644473600LL;
-constexpr std::int64_t kLastSecond = 253402300799LL;
+// 1601-01-03 and 9999-12-30 UTC: the calendar the texts can show, in any
+// time zone.
+constexpr std::int64_t kFirstSecond = -11644473600LL + 2 * 86400;
+constexpr std::int64_t kLastSecond = 253402128000LL;
 
 // A key whose plain code-unit order is the natural, case-insensitive order:
 // letters folded, and each run of digits written as a marker that sorts with

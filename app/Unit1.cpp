@@ -132,6 +132,7 @@ void TForm1::buildOverlays()
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1->resize(kProgressSize);
     ProgressBar1->setTextVisible(false);
+    ProgressBar1->setValue(0); // a deletion counts up from 0
     ProgressBar1->hide();
     // The groups move when the pane lays them out again (fonts, scrolling).
     ui->DmGroup3->installEventFilter(this);

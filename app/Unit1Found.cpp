@@ -112,6 +112,8 @@ QList<dm::DeletionFailure> TForm1::deleteTickedFiles(dm::DeletionCounter &counte
     QElapsedTimer shown;
     shown.start();
     const int count = m_found->rowCount();
+    // Rows that a running scan added since its maximum was set count too.
+    ProgressBar1->setMaximum(std::max(ProgressBar1->maximum(), count));
     int last = -1;
     for (int row = 0; row < count; ++row) {
         if (!m_found->isChecked(row))

@@ -1,0 +1,445 @@
+// The scan and the found-files page as a user meets them: the mask list from
+// the ticked types, the row texts and the summary, scans on a real folder
+// tree (order of rows, stop, close), sorting, ticking all, and deletion with
+// everything that can stand in its way.
+
+#include "FileDeletion.h"
+#include "FoundFiles.h"
+#include "Messages.h"
+#include "RecordedBoxes.h"
+#include "ScanTexts.h"
+#include "SearchAnimation.h"
+#include "Sound.h"
+#include "Statistics.h"
+#include "StatusBar.h"
+#include "Unit1.h"
+#include "ui_Unit1.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using dm::FoundFile;
+
+namespace {
+
+bool writeFile(const QString &path, qint64 size = 1)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.resize(size);
+}
+
+// Sets or clears the immutable flag, which even root cannot get past.
+bool setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    int flags = 0;
+    const bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+        && ::ioctl(fd, FS_IOC_SETFLAGS, &(flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL)) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+QStringList column(const dm::FoundFilesModel &model, int col)
+{
+    QStringList texts;
+    for (int r = 0; r < model.rowCount(); ++r)
+        texts << model.index(r, col).data().toString();
+    return texts;
+}
+
+} // namespace
+
+class TestScan : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void maskList_data();
+    void maskList();
+    void rowTexts_data();
+    void rowTexts();
+    void summaryAndTimes();
+    void scanFillsTheListInEventOrder();
+    void stopAndClose_data();
+    void stopAndClose();
+    void failedStatisticsLeavesTheWindowIdle();
+    void sorting_data();
+    void sorting();
+    void deletion_data();
+    void deletion();
+    void manyRowsAreAllReached();
+
+private:
+    std::unique_ptr<TForm1> makeForm(const QStringList &masks);
+    void scan(TForm1 &form);
+    QString home(const QString &relative = {}) const { return m_dir->filePath("home/" + relative); }
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<dm::test::RecordedBoxes> m_boxes;
+    QStringList m_sounds;
+};
+
+void TestScan::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QDir(m_dir->path()).mkpath("home");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
+    qputenv("HOME", QFile::encodeName(home()));
+    m_boxes = std::make_unique<dm::test::RecordedBoxes>();
+    m_sounds.clear();
+    dm::setSoundHandler([this](const QString &path) { m_sounds << path; });
+}
+
+void TestScan::cleanup()
+{
+    dm::setSoundHandler({});
+    m_boxes.reset();
+}
+
+std::unique_ptr<TForm1> TestScan::makeForm(const QStringList &masks)
+{
+    auto form = std::make_unique<TForm1>(m_dir->filePath("dustmote"));
+    m_boxes->shown.clear(); // the missing list file
+    for (const QString &mask : masks)
+        form->catalog().appendRow({mask, {mask}, 0});
+    form->ui->CheckBox1->setChecked(true);
+    return form;
+}
+
+void TestScan::scan(TForm1 &form)
+{
+    form.ui->Action4->trigger();
+    QTRY_VERIFY(!form.FindFile1->Searching());
+}
+
+void TestScan::maskList_data()
+{
+    QTest::addColumn<QList<QStringList>>("rows");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("two rows") << QList<QStringList>{{"*.tmp"}, {"*.bak"}} << " *.tmp; *.bak;";
+    QTest::newRow("semicolons") << QList<QStringList>{{"*.tmp;*.log"}} << " *.tmp; *.log;";
+    QTest::newRow("the dialog's own example")
+        << QList<QStringList>{{"*.txt, *.bmp, *.log"}} << " *.txt; *.bmp; *.log;";
+    QTest::newRow("blanks inside stay") << QList<QStringList>{{" my file.tmp ,"}} << " my file.tmp;";
+    QTest::newRow("no mask, empty mask, none ticked")
+        << QList<QStringList>{{}, {""}, {" , ;"}} << "";
+}
+
+void TestScan::maskList()
+{
+    QFETCH(QList<QStringList>, rows);
+    QFETCH(QString, list);
+    QCOMPARE(dm::BuildMaskList(rows), list);
+}
+
+void TestScan::rowTexts_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QString>("size");
+    QTest::newRow("empty") << qint64(0) << "0KB";
+    QTest::newRow("1,000") << qint64(1000) << "1KB";
+    QTest::newRow("1,024") << qint64(1024) << "1KB";
+    QTest::newRow("1,025") << qint64(1025) << "2KB";
+    QTest::newRow("5 GiB") << (qint64(5) << 30) << "5242880KB";
+}
+
+void TestScan::rowTexts()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(QString, size);
+    QCOMPARE(dm::SizeText(quint64(bytes)), size);
+}
+
+void TestScan::summaryAndTimes()
+{
+    const QDateTime midnight(QDate(2024, 3, 1), QTime(0, 0));
+    const QDateTime evening(QDate(2024, 3, 1), QTime(21, 5, 7));
+    const QLocale locale;
+    QCOMPARE(dm::TimeText(midnight.toSecsSinceEpoch()), locale.toString(QDate(2024, 3, 1), QLocale::ShortFormat));
+    QVERIFY2(dm::TimeText(evening.toSecsSinceEpoch()).endsWith("21:05:07"), qPrintable(dm::TimeText(evening.toSecsSinceEpoch())));
+    // Times no calendar text can hold are shown at its ends, never as garbage.
+    QVERIFY(dm::TimeText(9000000000000LL).contains("9999"));
+
+    QCOMPARE(dm::ScanSummary(7, 81, 1234.5),
+             QString("7 Папок(ки) просканировано и 81 файлов(ла) найдено - 1234.500 за секунд(ды)"));
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QVERIFY(dm::ScanSummary(0, 0, 0.25).endsWith("- 0,250 за секунд(ды)"));
+    QLocale::setDefault(QLocale::c());
+    // Across one wrap of the 32-bit tick counter.
+    QCOMPARE(dm::ElapsedSeconds(0xFFFFFF00u, 0x100u), 0.512);
+}
+
+void TestScan::scanFillsTheListInEventOrder()
+{
+    // Sizes 0, 1,000 and 1,025 bytes: 0 + 1 + 2 = 3KB.
+    QVERIFY(writeFile(home("a.tmp"), 0));
+    QVERIFY(writeFile(home("x/b.tmp"), 1000));
+    QVERIFY(writeFile(home("x/y/c.log"), 1025));
+    QVERIFY(writeFile(home("x/y/keep.dat")));
+    for (int i = 0; i < 300; ++i)
+        QVERIFY(writeFile(home(QString("many/f%1.tmp").arg(i))));
+    auto form = makeForm({"*.tmp", "*.txt, *.log"});
+    form->catalog().appendRow({"unticked", {"*.txt"}, 0});
+    QAbstractItemModelTester tester(&form->foundFiles());
+
+    // What the engine reports, in its order, with the window's own criteria.
+    QStringList expected;
+    dm::TFindFile reference;
+    reference.Criteria().Files().setFileName(" *.tmp; *.txt; *.log;");
+    reference.Criteria().Files().setLocation(QFile::encodeName(home()).toStdString());
+    reference.OnFileMatch = [&](dm::TFindFile *, const std::string &folder, const dm::TSearchRec &rec) {
+        expected << QString::fromStdString(folder + rec.Name);
+    };
+    reference.StartSearch();
+
+    form->ui->Action4->trigger();
+    QVERIFY(!form->ui->Action4->isEnabled());
+    QVERIFY(form->ui->Action5->isEnabled());
+    QVERIFY(form->Animate1->Active());
+    QCOMPARE(form->SortColumn, -1);
+    QCOMPARE(form->ui->DmPageControl1->currentIndex(), 2);
+    QTRY_VERIFY(!form->FindFile1->Searching());
+
+    QCOMPARE(form->MaskList, QString(" *.tmp; *.txt; *.log;"));
+    QStringList rows;
+    for (int r = 0; r < form->foundFiles().rowCount(); ++r)
+        rows << form->foundFiles().fullPath(r);
+    QCOMPARE(rows, expected);
+    QCOMPARE(form->ui->Label3->text(), QString("Файлы занимают: 303KB"));
+    QCOMPARE(form->ui->StatusBar1->SimpleText().section(" - ", 0, 0),
+             QString("4 Папок(ки) просканировано и 303 файлов(ла) найдено"));
+    QCOMPARE(m_sounds, QStringList{form->AppFolder + "alert.wav"});
+    // Idle again, the catalog's ticks cleared by its box.
+    QVERIFY(form->ui->Action4->isEnabled());
+    QVERIFY(!form->ui->Action5->isEnabled());
+    QVERIFY(!form->Animate1->Active());
+    QVERIFY(form->ui->ListView1->horizontalHeader()->sectionsClickable());
+    QVERIFY(!form->ui->CheckBox1->isChecked());
+    QCOMPARE(form->ui->DmListView1->topLevelItem(0)->checkState(0), Qt::Unchecked);
+    QCOMPARE(form->ProgressBar1->maximum(), 303);
+    QVERIFY(m_boxes->shown.isEmpty());
+}
+
+void TestScan::stopAndClose_data()
+{
+    QTest::addColumn<bool>("byClosing");
+    QTest::newRow("stop") << false;
+    QTest::newRow("close") << true;
+}
+
+void TestScan::stopAndClose()
+{
+    QFETCH(bool, byClosing);
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(writeFile(home(QString("d%1/f.tmp").arg(i))));
+    auto form = makeForm({"*.tmp"});
+    // A slow walk, so that the stop meets a running scan.
+    auto handler = form->FindFile1->OnFolderChange;
+    form->FindFile1->OnFolderChange = [handler](dm::TFindFile *s, const std::string &f, dm::TFolderIgnore &i) {
+        QThread::msleep(20);
+        handler(s, f, i);
+    };
+    form->ui->Action4->trigger();
+    QTRY_VERIFY(form->foundFiles().rowCount() > 0);
+    if (byClosing)
+        QVERIFY(form->close());
+    else
+        form->N1->trigger(); // the tray menu's item
+    QVERIFY(!form->FindFile1->Searching());
+    QVERIFY(form->foundFiles().rowCount() < 50);
+    QVERIFY(form->ui->StatusBar1->SimpleText().startsWith(
+        QString("Сканирование остановлено - %1 Папок(ки)").arg(form->FolderCount)));
+    QVERIFY(form->ui->Action4->isEnabled());
+    QVERIFY(!form->Animate1->Active());
+    QCOMPARE(m_sounds.size(), 1);
+}
+
+void TestScan::failedStatisticsLeavesTheWindowIdle()
+{
+    auto form = makeForm({"*.tmp"});
+    dm::Registry reg;
+    dm::RegKey key;
+    QCOMPARE(reg.createKey(dm::Registry::currentUser(), "Software\\Dustmote\\Quantity", &key), dm::ERROR_SUCCESS);
+    QCOMPARE(reg.setValue(key, "Scans", dm::REG_DWORD, QByteArray(4, '\0')), dm::ERROR_SUCCESS);
+    form->ui->Action4->trigger();
+    QCOMPARE(m_boxes->shown.value(0).text, QString("Invalid data type for 'Scans'"));
+    QVERIFY(!form->FindFile1->Searching());
+    QVERIFY(form->ui->Action4->isEnabled());
+    QVERIFY(!form->ui->Action5->isEnabled());
+    QVERIFY(!form->Animate1->Active());
+}
+
+void TestScan::sorting_data()
+{
+    QTest::addColumn<QList<int>>("clicks");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<bool>("descending");
+    // Rows as added (name, size, time, folder): file10 5 40 F2, b 9 10 f10,
+    // File9 5 30 f10, a 1 50 f10, z 5 20 F2. A sort by time first shows that
+    // ties keep the order they had.
+    QTest::newRow("first click before any scan inverts the name order")
+        << QList<int>{0} << QStringList{"z", "file10", "File9", "b", "a"} << true;
+    QTest::newRow("name: natural, ignoring case")
+        << QList<int>{3, 0} << QStringList{"a", "b", "File9", "file10", "z"} << false;
+    QTest::newRow("folder: natural") << QList<int>{3, 1} << QStringList{"z", "file10", "b", "File9", "a"} << false;
+    QTest::newRow("size") << QList<int>{3, 2} << QStringList{"a", "z", "File9", "file10", "b"} << false;
+    QTest::newRow("size descending") << QList<int>{3, 2, 2} << QStringList{"b", "z", "File9", "file10", "a"} << true;
+    QTest::newRow("time") << QList<int>{3} << QStringList{"b", "z", "File9", "file10", "a"} << false;
+    QTest::newRow("time descending") << QList<int>{3, 3} << QStringList{"a", "file10", "File9", "z", "b"} << true;
+}
+
+void TestScan::sorting()
+{
+    QFETCH(QList<int>, clicks);
+    QFETCH(QStringList, names);
+    QFETCH(bool, descending);
+    auto form = makeForm({});
+    QCOMPARE(form->SortColumn, 0);
+    std::vector<FoundFile> rows;
+    const QStringList added{"file10", "b", "File9", "a", "z"};
+    const qint64 size[] = {5, 9, 5, 1, 5};
+    const qint64 time[] = {40, 10, 30, 50, 20};
+    const std::uint32_t folder[] = {0, 1, 1, 1, 0};
+    for (int i = 0; i < 5; ++i)
+        rows.push_back({added[i], {}, folder[i], false, quint64(size[i]), time[i], 0, 0});
+    form->foundFiles().append({"/d/Folder2/", "/d/folder10/"}, std::move(rows));
+    form->ui->ListView1->selectRow(3);
+
+    for (int column : clicks)
+        form->ListView1ColumnClick(column);
+    QCOMPARE(column(form->foundFiles(), 0), names);
+    QCOMPARE(form->SortColumn, clicks.last());
+    QCOMPARE(form->SortDescending, descending);
+    QCOMPARE(form->ui->ListView1->horizontalHeader()->sortIndicatorOrder(),
+             descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    // The selected file stays selected.
+    QCOMPARE(form->ui->ListView1->selectionModel()->selectedRows().value(0).data().toString(), QString("a"));
+}
+
+void TestScan::deletion_data()
+{
+    QTest::addColumn<QString>("change");   // what happens between scan and deletion
+    QTest::addColumn<bool>("yes");
+    QTest::addColumn<QStringList>("gone");  // files that must be gone afterwards
+    QTest::addColumn<int>("counted");
+    QTest::addColumn<QString>("report");    // a line of the failure report, if any
+    const QStringList all{"a.tmp", "b.tmp", "sub/c.tmp"};
+    QTest::newRow("yes") << "" << true << all << 3 << "";
+    QTest::newRow("no") << "" << false << QStringList() << 0 << "";
+    QTest::newRow("nothing ticked") << "untick" << true << QStringList() << 0 << "";
+    QTest::newRow("vanished: not counted") << "vanish" << true << all << 2 << "";
+    QTest::newRow("now a folder") << "folder" << true << QStringList{"a.tmp", "sub/c.tmp"} << 2
+                                  << "теперь это папка, а не файл";
+    QTest::newRow("another file now") << "replace" << true << QStringList{"a.tmp", "sub/c.tmp"} << 2
+                                      << "после поиска на этом месте появился другой файл";
+    QTest::newRow("cannot be removed") << "immutable" << true << QStringList{"a.tmp", "b.tmp"} << 2 << "";
+    QTest::newRow("link: only the link goes") << "link" << true << all << 3 << "";
+}
+
+void TestScan::deletion()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, yes);
+    QFETCH(QStringList, gone);
+    QFETCH(int, counted);
+    QFETCH(QString, report);
+    const QString target = m_dir->filePath("target.txt");
+    QVERIFY(writeFile(target));
+    QVERIFY(writeFile(home("a.tmp")));
+    QVERIFY(change == "link" ? QFile::link(target, home("b.tmp")) : writeFile(home("b.tmp")));
+    QVERIFY(writeFile(home("sub/c.tmp")));
+    auto form = makeForm({"*.tmp"});
+    scan(*form);
+    QCOMPARE(form->foundFiles().rowCount(), 3);
+    form->ui->CheckBox2->setChecked(true);
+    if (change == "untick")
+        form->ui->CheckBox2->setChecked(false);
+    else if (change == "vanish")
+        QVERIFY(QFile::remove(home("b.tmp")));
+    else if (change == "folder")
+        QVERIFY(QFile::remove(home("b.tmp")) && QDir().mkdir(home("b.tmp")));
+    else if (change == "replace") // made before the old one goes, so never its inode
+        QVERIFY(writeFile(home("b.new")) && ::rename(qPrintable(home("b.new")), qPrintable(home("b.tmp"))) == 0);
+    // Root passes every permission; an immutable file stops it as well.
+    const bool asRoot = ::geteuid() == 0;
+    if (change == "immutable" && !(asRoot ? setImmutable(home("sub/c.tmp"), true)
+                                          : QFile::setPermissions(home("sub"), QFile::ReadOwner | QFile::ExeOwner)))
+        QSKIP("The file system cannot make a file immutable here");
+    if (change == "immutable")
+        report = "sub/c.tmp\n    " + dm::systemErrorText(asRoot ? EPERM : EACCES);
+    dm::StatisticsKey().WriteCounter("Quantity", "Dels", 10);
+    QSignalSpy progress(form->ProgressBar1, &QProgressBar::valueChanged);
+
+    m_boxes->answer = yes ? QMessageBox::Yes : QMessageBox::No;
+    form->BitBtn1Click();
+    if (change == "immutable" && asRoot)
+        setImmutable(home("sub/c.tmp"), false);
+    else if (change == "immutable")
+        QFile::setPermissions(home("sub"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    for (const char *name : {"a.tmp", "b.tmp", "sub/c.tmp"}) {
+        const bool present = QFileInfo(home(name)).isSymLink() || QFileInfo::exists(home(name));
+        QVERIFY2(present != gone.contains(name), name);
+    }
+    QVERIFY(QFileInfo::exists(target));
+    QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", 0), 10 + counted);
+    QCOMPARE(m_boxes->shown.value(0).text, QString("Вы уверены, что хотите удалить выбраные файлы?"));
+    QCOMPARE(m_boxes->shown.value(0).defaultButton, QMessageBox::No);
+    QCOMPARE(m_boxes->shown.size(), report.isEmpty() ? 1 : 2);
+    if (!report.isEmpty()) {
+        QVERIFY(m_boxes->shown[1].text.startsWith("Не удалось удалить файлов: 1."));
+        QVERIFY2(m_boxes->shown[1].text.contains(report), qPrintable(m_boxes->shown[1].text));
+    }
+    // The progress went as far as the ticked rows, then back to rest.
+    QCOMPARE(progress.size() > 1 ? progress.at(progress.size() - 2).value(0).toInt() : 0,
+             change == "untick" || !yes ? 0 : 3);
+    QCOMPARE(form->foundFiles().rowCount(), 0);
+    QCOMPARE(form->ui->DmPageControl1->currentIndex(), 3);
+    QVERIFY(!form->ui->CheckBox2->isChecked());
+    QVERIFY(form->ui->StatusBar1->SimpleText().isEmpty());
+    QCOMPARE(form->ui->Label3->text(), QString("Файлы занимают: "));
+    QCOMPARE(form->windowTitle(), QString("Dustmote 3.1"));
+    QVERIFY(form->ProgressBar1->isHidden());
+}
+
+void TestScan::manyRowsAreAllReached()
+{
+    auto form = makeForm({});
+    // An empty list: told, then still asked, and nothing else happens.
+    m_boxes->answer = QMessageBox::Yes;
+    form->BitBtn1Click();
+    QCOMPARE(m_boxes->shown.value(0).text, QString("Нет файлов для удаления!"));
+    QCOMPARE(m_boxes->shown.size(), 2);
+
+    // More rows than the list file's 16-bit counts: every one is ticked and
+    // visited by the deletion (the files are gone already, so none counts).
+    constexpr int kRows = 70000;
+    std::vector<FoundFile> rows(kRows);
+    for (int i = 0; i < kRows; ++i)
+        rows[std::size_t(i)].name = QString::number(i);
+    form->foundFiles().append({QFile::encodeName(m_dir->filePath("none/"))}, std::move(rows));
+    QSignalSpy changes(&form->foundFiles(), &QAbstractItemModel::dataChanged);
+    form->ui->CheckBox2->setChecked(true);
+    QCOMPARE(changes.size(), 1);
+    QVERIFY(form->foundFiles().isChecked(kRows - 1));
+    form->ProgressBar1->setMaximum(kRows);
+    QSignalSpy progress(form->ProgressBar1, &QProgressBar::valueChanged);
+    form->BitBtn1Click();
+    QCOMPARE(progress.at(progress.size() - 2).value(0).toInt(), kRows);
+    QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", -1), 0);
+}
+
+QTEST_MAIN(TestScan)
+#include "tst_scan.moc"
