@@ -235,21 +235,25 @@ void TestScan::scanFillsTheListInEventOrder()
 void TestScan::stopAndClose_data()
 {
     QTest::addColumn<bool>("byClosing");
-    QTest::newRow("stop") << false;
-    QTest::newRow("close") << true;
+    QTest::addColumn<int>("folders"); // of 1 file each, or one folder of that many files
+    QTest::newRow("stop") << false << 50;
+    QTest::newRow("close") << true << 50;
+    QTest::newRow("stop inside a wide folder") << false << -20000;
 }
 
 void TestScan::stopAndClose()
 {
     QFETCH(bool, byClosing);
-    for (int i = 0; i < 50; ++i)
-        QVERIFY(writeFile(home(QString("d%1/f.tmp").arg(i))));
+    QFETCH(int, folders);
+    const int files = std::abs(folders);
+    for (int i = 0; i < files; ++i)
+        QVERIFY(writeFile(home(folders > 0 ? QString("d%1/f.tmp").arg(i) : QString("wide/f%1.tmp").arg(i))));
     auto form = makeForm({"*.tmp"});
     // A slow walk, so that the stop meets a running scan.
-    auto handler = form->FindFile1->OnFolderChange;
-    form->FindFile1->OnFolderChange = [handler](dm::TFindFile *s, const std::string &f, dm::TFolderIgnore &i) {
-        QThread::msleep(20);
-        handler(s, f, i);
+    auto handler = form->FindFile1->OnFileMatch;
+    form->FindFile1->OnFileMatch = [handler, files](dm::TFindFile *s, const std::string &f, const dm::TSearchRec &r) {
+        QThread::usleep(1000000 / files);
+        handler(s, f, r);
     };
     form->ui->Action4->trigger();
     QTRY_VERIFY(form->foundFiles().rowCount() > 0);
@@ -258,7 +262,7 @@ void TestScan::stopAndClose()
     else
         form->N1->trigger(); // the tray menu's item
     QVERIFY(!form->FindFile1->Searching());
-    QVERIFY(form->foundFiles().rowCount() < 50);
+    QVERIFY(form->foundFiles().rowCount() < files);
     QVERIFY(form->ui->StatusBar1->SimpleText().startsWith(
         QString("Сканирование остановлено - %1 Папок(ки)").arg(form->FolderCount)));
     QVERIFY(form->ui->Action4->isEnabled());
