@@ -164,7 +164,7 @@ QVariant FoundFilesModel::headerData(int section, Qt::Orientation orientation, i
 QByteArray FoundFilesModel::nameBytes(int row) const
 {
     const FoundFile &f = file(row);
-    return f.rawName.isNull() ? QFile::encodeName(f.name) : f.rawName;
+    return f.rawName ? *f.rawName : QFile::encodeName(f.name);
 }
 
 void FoundFilesModel::append(std::vector<QByteArray> &&folders, std::vector<FoundFile> &&rows)
@@ -183,7 +183,7 @@ void FoundFilesModel::append(std::vector<QByteArray> &&folders, std::vector<Foun
 void FoundFilesModel::removeAllRows()
 {
     beginResetModel();
-    m_rows = {};
+    std::vector<FoundFile>().swap(m_rows);
     endResetModel();
 }
 

@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace dm {
@@ -17,7 +18,7 @@ namespace dm {
 struct FoundFile
 {
     QString name;
-    QByteArray rawName;              // the name's bytes, only where the text cannot hold them
+    std::unique_ptr<QByteArray> rawName; // the name's bytes, only where the text cannot hold them
     std::uint32_t folder = 0;
     bool checked = false;
     std::uint64_t size = 0;          // bytes

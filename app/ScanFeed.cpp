@@ -4,6 +4,12 @@
 
 namespace dm {
 
+namespace {
+
+constexpr std::size_t kRowStep = 1024;
+
+} // namespace
+
 void ScanFeed::reset()
 {
     const std::lock_guard guard(m_lock);
@@ -28,7 +34,7 @@ void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::
     const QByteArray name = QByteArray::fromRawData(rec.Name.data(), qsizetype(rec.Name.size()));
     row.name = QFile::decodeName(name);
     if (!isAscii(rec.Name) && QFile::encodeName(row.name) != name)
-        row.rawName = QByteArray(name.constData(), name.size());
+        row.rawName = std::make_unique<QByteArray>(name.constData(), name.size());
     row.size = rec.FindData.FileSize;
     row.modified = rec.FindData.LastWriteSeconds;
     row.volumeId = rec.FindData.VolumeId;
@@ -42,6 +48,9 @@ void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::
     row.folder = m_folderCount - 1;
 
     const std::lock_guard guard(m_lock);
+    // Room in fixed steps: a batch never copies its rows to grow.
+    if (m_pending.rows.capacity() == m_pending.rows.size())
+        m_pending.rows.reserve(m_pending.rows.size() + kRowStep);
     if (folderIsNew)
         m_pending.folders.push_back(QByteArray::fromStdString(folder));
     m_pending.rows.push_back(std::move(row));
