@@ -4,8 +4,8 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QEvent>
 #include <QMenu>
-#include <QMouseEvent>
 #include <utility>
 
 namespace dm {
@@ -29,47 +29,6 @@ public:
 
 private:
     std::function<void()> m_fn;
-};
-
-// Runs fn on a click: a left press and release both on the widget. A release
-// left over from another window, or the second press of a double click, is no
-// new click.
-class ClickHook : public QObject
-{
-public:
-    ClickHook(QWidget *widget, std::function<void()> fn)
-        : QObject(widget), m_widget(widget), m_fn(std::move(fn))
-    {
-        widget->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        const auto left = [event] {
-            return static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-        };
-        switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            m_pressed = left();
-            break;
-        case QEvent::MouseButtonDblClick:
-            m_pressed = false;
-            break;
-        case QEvent::MouseButtonRelease:
-            if (left() && std::exchange(m_pressed, false)
-                && m_widget->rect().contains(static_cast<QMouseEvent *>(event)->position().toPoint()))
-                runGuarded(m_fn);
-            break;
-        default:
-            break;
-        }
-        return false;
-    }
-
-private:
-    QWidget *m_widget;
-    std::function<void()> m_fn;
-    bool m_pressed = false;
 };
 
 } // namespace
@@ -104,11 +63,6 @@ QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon, const QS
     QObject::connect(item, &QAction::triggered, action, &QAction::trigger);
     menu->addAction(item);
     return item;
-}
-
-void onClick(QWidget *widget, std::function<void()> fn)
-{
-    new ClickHook(widget, std::move(fn));
 }
 
 void setTextColour(QWidget *widget, const QColor &colour)

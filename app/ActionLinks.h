@@ -21,11 +21,6 @@ void bindButton(QAbstractButton *button, QAction *action);
 QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon = {},
                        const QString &caption = {});
 
-// Runs fn, through the application's error handling, on a click of the left
-// button on widget: press and release both on it. A release alone (left over
-// from a window that just closed) or a double click's second press is no click.
-void onClick(QWidget *widget, std::function<void()> fn);
-
 // Sets the colour widget draws its text in.
 void setTextColour(QWidget *widget, const QColor &colour);
 

@@ -1,6 +1,9 @@
 #include "Project1.h"
 
+#include "AppFolder.h"
+#include "DmTray.h"
 #include "MessageBox.h"
+#include "SingleInstance.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
@@ -42,8 +45,18 @@ int Project1Main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf16(dm::kApplicationTitle));
+    // Only the main window's successful close ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
 
-    TForm1 Form1(QCoreApplication::applicationFilePath());
+    // A second start brings the running program forward: two copies would
+    // each save the catalog at close, the last one undoing the other's edits.
+    dm::SingleInstance instance;
+    if (!instance.claim()) {
+        instance.activateRunning();
+        return 0;
+    }
+
+    TForm1 Form1(dm::executablePath());
     TForm2 Form2(&Form1);
     TForm3 Form3(&Form1);
     TForm4 Form4(&Form1);
@@ -59,6 +72,8 @@ int Project1Main(int argc, char **argv)
         frame.moveCenter(screen->availableGeometry().center());
         Form1.move(frame.topLeft());
     }
+    QObject::connect(&instance, &dm::SingleInstance::activationRequested, &Form1,
+                     [&Form1] { Form1.DmTrayIcon1->RestoreApp(); });
     Form1.show();
     return app.exec();
 }

@@ -54,7 +54,8 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildScan();
     bindHandlers();
 
-    AppFolder = dm::appFolderOf(executablePath);
+    AppFolder = dm::programFolderOf(executablePath);
+    m_listFile = dm::catalogPathFor(AppFolder);
     dm::runGuarded([this] { FormCreate(); });
 }
 
@@ -214,6 +215,8 @@ void TForm1::StopScanForClose()
 void TForm1::FormClose()
 {
     StopScanForClose();
+    // A description still being edited is kept, as leaving the editor would.
+    ui->DmListView1->CommitEdit();
     dm::SaveListViewToFile(*m_catalog, listFilePath());
 }
 
@@ -225,18 +228,19 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (dm::runGuarded([this] { FormClose(); }))
+    // The program ends here, once the catalog is saved, and nowhere else:
+    // closing a message box while this window hides in the tray must not.
+    if (dm::runGuarded([this] { FormClose(); })) {
         event->accept();
-    else
+        QCoreApplication::quit();
+    } else {
         event->ignore();
+    }
 }
 
 void TForm1::Action1Execute()
 {
-    // Hidden in the tray the window is no visible last window, whose closing
-    // would end the program by itself.
-    if (close())
-        QCoreApplication::quit();
+    close();
 }
 
 void TForm1::Action2Execute()

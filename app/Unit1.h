@@ -50,7 +50,9 @@ public:
     TForm3 *Form3 = nullptr;
     TForm4 *Form4 = nullptr;
 
-    // Folder of the executable with one trailing "/".
+    // Folder of the program's own files with one trailing "/" (beside the
+    // executable, or <prefix>/share/dustmote/ when installed); empty when the
+    // executable's folder cannot be named.
     QString AppFolder;
 
     // The scan's state (see Unit1Scan.cpp).
@@ -62,7 +64,9 @@ public:
     int SortColumn = 0;
     bool SortDescending = false;
 
-    QString listFilePath() const { return AppFolder + QStringLiteral("List.lst"); }
+    // The catalog's file: List.lst in AppFolder, or the user's own copy where
+    // AppFolder cannot be written.
+    QString listFilePath() const { return m_listFile; }
     dm::ListViewRows &catalog() { return *m_catalog; }
     dm::FoundFilesModel &foundFiles() { return *m_found; }
 
@@ -135,4 +139,5 @@ private:
     QTimer m_feedTimer;
     bool m_deleting = false;
     QString m_caption; // the window's caption at rest
+    QString m_listFile;
 };

@@ -12,6 +12,8 @@
 #include "MessageBox.h"
 #include "Unit2.h"
 
+#include <QShortcut>
+
 void TForm1::buildCatalog()
 {
     TDmListView *list = ui->DmListView1;
@@ -23,8 +25,15 @@ void TForm1::buildCatalog()
 
     connect(ui->CheckBox1, &QCheckBox::toggled, this, dm::guarded([this] { CheckBox1Click(); }));
     dm::onMouseEnter(ui->DmLabel1, [this] { DmLabel1MouseEnter(); });
-    dm::onClick(ui->DmLabel1, [this] { DmLabel1Click(); });
-    dm::onClick(ui->Label4, [this] { Label4Click(); });
+    connect(ui->DmLabel1, &TDmLinkLabel::clicked, this, dm::guarded([this] { DmLabel1Click(); }));
+    connect(ui->Label4, &TDmLinkLabel::clicked, this, dm::guarded([this] { Label4Click(); }));
+    // The same from the keyboard, while the list has the focus (not its editor).
+    const auto key = [list](QKeySequence keys, auto handler) {
+        auto *shortcut = new QShortcut(keys, list, nullptr, nullptr, Qt::WidgetShortcut);
+        QObject::connect(shortcut, &QShortcut::activated, list, dm::guarded(handler));
+    };
+    key(QKeySequence(Qt::Key_Insert), [this] { DmLabel1Click(); });
+    key(QKeySequence(Qt::Key_Delete), [this] { Label4Click(); });
 }
 
 void TForm1::DmLabel1MouseEnter()
@@ -49,6 +58,8 @@ void TForm1::Label4Click()
         return;
     }
     delete selected.first();
+    // The list would select the next row, and the next click delete it unseen.
+    ui->DmListView1->clearSelection();
 }
 
 void TForm1::CheckBox1Click()

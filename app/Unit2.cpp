@@ -19,6 +19,9 @@ TForm2::TForm2(QWidget *parent)
       ui(std::make_unique<Ui::TForm2>())
 {
     ui->setupUi(this);
+    // Modal to the main window only, so that the tray icon still answers and
+    // can bring both back should the window system minimise them.
+    setWindowModality(Qt::WindowModal);
     ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogOkButton));
     ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     // What the list file cannot hold is not accepted in the first place.

@@ -3,6 +3,7 @@
 #include "ui_Unit3.h"
 
 #include "ActionLinks.h"
+#include "ErrorBox.h"
 #include "Shell.h"
 #include "Unit4.h"
 
@@ -17,6 +18,9 @@ TForm3::TForm3(QWidget *parent)
       ui(std::make_unique<Ui::TForm3>())
 {
     ui->setupUi(this);
+    // Modal to the main window only, so that the tray icon still answers and
+    // can bring both back should the window system minimise them.
+    setWindowModality(Qt::WindowModal);
     setFixedSize(size());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
@@ -30,7 +34,7 @@ TForm3::TForm3(QWidget *parent)
 
     // The one-line texts are laid out for narrower faces than most Linux
     // desktops have; let a line grow to the right rather than lose its end.
-    for (QLabel *line : {ui->Label1, ui->Label3, ui->Label4}) {
+    for (QLabel *line : {ui->Label1, ui->Label3, static_cast<QLabel *>(ui->Label4)}) {
         const QSize needed = line->sizeHint();
         line->resize(qBound(line->width(), needed.width(), width() - line->x()),
                      qMax(line->height(), needed.height()));
@@ -39,10 +43,10 @@ TForm3::TForm3(QWidget *parent)
     // A label passes presses it does not use on to its parent, which would
     // close the box; presses on any line must stay with that line.
     for (QLabel *label : {static_cast<QLabel *>(ui->DmLabel1), ui->Label1, ui->Label2,
-                          ui->Label3, ui->Label4})
+                          ui->Label3, static_cast<QLabel *>(ui->Label4)})
         label->setAttribute(Qt::WA_NoMousePropagation);
     ui->Label1->installEventFilter(this);
-    dm::onClick(ui->Label4, [this] { Label4Click(); });
+    connect(ui->Label4, &TDmLinkLabel::clicked, this, dm::guarded([this] { Label4Click(); }));
 }
 
 TForm3::~TForm3() = default;

@@ -1,6 +1,20 @@
 #include "AppFolder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <climits>
+#include <unistd.h>
+
 namespace dm {
+
+namespace {
+
+const QString kListFile = QStringLiteral("List.lst");
+
+} // namespace
 
 QString appFolderOf(const QString &executablePath)
 {
@@ -13,6 +27,47 @@ QString appFolderOf(const QString &executablePath)
     if (!folder.endsWith(u'/'))
         folder += u'/';
     return folder;
+}
+
+QString executablePath()
+{
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (n <= 0 || n >= ssize_t(sizeof buffer))
+        return {};
+    const QByteArray bytes(buffer, n);
+    const QString path = QFile::decodeName(bytes);
+    return QFile::encodeName(path) == bytes ? path : QString();
+}
+
+QString programFolderOf(const QString &executablePath)
+{
+    if (executablePath.isEmpty())
+        return {};
+    const QString folder = appFolderOf(executablePath);
+    if (folder.endsWith(QStringLiteral("/bin/"))) {
+        const QString share = folder.chopped(4) + QStringLiteral("share/dustmote/");
+        if (QFileInfo(share).isDir())
+            return share;
+    }
+    return folder;
+}
+
+QString catalogPathFor(const QString &appFolder)
+{
+    if (!appFolder.isEmpty() && ::access(QFile::encodeName(appFolder).constData(), W_OK | X_OK) == 0)
+        return appFolder + kListFile;
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Dustmote/");
+    const QString path = own + kListFile;
+    if (!QFileInfo::exists(path) && !appFolder.isEmpty() && QFileInfo::exists(appFolder + kListFile)) {
+        // The shipped catalog comes along; a copy that fails leaves the
+        // first load to say that there is no list.
+        QDir().mkpath(own);
+        QFile::copy(appFolder + kListFile, path);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return path;
 }
 
 } // namespace dm

@@ -2,10 +2,15 @@
 
 #include "Shell.h"
 
-#include <QUrl>
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLinearGradient>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QUrl>
+#include <utility>
 
 TDmLabel::TDmLabel(QWidget *parent) : QLabel(parent) {}
 
@@ -57,11 +62,105 @@ void TDmSeparator::paintEvent(QPaintEvent *)
     p.fillRect(QRect(0, 1, width(), 2), g);
 }
 
-TDmURLLabel::TDmURLLabel(QWidget *parent) : QLabel(parent)
+namespace {
+
+// What assistive technology sees of a link label: a link named by its text,
+// with a press action.
+class LinkLabelAccessible : public QAccessibleWidget
 {
+public:
+    explicit LinkLabelAccessible(TDmLinkLabel *label) : QAccessibleWidget(label, QAccessible::Link) {}
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<QLabel *>(widget())->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override
+    {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString &name) override
+    {
+        if (name == pressAction() && widget()->isEnabled())
+            emit static_cast<TDmLinkLabel *>(widget())->clicked();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+};
+
+QAccessibleInterface *linkLabelFactory(const QString &, QObject *object)
+{
+    if (auto *label = qobject_cast<TDmLinkLabel *>(object))
+        return new LinkLabelAccessible(label);
+    return nullptr;
+}
+
+} // namespace
+
+TDmLinkLabel::TDmLinkLabel(QWidget *parent) : QLabel(parent)
+{
+    static const bool accessible = [] {
+        QAccessible::installFactory(linkLabelFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
     setTextFormat(Qt::PlainText);
+}
+
+void TDmLinkLabel::mousePressEvent(QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+    QLabel::mousePressEvent(event);
+}
+
+void TDmLinkLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is no new click (the base class
+    // would take it for a press).
+    m_pressed = false;
+    event->ignore();
+}
+
+void TDmLinkLabel::mouseReleaseEvent(QMouseEvent *event)
+{
+    // A release left over from another window, or dragged in from outside,
+    // is no click.
+    if (event->button() == Qt::LeftButton && std::exchange(m_pressed, false)
+        && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+void TDmLinkLabel::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
+         || event->key() == Qt::Key_Space)
+        && event->modifiers() == Qt::NoModifier) {
+        emit clicked();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void TDmLinkLabel::paintEvent(QPaintEvent *event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter p(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = contentsRect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+}
+
+TDmURLLabel::TDmURLLabel(QWidget *parent) : TDmLinkLabel(parent)
+{
+    connect(this, &TDmLinkLabel::clicked, this, &TDmURLLabel::Open);
     updateLook();
 }
 
@@ -77,28 +176,11 @@ bool TDmURLLabel::Open()
     return true;
 }
 
-void TDmURLLabel::mouseReleaseEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        Open();
-    QLabel::mouseReleaseEvent(event);
-}
-
-void TDmURLLabel::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter
-        || event->key() == Qt::Key_Space) {
-        Open();
-        return;
-    }
-    QLabel::keyPressEvent(event);
-}
-
 void TDmURLLabel::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
         updateLook();
-    QLabel::changeEvent(event);
+    TDmLinkLabel::changeEvent(event);
 }
 
 void TDmURLLabel::updateLook()

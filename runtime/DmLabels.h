@@ -1,5 +1,5 @@
 #pragma once
-// Small stock controls of the main window's Information page.
+// Small stock controls: labels with a shadow, a separator, and text links.
 
 #include <QLabel>
 
@@ -39,10 +39,34 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 };
 
-// A link label: its text is an address, underlined in the highlight colour;
-// a click (or Enter/Space when focused) opens it with the desktop's program and,
-// when that succeeds, the link turns to the visited colour.
-class TDmURLLabel : public QLabel
+// A text that acts as a link: a click (a left press and release both on it),
+// or Enter or Space while it has the focus, emits clicked(). Tab reaches it
+// and a dotted frame marks the focus; assistive technology sees a link named
+// by its text, with a press action.
+class TDmLinkLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit TDmLinkLabel(QWidget *parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+// A link label whose text is an address, underlined in the highlight colour;
+// a click opens it with the desktop's program and, when that succeeds, the
+// link turns to the visited colour.
+class TDmURLLabel : public TDmLinkLabel
 {
     Q_OBJECT
 public:
@@ -57,8 +81,6 @@ signals:
     void visitedChanged(bool visited);
 
 protected:
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:

@@ -57,6 +57,16 @@ private:
 
 } // namespace
 
+void TDmListView::CommitEdit()
+{
+    if (state() != EditingState)
+        return;
+    for (QLineEdit *editor : viewport()->findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly)) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
+}
+
 TDmListView::TDmListView(QWidget *parent) : QTreeWidget(parent)
 {
     setItemDelegate(new GridDelegate(this));
@@ -65,7 +75,7 @@ TDmListView::TDmListView(QWidget *parent) : QTreeWidget(parent)
     setAllColumnsShowFocus(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setEditTriggers(QAbstractItemView::SelectedClicked);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setSortingEnabled(false);
 
     QHeaderView *head = header();
@@ -108,7 +118,9 @@ void TDmListView::FitLastColumn()
 bool TDmListView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     // Only the caption can be edited; the other columns are shown only (and
-    // hold no check box either).
+    // hold no check box either). F2 renames the row, whichever cell has the focus.
+    if (trigger == EditKeyPressed)
+        return QTreeWidget::edit(index.siblingAtColumn(0), trigger, event);
     if (index.column() != 0)
         return false;
     return QTreeWidget::edit(index, trigger, event);

@@ -32,6 +32,9 @@ public:
     // otherwise it keeps its width.
     void FitLastColumn();
 
+    // Stores a caption being edited in place, as leaving the editor would.
+    void CommitEdit();
+
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void updateGeometries() override;

@@ -17,7 +17,13 @@ QMessageBox::StandardButton messageBox(const MessageRequest &request)
 {
     if (handler())
         return handler()(request);
-    QMessageBox box(request.icon, request.title, request.text, request.buttons, request.owner);
+    // An owner hidden in the tray would take the box out of sight with it:
+    // then the box stands alone, centred on the screen and in front.
+    const bool ownerShown = request.owner && request.owner->isVisible() && !request.owner->isMinimized();
+    QMessageBox box(request.icon, request.title, request.text, request.buttons,
+                    ownerShown ? request.owner : nullptr);
+    if (!ownerShown)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
     box.setTextFormat(Qt::PlainText);

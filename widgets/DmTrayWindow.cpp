@@ -6,6 +6,7 @@
 
 #include "ErrorBox.h"
 
+#include <QApplication>
 #include <QScopedValueRollback>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
@@ -51,6 +52,15 @@ void TDmTrayIcon::RestoreApp()
         if (m_enabled && m_window->isVisible()) {
             m_window->raise();
             m_window->activateWindow();
+        }
+        // A modal window of the program comes back in front of it, also when
+        // the window system had minimised it: never left without a way back.
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal != m_window && m_window->isVisible()) {
+            if (modal->isMinimized())
+                modal->showNormal();
+            modal->raise();
+            modal->activateWindow();
         }
     }
     DoRestoreApp();
