@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -184,6 +185,22 @@ void TestCatalog::enterAddsAndEscCancels()
     QCOMPARE(w.list()->topLevelItemCount(), 2);
     // The typed texts stay until the next opening empties them.
     QCOMPARE(w.dialog->ui->LabeledEdit2->text(), QStringLiteral("*.bak"));
+
+    // A focused button takes Enter itself; Tab leads from the mask to OK, then Cancel.
+    for (QPushButton *button : {w.dialog->ui->BitBtn2, w.dialog->ui->BitBtn1}) {
+        w.dialog->show();
+        QApplication::setActiveWindow(w.dialog.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.dialog.get()));
+        w.dialog->ui->LabeledEdit2->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (button == w.dialog->ui->BitBtn2)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), button);
+        QTest::keyClick(button, Qt::Key_Return);
+        QVERIFY(!w.dialog->isVisible());
+        QCOMPARE(w.dialog->result(), int(button == w.dialog->ui->BitBtn1 ? QDialog::Accepted : QDialog::Rejected));
+    }
+    QCOMPARE(w.list()->topLevelItemCount(), 3);
 }
 
 void TestCatalog::addLinkColour()
@@ -244,12 +261,33 @@ void TestCatalog::deleteSelectedRow()
     QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Error"));
     QCOMPARE(w.boxes.shown[0].buttons, QMessageBox::Yes);
 
-    w.list()->topLevelItem(1)->setSelected(true);
+    w.list()->setCurrentItem(w.list()->topLevelItem(1));
     QTest::mouseClick(w.form->ui->Label4, Qt::LeftButton);
     QCOMPARE(w.list()->topLevelItemCount(), 2);
     QCOMPARE(w.list()->topLevelItem(0)->text(0), QStringLiteral("Temp"));
     QCOMPARE(w.list()->topLevelItem(1)->text(0), QStringLiteral("Logs"));
     QCOMPARE(w.boxes.shown.size(), 1);
+    // Nothing is left selected, so a second click deletes nothing unseen.
+    QVERIFY(w.list()->selectedItems().isEmpty());
+    QTest::mouseClick(w.form->ui->Label4, Qt::LeftButton);
+    QCOMPARE(w.list()->topLevelItemCount(), 2);
+    QCOMPARE(w.boxes.shown.size(), 2);
+
+    // The keyboard: Delete removes the selected type, Insert opens the dialog.
+    w.form->show();
+    QApplication::setActiveWindow(w.form.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
+    w.list()->setFocus();
+    w.list()->setCurrentItem(w.list()->topLevelItem(0));
+    QTest::keyClick(w.list(), Qt::Key_Delete);
+    QCOMPARE(w.list()->topLevelItemCount(), 1);
+    bool opened = false;
+    QTimer::singleShot(0, w.dialog.get(), [&] {
+        opened = w.dialog->isVisible();
+        w.dialog->reject();
+    });
+    QTest::keyClick(w.list(), Qt::Key_Insert);
+    QVERIFY(opened);
 }
 
 void TestCatalog::tickAll()
@@ -294,31 +332,42 @@ void TestCatalog::programUntickingTheBox()
 void TestCatalog::inPlaceEditSurvivesCloseAndStart_data()
 {
     QTest::addColumn<QString>("typed");
-    QTest::newRow("new text") << "Временные";
-    QTest::newRow("emptied") << "";
+    QTest::addColumn<bool>("byF2");
+    QTest::addColumn<bool>("leftOpen"); // the window closes while the editor is open
+    QTest::newRow("new text") << "Временные" << false << false;
+    QTest::newRow("emptied") << "" << false << false;
+    QTest::newRow("F2 from the mask's cell") << "F2" << true << false;
+    QTest::newRow("still editing at close") << "Незакрытое" << false << true;
 }
 
 void TestCatalog::inPlaceEditSurvivesCloseAndStart()
 {
     QFETCH(QString, typed);
+    QFETCH(bool, byF2);
+    QFETCH(bool, leftOpen);
     Window w(kThree);
     w.form->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
     TDmListView *list = w.list();
-    const QPoint caption(list->columnViewportPosition(0) + 60,
-                         list->visualItemRect(list->topLevelItem(1)).center().y());
+    const int x = byF2 ? list->columnViewportPosition(1) + 20 : list->columnViewportPosition(0) + 60;
+    const QPoint caption(x, list->visualItemRect(list->topLevelItem(1)).center().y());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, caption);
     QVERIFY(list->topLevelItem(1)->isSelected());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, caption);
+    if (byF2)
+        QTest::keyClick(list, Qt::Key_F2);
+    else
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, caption);
     QLineEdit *editor = nullptr;
     QTRY_VERIFY((editor = list->viewport()->findChild<QLineEdit *>()) && editor->isVisible());
     QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(editor, Qt::Key_Delete);
     editor->insert(typed); // as typed; key clicks carry Latin-1 only
     // Esc would keep the old text; Enter stores the new one.
-    QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(list->topLevelItem(1)->text(0), typed);
-    QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("*.old"));
+    if (!leftOpen) {
+        QTest::keyClick(editor, Qt::Key_Return);
+        QTRY_COMPARE(list->topLevelItem(1)->text(0), typed);
+        QCOMPARE(list->topLevelItem(1)->text(1), QStringLiteral("*.old"));
+    }
 
     QVERIFY(w.form->close());
     QCOMPARE(w.saved()[1], (dm::ListRow{typed, {"*.old"}, 0}));

@@ -1,0 +1,245 @@
+// The program as a desktop program: where the catalog lives for a build, an
+// installed copy and an unnameable folder; ending only after a successful
+// close; message boxes and modal windows that can always be reached; one
+// program per user; links that answer the mouse, the keyboard and screen
+// readers alike.
+
+#include "DmLabels.h"
+#include "DmTray.h"
+#include "RecordedBoxes.h"
+#include "Shell.h"
+#include "SingleInstance.h"
+#include "Unit1.h"
+#include "Unit3.h"
+#include "ui_Unit1.h"
+
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void catalogLocation_data();
+    void catalogLocation();
+    void failedSaveKeepsTheProgramRunning();
+    void boxesOfAHiddenWindowStandAlone();
+    void modalWindowComesBackWithTheWindow();
+    void onlyOneProgramPerUser();
+    void linksAnswerMouseKeysAndScreenReaders_data();
+    void linksAnswerMouseKeysAndScreenReaders();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+void TestDesktop::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
+}
+
+void TestDesktop::catalogLocation_data()
+{
+    QTest::addColumn<QByteArray>("exe");       // where the program lies, below the test folder
+    QTest::addColumn<QString>("folder");       // its folder of own files, "" for none
+    QTest::addColumn<QString>("catalog");      // "own" for the per-user data folder
+    QTest::newRow("a build") << QByteArray("build/dustmote") << "build/" << "build/List.lst";
+    QTest::newRow("installed, folder read-only")
+        << QByteArray("prefix/bin/dustmote") << "prefix/share/dustmote/" << "own";
+    QTest::newRow("folder name not in the file-name encoding")
+        << QByteArray("caf\xe9/dustmote") << "" << "own";
+}
+
+void TestDesktop::catalogLocation()
+{
+    QFETCH(QByteArray, exe);
+    QFETCH(QString, folder);
+    QFETCH(QString, catalog);
+    const QByteArray root = QFile::encodeName(m_dir->path()) + '/';
+    const QByteArray path = root + exe;
+    QDir().mkpath(QFileInfo(QFile::decodeName(path)).path());
+    // Copied by bytes: the folder's name need not be a QString's.
+    QVERIFY(QFile::copy(QStringLiteral(DUSTMOTE_WHERE), m_dir->filePath("staged")));
+    QVERIFY(::mkdir(path.left(path.lastIndexOf('/')).constData(), 0755) == 0 || errno == EEXIST);
+    QVERIFY(::rename(QFile::encodeName(m_dir->filePath("staged")).constData(), path.constData()) == 0);
+    QVERIFY(::symlink(path.constData(), (root + "run").constData()) == 0);
+    const QByteArray shipped("LVF\x01\x00", 5);
+    if (exe.startsWith("prefix"))
+        QVERIFY(writeFile(m_dir->filePath("prefix/share/dustmote/List.lst"), shipped));
+    const QString own = m_dir->filePath("data");
+    QDir().mkpath(own);
+
+    // The installed case as a user who cannot write the share folder.
+    QStringList command{m_dir->filePath("run")};
+    if (exe.startsWith("prefix") && ::geteuid() == 0) {
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                 | QFile::ReadOther | QFile::ExeOther);
+        QVERIFY(::chown(QFile::encodeName(own).constData(), 65534, 65534) == 0);
+        command = QStringList{"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"} + command;
+    }
+    QProcess where;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_DATA_HOME", own);
+    where.setProcessEnvironment(env);
+    where.start(command.takeFirst(), command);
+    QVERIFY(where.waitForFinished());
+    const QStringList lines = QString::fromUtf8(where.readAllStandardOutput()).split('\n');
+    QCOMPARE(lines.value(0), folder.isEmpty() ? QString() : m_dir->filePath(folder));
+    const QString expected = catalog == "own" ? own + "/Dustmote/List.lst" : m_dir->filePath(catalog);
+    QCOMPARE(lines.value(1), expected);
+    // The user's own catalog starts as the one the program ships.
+    if (exe.startsWith("prefix"))
+        QCOMPARE(readFile(expected), shipped);
+    QVERIFY(!QFileInfo::exists("/List.lst"));
+    // A name no QString holds is beyond the temporary folder's own clean-up.
+    ::unlink(path.constData());
+    ::rmdir(path.left(path.lastIndexOf('/')).constData());
+}
+
+void TestDesktop::failedSaveKeepsTheProgramRunning()
+{
+    dm::test::RecordedBoxes boxes;
+    TForm1 form(m_dir->filePath("dustmote"));
+    QDir(m_dir->path()).mkdir("List.lst"); // cannot be written
+    form.hide();                           // as in the tray
+    boxes.shown.clear();
+    form.ui->Action1->trigger();           // the tray's "Выход"
+    QCOMPARE(boxes.shown.size(), 1);
+    QVERIFY(!form.close());
+    QVERIFY(QDir(m_dir->path()).rmdir("List.lst"));
+    QVERIFY(form.close());
+}
+
+void TestDesktop::boxesOfAHiddenWindowStandAlone()
+{
+    QWidget owner;
+    for (bool shown : {false, true}) {
+        owner.setVisible(shown);
+        QWidget *parent = &owner;
+        Qt::WindowFlags flags;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            parent = box->parentWidget();
+            flags = box->windowFlags();
+            box->close();
+        });
+        dm::messageBox({&owner, "Dustmote", "text", QMessageBox::Critical, QMessageBox::Ok});
+        QCOMPARE(parent, shown ? &owner : nullptr);
+        QCOMPARE(bool(flags & Qt::WindowStaysOnTopHint), !shown);
+    }
+}
+
+void TestDesktop::modalWindowComesBackWithTheWindow()
+{
+    dm::test::RecordedBoxes boxes;
+    TForm1 form(m_dir->filePath("dustmote"));
+    TForm3 about(&form);
+    QCOMPARE(about.windowModality(), Qt::WindowModal);
+    form.show();
+    about.show();
+    about.showMinimized();
+    form.DmTrayIcon1->RestoreApp();
+    QVERIFY(about.isVisible());
+    QVERIFY(!about.isMinimized());
+}
+
+void TestDesktop::onlyOneProgramPerUser()
+{
+    {
+        dm::SingleInstance first(m_dir->path()), second(m_dir->path());
+        QVERIFY(first.claim());
+        QSignalSpy forward(&first, &dm::SingleInstance::activationRequested);
+        QVERIFY(!second.claim());
+        QVERIFY(second.activateRunning());
+        QVERIFY(forward.wait());
+    }
+    // Once the first has gone, the next start runs.
+    dm::SingleInstance next(m_dir->path());
+    QVERIFY(next.claim());
+}
+
+void TestDesktop::linksAnswerMouseKeysAndScreenReaders_data()
+{
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<int>("clicks");
+    for (const char *link : {"site", "delete"}) {
+        QTest::addRow("%s: click", link) << link << "click" << 1;
+        QTest::addRow("%s: pressed elsewhere, released on it", link) << link << "release" << 0;
+        QTest::addRow("%s: pressed on it, released elsewhere", link) << link << "dragged off" << 0;
+        QTest::addRow("%s: Enter", link) << link << "enter" << 1;
+        QTest::addRow("%s: Space", link) << link << "space" << 1;
+        QTest::addRow("%s: screen reader's press", link) << link << "press action" << 1;
+    }
+}
+
+void TestDesktop::linksAnswerMouseKeysAndScreenReaders()
+{
+    QFETCH(QString, link);
+    QFETCH(QString, gesture);
+    QFETCH(int, clicks);
+    dm::test::RecordedBoxes boxes;
+    int opened = 0;
+    dm::setShellHandler([&](const QUrl &) { return ++opened, true; });
+    TForm1 form(m_dir->filePath("dustmote"));
+    boxes.shown.clear();
+    TDmLinkLabel *label = link == "site" ? static_cast<TDmLinkLabel *>(form.ui->DmURLLabel1) : form.ui->Label4;
+    form.ui->DmPageControl1->setCurrentWidget(link == "site" ? form.ui->TabSheet4 : form.ui->TabSheet1);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    QCOMPARE(label->focusPolicy(), Qt::TabFocus);
+    if (gesture == "click") {
+        QTest::mouseClick(label, Qt::LeftButton);
+    } else if (gesture == "release") {
+        QTest::mouseRelease(label, Qt::LeftButton);
+    } else if (gesture == "dragged off") {
+        QTest::mousePress(label, Qt::LeftButton);
+        QTest::mouseRelease(label, Qt::LeftButton, {}, QPoint(label->width() + 5, 2));
+    } else if (gesture == "press action") {
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(label);
+        QCOMPARE(a->role(), QAccessible::Link);
+        QCOMPARE(a->text(QAccessible::Name), label->text());
+        a->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    } else {
+        label->setFocus(Qt::TabFocusReason);
+        QVERIFY(label->hasFocus());
+        QTest::keyClick(label, gesture == "enter" ? Qt::Key_Return : Qt::Key_Space);
+    }
+    // The site link opens the address; the delete link, with nothing
+    // selected, says so.
+    QCOMPARE(link == "site" ? opened : int(boxes.shown.size()), clicks);
+    dm::setShellHandler({});
+}
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
