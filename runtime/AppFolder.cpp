@@ -55,7 +55,11 @@ QString programFolderOf(const QString &executablePath)
 
 QString catalogPathFor(const QString &appFolder)
 {
-    if (!appFolder.isEmpty() && ::access(QFile::encodeName(appFolder).constData(), W_OK | X_OK) == 0)
+    // An installed program's folder belongs to the package, even for a user
+    // who could write it.
+    const bool installed = appFolder.endsWith(QStringLiteral("/share/dustmote/"));
+    if (!appFolder.isEmpty() && !installed
+        && ::access(QFile::encodeName(appFolder).constData(), W_OK | X_OK) == 0)
         return appFolder + kListFile;
     const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
         + QStringLiteral("/Dustmote/");

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and starts the installed program
+# the way its menu entry does, as a user who cannot write the installation:
+# its own files come from share/dustmote/, the catalog goes to the user's data
+# folder, and a second start hands over to the first and ends.
+#   install_test.sh BUILD_DIR
+set -euo pipefail
+BUILD=$1
+WORK=$(mktemp -d)
+trap 'kill $first 2>/dev/null || true; rm -rf "$WORK"' EXIT
+first=
+
+cmake --install "$BUILD" --prefix "$WORK/prefix" > /dev/null
+for f in bin/dustmote share/dustmote/List.lst share/dustmote/eula.rtf share/dustmote/alert.wav \
+         share/applications/dustmote.desktop share/icons/hicolor/scalable/apps/dustmote.svg; do
+    [[ -f $WORK/prefix/$f ]] || { echo "missing after install: $f"; exit 1; }
+done
+if command -v desktop-file-validate > /dev/null; then
+    desktop-file-validate "$WORK/prefix/share/applications/dustmote.desktop"
+fi
+
+# The user: nobody where the test runs as root, so the installation is not
+# theirs to write; else the test's own user with the installation made read-only.
+as_user=()
+if [[ $(id -u) -eq 0 ]]; then
+    chmod 755 "$WORK"
+    mkdir "$WORK/home" && chown 65534:65534 "$WORK/home"
+    as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+else
+    mkdir "$WORK/home"
+    chmod -R a-w "$WORK/prefix"
+fi
+exec_line=$(sed -n 's/^Exec=//p' "$WORK/prefix/share/applications/dustmote.desktop")
+run() {
+    "${as_user[@]}" env -i PATH="$WORK/prefix/bin:/usr/bin:/bin" HOME="$WORK/home" \
+        XDG_RUNTIME_DIR="$WORK/home/run" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 $exec_line
+}
+"${as_user[@]}" mkdir -m 700 "$WORK/home/run"
+
+run > "$WORK/first.log" 2>&1 &
+first=$!
+catalog=$WORK/home/.local/share/Dustmote/List.lst
+for _ in $(seq 100); do [[ -f $catalog ]] && break; sleep 0.1; done
+cmp "$catalog" "$WORK/prefix/share/dustmote/List.lst" || { echo "catalog not seeded"; cat "$WORK/first.log"; exit 1; }
+sleep 0.5
+kill -0 "$first" || { echo "the installed program did not stay up"; cat "$WORK/first.log"; exit 1; }
+
+# A second start brings the first forward and ends by itself.
+timeout 10 bash -c "$(declare -f run); $(declare -p as_user WORK exec_line); run" \
+    || { echo "second start did not end"; exit 1; }
+kill -0 "$first" || { echo "the first program ended"; exit 1; }
+echo "installed layout and start: ok"
