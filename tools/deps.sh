@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need; does
 # nothing when they are all there already.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev libgl-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev libglib2.0-dev
           fonts-dejavu-core fonts-dejavu-extra xdg-utils)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,304 @@
+// The shell folder tree: the view, its filling and refreshing, keys, context
+// menu and dragging. The file operations are in DmShellTreeOps.cpp.
+
+#include "DmShellTree.h"
+#include "ErrorBox.h"
+#include "GioShell.h"
+#include "ShellClipboard.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QStyledItemDelegate>
+
+namespace {
+
+using Model = TDmShellModel;
+
+// Draws a node as a desktop tree does: the open folder image on the selected
+// node, the node under the mouse underlined in the link colour (hot
+// tracking), and no selection while the tree has no focus.
+class ShellItemDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->state & QStyle::State_Selected) {
+            const QVariant open = index.data(Model::OpenIconRole);
+            if (open.isValid())
+                option->icon = open.value<QIcon>();
+        }
+        if (option->widget && !option->widget->hasFocus())
+            option->state &= ~QStyle::State_Selected;
+        if (option->state & QStyle::State_MouseOver) {
+            option->font.setUnderline(true);
+            option->palette.setBrush(QPalette::Text, option->palette.link());
+        }
+    }
+};
+
+int kindOf(const QModelIndex &index)
+{
+    return index.isValid() ? index.data(Model::KindRole).toInt() : -1;
+}
+
+} // namespace
+
+TDmShellTree::TDmShellTree(QWidget *parent) : TDmShellTree(parent, std::make_unique<TDmGioShell>())
+{
+}
+
+TDmShellTree::TDmShellTree(QWidget *parent, std::unique_ptr<TDmShellNamespace> shell)
+    : QTreeView(parent), m_shell(std::move(shell)), m_model(new TDmShellModel(m_shell.get(), this))
+{
+    setModel(m_model);
+    setHeaderHidden(true);
+    setRootIsDecorated(false);  // no button or line at the top level
+    setIndentation(19);
+    setUniformRowHeights(true);  // a folder of thousands of subfolders lays out at once
+    setSelectionMode(SingleSelection);
+    setSelectionBehavior(SelectItems);
+    setEditTriggers(EditKeyPressed | SelectedClicked);  // F2, or a slow second click
+    setMouseTracking(true);
+    viewport()->setAttribute(Qt::WA_Hover);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    setDragDropMode(DragDrop);
+    setDragDropOverwriteMode(true);  // drops land on folders, never between them
+    setItemDelegate(new ShellItemDelegate(this));
+
+    m_refreshTimer.setSingleShot(true);
+    connect(&m_refreshTimer, &QTimer::timeout, this, dm::guarded([this] { RefreshTree(); }));
+    connect(m_model, &TDmShellModel::changeNoticed, this, [this] { changeNoticed(); });
+    connect(m_model, &TDmShellModel::readingStarted, this, dm::guarded([this] { DoFillStart(); }));
+    connect(m_model, &TDmShellModel::readingFinished, this,
+            dm::guarded([this] { DoFillComplete(); }));
+    connect(m_model, &TDmShellModel::renameRequested, this,
+            dm::guarded([this](const QModelIndex &index, const QString &name) { rename(index, name); }));
+    connect(m_model, &TDmShellModel::dropRequested, this,
+            dm::guarded([this](const QMimeData *data, Qt::DropAction action, const QModelIndex &target) {
+                drop(data, action, target);
+            }));
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &TDmShellTree::keepSelection);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { restoreSelection(); });
+    // Filled once the window exists, like a control that posts itself a message.
+    QMetaObject::invokeMethod(this, dm::guarded([this] {
+        if (m_model->isEmpty())
+            FillTree();
+    }), Qt::QueuedConnection);
+}
+
+TDmShellTree::~TDmShellTree()
+{
+    // Nodes and their pending reads go before the namespace they came from.
+    delete m_model;
+}
+
+QString TDmShellTree::SelectedPathName() const
+{
+    try {
+        const QModelIndexList selected =
+            selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+        return selected.isEmpty() ? QString() : selected.first().data(Model::PathRole).toString();
+    } catch (...) {
+        return {};
+    }
+}
+
+void TDmShellTree::FillTree()
+{
+    if (busy()) {
+        m_refreshDue = true;
+        return;
+    }
+    m_model->fill();
+    const QModelIndex root = m_model->rootIndex();
+    expand(root);
+    setCurrentIndex(root);
+}
+
+void TDmShellTree::RefreshTree()
+{
+    m_refreshTimer.stop();
+    if (busy()) {
+        m_refreshDue = true;
+        return;
+    }
+    m_refreshDue = false;
+    if (m_model->isEmpty())
+        FillTree();
+    else
+        m_model->refresh();
+}
+
+void TDmShellTree::DoFillStart()
+{
+    viewport()->setCursor(Qt::BusyCursor);
+    if (OnFillStart)
+        OnFillStart(this);
+}
+
+void TDmShellTree::DoFillComplete()
+{
+    viewport()->unsetCursor();
+    if (OnFillComplete)
+        OnFillComplete(this);
+}
+
+bool TDmShellTree::busy() const
+{
+    return m_dragging || m_menuOpen || state() == EditingState;
+}
+
+void TDmShellTree::changeNoticed()
+{
+    if (m_dragging || m_menuOpen) {
+        m_refreshDue = true;  // refreshed once the drag or the menu is over
+        return;
+    }
+    m_refreshTimer.start(hasFocus() ? kRefreshFocusedMs : kRefreshUnfocusedMs);
+}
+
+void TDmShellTree::runDueRefresh()
+{
+    if (m_refreshDue && !busy())
+        RefreshTree();
+}
+
+void TDmShellTree::keepSelection(const QModelIndex &parent, int first, int last)
+{
+    // A selected node that goes away hands the selection to its parent, so
+    // the scan never starts from a folder that is no longer there.
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    for (QModelIndex i = selected.value(0); i.isValid(); i = i.parent())
+        if (i.parent() == parent && i.row() >= first && i.row() <= last)
+            m_reselect = parent;
+}
+
+void TDmShellTree::restoreSelection()
+{
+    if (m_reselect.isValid() && selectionModel()->selectedIndexes().isEmpty())
+        setCurrentIndex(m_reselect);
+    m_reselect = QPersistentModelIndex();
+}
+
+void TDmShellTree::keyPressEvent(QKeyEvent *event)
+{
+    const QModelIndex current = currentIndex();
+    const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+    std::function<void()> action;
+    if (event->key() == Qt::Key_F5 && mods == Qt::NoModifier)
+        action = [this] { RefreshTree(); };
+    else if (event->key() == Qt::Key_Delete && mods == Qt::ShiftModifier)
+        action = [&] { deleteForGood(current); };  // before Cut, which Shift+Del also is
+    else if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier)
+        action = [&] { trash(current); };
+    else if (event->matches(QKeySequence::Cut))
+        action = [&] { copyToClipboard(current, true); };
+    else if (event->matches(QKeySequence::Copy))
+        action = [&] { copyToClipboard(current, false); };
+    else if (event->matches(QKeySequence::Paste))
+        action = [&] { paste(current); };
+    if (!action) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    dm::runGuarded(action);
+}
+
+void TDmShellTree::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The menu acts on the node under the mouse; the selection stays.
+    const QPersistentModelIndex index(event->reason() == QContextMenuEvent::Mouse
+                                          ? indexAt(event->pos()) : currentIndex());
+    const int kind = kindOf(index);
+    if (kind < 0 || kind == snkRoot)
+        return;
+    const bool folder = kind == snkFolder, hasPath = kind != snkVirtual;
+    const bool canPaste = hasPath
+        && !dm::shellClipItems(QGuiApplication::clipboard()->mimeData()).sources.isEmpty();
+    QMenu menu(this);
+    auto add = [&](const QString &text, const QKeySequence &keys, bool enabled,
+                   std::function<void()> run) {
+        QAction *action = menu.addAction(text);
+        action->setShortcut(keys);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, dm::guarded([index, run] {
+            if (index.isValid())
+                run();
+        }));
+        return action;
+    };
+    menu.setDefaultAction(add(QStringLiteral("Открыть"), {}, hasPath,
+                              [this, index] { openInFileManager(index); }));
+    menu.addSeparator();
+    add(QStringLiteral("Вырезать"), QKeySequence::Cut, folder,
+        [this, index] { copyToClipboard(index, true); });
+    add(QStringLiteral("Копировать"), QKeySequence::Copy, folder,
+        [this, index] { copyToClipboard(index, false); });
+    add(QStringLiteral("Вставить"), QKeySequence::Paste, canPaste, [this, index] { paste(index); });
+    menu.addSeparator();
+    add(QStringLiteral("Переименовать"), Qt::Key_F2, index.data(Model::CanRenameRole).toBool(),
+        [this, index] { QTreeView::edit(QModelIndex(index)); });
+    add(QStringLiteral("Удалить"), Qt::Key_Delete, folder, [this, index] { trash(index); });
+    menu.addSeparator();
+    add(QStringLiteral("Обновить"), Qt::Key_F5, true, [this] { RefreshTree(); });
+    m_menuOpen = true;
+    menu.exec(event->globalPos());
+    m_menuOpen = false;
+    runDueRefresh();
+}
+
+bool TDmShellTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (trigger == EditKeyPressed && kindOf(index) == snkFolder
+        && !index.data(Model::CanRenameRole).toBool()) {
+        showError(QStringLiteral("Папку «%1» переименовать нельзя: файловая система этого не "
+                                 "разрешает.").arg(index.data().toString()));
+        return false;
+    }
+    return QTreeView::edit(index, trigger, event);
+}
+
+void TDmShellTree::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    QTreeView::closeEditor(editor, hint);
+    runDueRefresh();
+}
+
+void TDmShellTree::startDrag(Qt::DropActions)
+{
+    const QModelIndex index = currentIndex();
+    QMimeData *data = m_model->mimeData({index});
+    if (!data)
+        return;
+    // The tree's own drag: a folder moved away by another program is noticed
+    // on disk, never removed from the model by the view.
+    auto *drag = new QDrag(this);
+    drag->setMimeData(data);
+    drag->setPixmap(index.data(Qt::DecorationRole).value<QIcon>().pixmap(iconSize().isValid() ? iconSize() : QSize(16, 16)));
+    m_dragging = true;
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    m_dragging = false;
+    runDueRefresh();
+}
+
+void TDmShellTree::focusInEvent(QFocusEvent *event)
+{
+    QTreeView::focusInEvent(event);
+    viewport()->update();  // the selection shows only while focused
+}
+
+void TDmShellTree::focusOutEvent(QFocusEvent *event)
+{
+    QTreeView::focusOutEvent(event);
+    viewport()->update();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Icons of the shell folder tree as a file manager draws them: the icon
+// theme's images by name, the style's stock images where the theme has none,
+// a link arrow over links and a ghosted image for hidden folders.
+
+#include <QIcon>
+#include <QStringList>
+#include <QStyle>
+
+namespace dm {
+
+/// The first of `names` the icon theme has, else the style's `fallback`;
+/// with a link arrow over its lower left corner when `link`, half transparent
+/// when `dimmed`. Built once per combination and kept.
+QIcon shellIcon(const QStringList &names, QStyle::StandardPixmap fallback, bool link = false,
+                bool dimmed = false);
+
+} // namespace dm
