@@ -26,6 +26,9 @@ TDmShellModel::TDmShellModel(TDmShellNamespace *shell, QObject *parent)
     : QAbstractItemModel(parent), m_shell(shell)
 {
     // File managers' order: letters without regard to case, numbers by value.
+    // The C locale compares code points only, so it borrows a real collation.
+    if (QLocale().language() == QLocale::C)
+        m_collator = QCollator(QLocale(QLocale::English));
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
     m_collator.setNumericMode(true);
     connect(m_shell, &TDmShellNamespace::mountsChanged, this, &TDmShellModel::changeNoticed);
@@ -56,11 +59,12 @@ void TDmShellModel::fill()
     computer->caption = QStringLiteral("Компьютер");
     computer->icons = {QStringLiteral("computer")};
     computer->fill = Node::Read;
-    computer->parent = root.get();
     root->children.push_back(std::move(computer));
     for (const TDmShellMount &place : dm::userPlaces(root->name))
         root->children.push_back(placeNode(place));
     root->fixed = int(root->children.size());
+    for (const auto &child : root->children)
+        child->parent = root.get();
     renumber(root.get(), 0);
     m_root = std::move(root);
     endResetModel();

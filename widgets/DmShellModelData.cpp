@@ -11,20 +11,6 @@
 #include <QPalette>
 #include <iterator>
 
-namespace {
-
-QStyle::StandardPixmap fallbackIcon(TDmShellNodeKind kind)
-{
-    switch (kind) {
-    case snkRoot: return QStyle::SP_DesktopIcon;
-    case snkVirtual: return QStyle::SP_ComputerIcon;
-    case snkPlace: return QStyle::SP_DriveHDIcon;
-    case snkFolder: break;
-    }
-    return QStyle::SP_DirIcon;
-}
-
-} // namespace
 
 TDmShellModel::Node *TDmShellModel::nodeOf(const QModelIndex &index) const
 {
@@ -97,12 +83,12 @@ QVariant TDmShellModel::data(const QModelIndex &index, int role) const
     case PathRole:
         return pathOf(node);
     case Qt::DecorationRole:
-        return dm::shellIcon(node->icons, fallbackIcon(node->kind), node->link, node->hidden);
+        return dm::shellIcon(node->icons, node->link, node->hidden);
     case OpenIconRole:
         if (node->kind != snkFolder)
             return {};
-        return dm::shellIcon({QStringLiteral("folder-open"), QStringLiteral("folder")},
-                             QStyle::SP_DirOpenIcon, node->link, node->hidden);
+        return dm::shellIcon({QStringLiteral("folder-open"), QStringLiteral("folder")}, node->link,
+                             node->hidden);
     case Qt::ForegroundRole:
         if (node->hidden)
             return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);

@@ -86,7 +86,6 @@ TDmShellTree::TDmShellTree(QWidget *parent, std::unique_ptr<TDmShellNamespace> s
             dm::guarded([this](const QMimeData *data, Qt::DropAction action, const QModelIndex &target) {
                 drop(data, action, target);
             }));
-    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this, &TDmShellTree::keepSelection);
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { restoreSelection(); });
     // Filled once the window exists, like a control that posts itself a message.
     QMetaObject::invokeMethod(this, dm::guarded([this] {
@@ -172,19 +171,21 @@ void TDmShellTree::runDueRefresh()
         RefreshTree();
 }
 
-void TDmShellTree::keepSelection(const QModelIndex &parent, int first, int last)
+void TDmShellTree::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
 {
-    // A selected node that goes away hands the selection to its parent, so
-    // the scan never starts from a folder that is no longer there.
+    // A selected node that goes away hands the selection to the nearest
+    // folder that stays, its parent, rather than to a sibling the user never
+    // picked (what the view itself would do).
     const QModelIndexList selected = selectionModel()->selectedIndexes();
     for (QModelIndex i = selected.value(0); i.isValid(); i = i.parent())
-        if (i.parent() == parent && i.row() >= first && i.row() <= last)
+        if (i.parent() == parent && i.row() >= start && i.row() <= end)
             m_reselect = parent;
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
 
 void TDmShellTree::restoreSelection()
 {
-    if (m_reselect.isValid() && selectionModel()->selectedIndexes().isEmpty())
+    if (m_reselect.isValid())
         setCurrentIndex(m_reselect);
     m_reselect = QPersistentModelIndex();
 }

@@ -65,12 +65,12 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
 
 private:
     bool busy() const;
     void changeNoticed();
     void runDueRefresh();
-    void keepSelection(const QModelIndex &parent, int first, int last);
     void restoreSelection();
     // The operations on folders (DmShellTreeOps.cpp).
     void copyToClipboard(const QModelIndex &index, bool cut);

@@ -4,18 +4,39 @@
 #include <QHash>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
 
 namespace {
 
 // Sizes drawn for composed icons: a tree row, and room for larger fonts.
 constexpr int kSizes[] = {16, 24, 32};
 
-QIcon baseIcon(const QStringList &names, QStyle::StandardPixmap fallback)
+// The style's stock image for a kind of themed icon name.
+QStyle::StandardPixmap stockImage(const QString &name)
+{
+    if (name == u"user-desktop")
+        return QStyle::SP_DesktopIcon;
+    if (name == u"computer")
+        return QStyle::SP_ComputerIcon;
+    if (name == u"user-home")
+        return QStyle::SP_DirHomeIcon;
+    if (name == u"folder-open")
+        return QStyle::SP_DirOpenIcon;
+    if (name.startsWith(u"folder"))
+        return QStyle::SP_DirIcon;
+    if (name.startsWith(u"media-optical"))
+        return QStyle::SP_DriveCDIcon;
+    if (name.contains(u"network") || name.contains(u"remote"))
+        return QStyle::SP_DriveNetIcon;
+    return QStyle::SP_DriveHDIcon;
+}
+
+QIcon baseIcon(const QStringList &names)
 {
     for (const QString &name : names)
         if (QIcon::hasThemeIcon(name))
             return QIcon::fromTheme(name);
-    return QApplication::style()->standardIcon(fallback);
+    return QApplication::style()->standardIcon(stockImage(names.value(0)));
 }
 
 // The link emblem of the theme, else a small arrow on a white square.
@@ -68,14 +89,13 @@ QIcon composed(const QIcon &base, bool link, bool dimmed)
 
 namespace dm {
 
-QIcon shellIcon(const QStringList &names, QStyle::StandardPixmap fallback, bool link, bool dimmed)
+QIcon shellIcon(const QStringList &names, bool link, bool dimmed)
 {
     static QHash<QString, QIcon> cache;
-    const QString key = names.join(u',') + u'|' + QString::number(fallback) + u'|'
-        + QString::number(int(link) * 2 + int(dimmed));
+    const QString key = names.join(u',') + u'|' + QString::number(int(link) * 2 + int(dimmed));
     auto it = cache.find(key);
     if (it == cache.end()) {
-        const QIcon base = baseIcon(names, fallback);
+        const QIcon base = baseIcon(names);
         it = cache.insert(key, link || dimmed ? composed(base, link, dimmed) : base);
     }
     return *it;

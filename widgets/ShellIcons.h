@@ -5,14 +5,13 @@
 
 #include <QIcon>
 #include <QStringList>
-#include <QStyle>
 
 namespace dm {
 
-/// The first of `names` the icon theme has, else the style's `fallback`;
-/// with a link arrow over its lower left corner when `link`, half transparent
-/// when `dimmed`. Built once per combination and kept.
-QIcon shellIcon(const QStringList &names, QStyle::StandardPixmap fallback, bool link = false,
-                bool dimmed = false);
+/// The first of `names` the icon theme has, else the style's stock image of
+/// the same kind (desktop, computer, home, folder, drive); with a link arrow
+/// over its lower left corner when `link`, half transparent when `dimmed`.
+/// Built once per combination and kept.
+QIcon shellIcon(const QStringList &names, bool link = false, bool dimmed = false);
 
 } // namespace dm
