@@ -186,10 +186,20 @@ void TDmShellModel::noticed(Node *node, const TDmShellNotice &notice)
 
 void TDmShellModel::sortFolders(Nodes &nodes) const
 {
-    std::stable_sort(nodes.begin(), nodes.end(), [this](const auto &a, const auto &b) {
-        const int order = m_collator.compare(a->caption, b->caption);
-        return order != 0 ? order < 0 : a->name < b->name;
+    // Sort keys once per name: far cheaper than collating each comparison.
+    std::vector<std::pair<QCollatorSortKey, size_t>> keys;
+    keys.reserve(nodes.size());
+    for (size_t i = 0; i < nodes.size(); ++i)
+        keys.emplace_back(m_collator.sortKey(nodes[i]->caption), i);
+    std::stable_sort(keys.begin(), keys.end(), [&](const auto &a, const auto &b) {
+        const int order = a.first.compare(b.first);
+        return order != 0 ? order < 0 : nodes[a.second]->name < nodes[b.second]->name;
     });
+    Nodes sorted;
+    sorted.reserve(nodes.size());
+    for (const auto &key : keys)
+        sorted.push_back(std::move(nodes[key.second]));
+    nodes = std::move(sorted);
 }
 
 void TDmShellModel::renamed(const QModelIndex &index, const QString &newName)

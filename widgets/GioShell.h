@@ -36,4 +36,9 @@ std::unique_ptr<TDmShellJob> startShellTransfer(TDmShellTransferKind kind,
                                                 const QStringList &sources,
                                                 const QStringList &targets);
 
+/// Watches folder `path` with a GIO file monitor (GioWatch.cpp); null when
+/// it cannot be watched.
+std::unique_ptr<TDmShellRequest> watchShellFolder(const QString &path,
+                                                 TDmShellNamespace::NoticeCallback notice);
+
 } // namespace dm
