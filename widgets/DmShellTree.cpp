@@ -11,6 +11,7 @@
 #include <QDrag>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QStyledItemDelegate>
 
 namespace {
@@ -24,6 +25,15 @@ class ShellItemDelegate : public QStyledItemDelegate
 {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
+
+    // The highlight covers the image and caption only, not the rest of the row.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem narrow(option);
+        narrow.rect.setWidth(std::min(option.rect.width(), sizeHint(option, index).width()));
+        QStyledItemDelegate::paint(painter, narrow, index);
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
@@ -290,6 +300,17 @@ void TDmShellTree::startDrag(Qt::DropActions)
     drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
     m_dragging = false;
     runDueRefresh();
+}
+
+void TDmShellTree::mousePressEvent(QMouseEvent *event)
+{
+    // A right click opens the menu of the node under the mouse and leaves
+    // the selection where it was.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mousePressEvent(event);
 }
 
 void TDmShellTree::focusInEvent(QFocusEvent *event)
