@@ -207,6 +207,11 @@ void TDmShellTree::keyPressEvent(QKeyEvent *event)
     std::function<void()> action;
     if (event->key() == Qt::Key_F5 && mods == Qt::NoModifier)
         action = [this] { RefreshTree(); };
+    else if (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)
+        action = [this] {  // the desktop's other menu key
+            QContextMenuEvent menu(QContextMenuEvent::Keyboard, QPoint());
+            contextMenuEvent(&menu);
+        };
     else if (event->key() == Qt::Key_Delete && mods == Qt::ShiftModifier)
         action = [&] { deleteForGood(current); };  // before Cut, which Shift+Del also is
     else if (event->key() == Qt::Key_Delete && mods == Qt::NoModifier)
@@ -236,6 +241,9 @@ void TDmShellTree::contextMenuEvent(QContextMenuEvent *event)
     const bool folder = kind == snkFolder, hasPath = kind != snkVirtual;
     const bool canPaste = hasPath
         && !dm::shellClipItems(QGuiApplication::clipboard()->mimeData()).sources.isEmpty();
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse
+        ? event->globalPos()
+        : viewport()->mapToGlobal(visualRect(index).bottomLeft() + QPoint(visualRect(index).height(), 0));
     QMenu menu(this);
     auto add = [&](const QString &text, const QKeySequence &keys, bool enabled,
                    std::function<void()> run) {
@@ -263,7 +271,7 @@ void TDmShellTree::contextMenuEvent(QContextMenuEvent *event)
     menu.addSeparator();
     add(QStringLiteral("Обновить"), Qt::Key_F5, true, [this] { RefreshTree(); });
     m_menuOpen = true;
-    menu.exec(event->globalPos());
+    menu.exec(at);
     m_menuOpen = false;
     runDueRefresh();
 }
