@@ -53,6 +53,14 @@ int TDmShellModel::columnCount(const QModelIndex &) const
     return 1;
 }
 
+QVariant TDmShellModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    // The header is hidden; assistive technology still reads its name.
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return QStringLiteral("Папки");
+    return {};
+}
+
 bool TDmShellModel::hasChildren(const QModelIndex &parent) const
 {
     const Node *node = nodeOf(parent);
