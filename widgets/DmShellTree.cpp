@@ -5,6 +5,7 @@
 #include "ErrorBox.h"
 #include "GioShell.h"
 #include "ShellClipboard.h"
+#include "ShellItemDelegate.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -12,46 +13,10 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QStyledItemDelegate>
 
 namespace {
 
 using Model = TDmShellModel;
-
-// Draws a node as a desktop tree does: the open folder image on the selected
-// node, the node under the mouse underlined in the link colour (hot
-// tracking), and no selection while the tree has no focus.
-class ShellItemDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    // The highlight covers the image and caption only, not the rest of the row.
-    void paint(QPainter *painter, const QStyleOptionViewItem &option,
-               const QModelIndex &index) const override
-    {
-        QStyleOptionViewItem narrow(option);
-        narrow.rect.setWidth(std::min(option.rect.width(), sizeHint(option, index).width()));
-        QStyledItemDelegate::paint(painter, narrow, index);
-    }
-
-protected:
-    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
-    {
-        QStyledItemDelegate::initStyleOption(option, index);
-        if (option->state & QStyle::State_Selected) {
-            const QVariant open = index.data(Model::OpenIconRole);
-            if (open.isValid())
-                option->icon = open.value<QIcon>();
-        }
-        if (option->widget && !option->widget->hasFocus())
-            option->state &= ~QStyle::State_Selected;
-        if (option->state & QStyle::State_MouseOver) {
-            option->font.setUnderline(true);
-            option->palette.setBrush(QPalette::Text, option->palette.link());
-        }
-    }
-};
 
 int kindOf(const QModelIndex &index)
 {
@@ -83,6 +48,7 @@ TDmShellTree::TDmShellTree(QWidget *parent, std::unique_ptr<TDmShellNamespace> s
     setDragDropMode(DragDrop);
     setDragDropOverwriteMode(true);  // drops land on folders, never between them
     setItemDelegate(new ShellItemDelegate(this));
+    setStyle(createShellTreeStyle(this));
 
     m_refreshTimer.setSingleShot(true);
     connect(&m_refreshTimer, &QTimer::timeout, this, dm::guarded([this] { RefreshTree(); }));

@@ -12,7 +12,6 @@
 
 #include <QElapsedTimer>
 #include <QThread>
-#include <atomic>
 
 using dm::gio::fileFor;
 using dm::gio::takeError;
@@ -48,6 +47,7 @@ private:
     {
         GError *error = nullptr;
         for (qsizetype i = 0; i < m_sources.size() && !error; ++i) {
+            m_made = false;
             GFile *source = fileFor(m_sources[i]);
             GFile *target = m_kind == stkDelete ? nullptr : fileFor(m_targets.value(i));
             runOne(source, target, &error);
@@ -69,9 +69,9 @@ private:
     {
         switch (m_kind) {
         case stkCopy:
-            return measure(source, error) && copyTree(source, target, error);
+            return measure(source, error) && copyOrUndo(source, target, error);
         case stkDelete:
-            return measure(source, error) && deleteTree(source, error);
+            return measure(source, error) && deleteTree(source, m_cancellable, error);
         case stkMove:
             // Within one file system a move is a rename; across file systems
             // the folder is copied and the source deleted only once the whole
@@ -85,9 +85,20 @@ private:
                 && !g_error_matches(*error, G_IO_ERROR, G_IO_ERROR_WOULD_RECURSE))
                 return false;
             g_clear_error(error);
-            return measure(source, error) && copyTree(source, target, error)
-                && deleteTree(source, error);
+            return measure(source, error) && copyOrUndo(source, target, error)
+                && deleteTree(source, m_cancellable, error);
         }
+        return false;
+    }
+
+    // A copy that fails or is cancelled takes away what it has made, so no
+    // half copy is left behind; a target that was there before is never touched.
+    bool copyOrUndo(GFile *source, GFile *target, GError **error)
+    {
+        if (copyTree(source, target, error))
+            return true;
+        if (m_made)
+            deleteTree(target, nullptr, nullptr);
         return false;
     }
 
@@ -116,6 +127,9 @@ private:
             // No overwrite flag: an existing target is an error, never replaced.
             const bool ok = g_file_copy(source, target, G_FILE_COPY_NOFOLLOW_SYMLINKS, m_cancellable,
                                         onFileProgress, this, error);
+            // A file copy that failed other than on an existing target may
+            // have left part of the file.
+            m_made = m_made || ok || !g_error_matches(*error, G_IO_ERROR, G_IO_ERROR_EXISTS);
             m_doneBase += size;
             m_done = m_doneBase;
             return ok;
@@ -123,7 +137,8 @@ private:
         // Making the folder fails when it exists: a copy never merges.
         if (!g_file_make_directory(target, m_cancellable, error))
             return false;
-        return forEachChild(source, error, [&](GFile *child, GFileInfo *childInfo) {
+        m_made = true;
+        return forEachChild(source, m_cancellable, error, [&](GFile *child, GFileInfo *childInfo) {
             GFile *to = g_file_get_child(target, g_file_info_get_name(childInfo));
             const bool ok = copyTree(child, to, error);
             g_object_unref(to);
@@ -131,13 +146,14 @@ private:
         });
     }
 
-    bool deleteTree(GFile *file, GError **error)
+    bool deleteTree(GFile *file, GCancellable *cancellable, GError **error)
     {
-        if (g_file_query_file_type(file, kNoFollow, m_cancellable) == G_FILE_TYPE_DIRECTORY
-            && !forEachChild(file, error,
-                             [&](GFile *child, GFileInfo *) { return deleteTree(child, error); }))
+        if (g_file_query_file_type(file, kNoFollow, cancellable) == G_FILE_TYPE_DIRECTORY
+            && !forEachChild(file, cancellable, error, [&](GFile *child, GFileInfo *) {
+                   return deleteTree(child, cancellable, error);
+               }))
             return false;
-        if (!g_file_delete(file, m_cancellable, error))
+        if (!g_file_delete(file, cancellable, error))
             return false;
         if (m_kind == stkDelete) {
             m_done = ++m_doneBase;
@@ -147,17 +163,17 @@ private:
     }
 
     template <class F>
-    bool forEachChild(GFile *folder, GError **error, F step)
+    bool forEachChild(GFile *folder, GCancellable *cancellable, GError **error, F step)
     {
         GFileEnumerator *children = g_file_enumerate_children(
-            folder, G_FILE_ATTRIBUTE_STANDARD_NAME, kNoFollow, m_cancellable, error);
+            folder, G_FILE_ATTRIBUTE_STANDARD_NAME, kNoFollow, cancellable, error);
         if (!children)
             return false;
         bool ok = true;
         while (ok) {
             GFileInfo *info = nullptr;
             GFile *child = nullptr;
-            ok = g_file_enumerator_iterate(children, &info, &child, m_cancellable, error);
+            ok = g_file_enumerator_iterate(children, &info, &child, cancellable, error);
             if (!ok || !info)
                 break;
             ok = step(child, info);
@@ -190,6 +206,7 @@ private:
     std::unique_ptr<QThread> m_thread;
     // Worker-side counters; only their copies cross to the main thread.
     qint64 m_total = 0, m_done = 0, m_doneBase = 0;
+    bool m_made = false;  // the current item's copy has made its target
     QElapsedTimer m_lastReport;
 };
 

@@ -131,7 +131,10 @@ struct Rig
     }
 };
 
-enum Operation { opRename, opCutPaste, opCopyPaste, opTrash, opDeleteForGood, opPasteIntoItself };
+enum Operation {
+    opRename, opCutPaste, opCopyPaste, opTrash, opDeleteForGood, opPasteIntoItself,
+    opPasteFileManagerCut, opDropMove
+};
 
 // Runs `op` on the desktop's folder "Фото": pasting into "Архив", renaming to `newName`.
 void run(Rig &rig, Operation op, const QString &newName = u"Альбом"_qs)
@@ -151,9 +154,27 @@ void run(Rig &rig, Operation op, const QString &newName = u"Альбом"_qs)
     case opPasteIntoItself:
         rig.select({u"Фото"_qs});
         rig.key(op == opCutPaste ? Qt::Key_X : Qt::Key_C, Qt::ControlModifier);
+        // What a file manager reads to tell a cut from a copy.
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(u"x-special/gnome-copied-files"_qs),
+                 (op == opCutPaste ? "cut\n" : "copy\n") + QUrl::fromLocalFile(desktop(u"Фото"_qs)).toEncoded());
         rig.select({op == opPasteIntoItself ? u"Фото"_qs : u"Архив"_qs});
         rig.key(Qt::Key_V, Qt::ControlModifier);
         return;
+    case opPasteFileManagerCut: {
+        auto *data = new QMimeData;
+        data->setData(u"x-special/gnome-copied-files"_qs,
+                      "cut\n" + QUrl::fromLocalFile(desktop(u"Фото"_qs)).toEncoded() + '\n');
+        QGuiApplication::clipboard()->setMimeData(data);
+        rig.select({u"Архив"_qs});
+        rig.key(Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
+    case opDropMove: {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(desktop(u"Фото"_qs))});
+        QVERIFY(rig.model->dropMimeData(&data, Qt::MoveAction, -1, -1, rig.at({u"Архив"_qs})));
+        return;
+    }
     case opTrash:
         rig.select({u"Фото"_qs});
         rig.key(Qt::Key_Delete);
@@ -338,6 +359,12 @@ private Q_SLOTS:
         QTest::newRow("cut and paste")
             << int(opCutPaste) << QMessageBox::Ok << QStringList{u"Desktop/Архив/Фото/лето"_qs}
             << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
+        QTest::newRow("paste what a file manager cut")
+            << int(opPasteFileManagerCut) << QMessageBox::Ok << QStringList{u"Desktop/Архив/Фото/лето"_qs}
+            << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
+        QTest::newRow("dropped by another program, moved")
+            << int(opDropMove) << QMessageBox::Ok << QStringList{u"Desktop/Архив/Фото/лето"_qs}
+            << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
         QTest::newRow("copy and paste")
             << int(opCopyPaste) << QMessageBox::Ok
             << QStringList{u"Desktop/Архив/Фото/лето"_qs, u"Desktop/Фото/лето"_qs} << QStringList()
@@ -382,7 +409,7 @@ private Q_SLOTS:
         QCOMPARE(recorded.shown.size(), boxes);
         if (op == opRename)  // the renamed folder stays selected
             QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Альбом"_qs));
-        if (op == opCutPaste) {  // what was cut is pasted once
+        if (op == opCutPaste || op == opPasteFileManagerCut) {  // what was cut is pasted once
             const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
             QVERIFY(!clip || !clip->hasUrls());
         }
