@@ -11,6 +11,7 @@
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QGuiApplication>
+#include <QHash>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -211,15 +212,13 @@ void TDmShellTree::contextMenuEvent(QContextMenuEvent *event)
         ? event->globalPos()
         : viewport()->mapToGlobal(visualRect(index).bottomLeft() + QPoint(visualRect(index).height(), 0));
     QMenu menu(this);
+    QHash<QAction *, std::function<void()>> runs;
     auto add = [&](const QString &text, const QKeySequence &keys, bool enabled,
                    std::function<void()> run) {
         QAction *action = menu.addAction(text);
         action->setShortcut(keys);
         action->setEnabled(enabled);
-        connect(action, &QAction::triggered, this, dm::guarded([index, run] {
-            if (index.isValid())
-                run();
-        }));
+        runs.insert(action, std::move(run));
         return action;
     };
     menu.setDefaultAction(add(QStringLiteral("Открыть"), {}, hasPath,
@@ -237,8 +236,11 @@ void TDmShellTree::contextMenuEvent(QContextMenuEvent *event)
     menu.addSeparator();
     add(QStringLiteral("Обновить"), Qt::Key_F5, true, [this] { RefreshTree(); });
     m_menuOpen = true;
-    menu.exec(at);
+    QAction *chosen = menu.exec(at);
     m_menuOpen = false;
+    // The command runs once the menu is gone; its node may have gone meanwhile.
+    if (chosen && index.isValid())
+        dm::runGuarded(runs.value(chosen));
     runDueRefresh();
 }
 

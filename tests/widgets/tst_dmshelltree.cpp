@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
 #include <QMimeData>
 #include <QProcess>
 #include <QSignalSpy>
@@ -452,6 +454,51 @@ private Q_SLOTS:
         else  // the file system's own words
             QVERIFY2(recorded.shown.first().text.contains(u"exists"_qs),
                      qPrintable(recorded.shown.first().text));
+    }
+
+    void contextMenu_data()
+    {
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QString>("enabled");  // one letter an entry, '-' for disabled
+        // Открыть, Вырезать, Копировать, Вставить, Переименовать, Удалить, Обновить
+        QTest::newRow("root: no menu") << QStringList() << QString();
+        QTest::newRow("computer") << QStringList{Computer} << u"------О"_qs;
+        QTest::newRow("mount") << QStringList{Computer, Stick} << u"О--В--О"_qs;
+        QTest::newRow("user folder") << QStringList{u"Documents"_qs} << u"О--В--О"_qs;
+        QTest::newRow("folder") << QStringList{u"Архив"_qs} << u"ОВКВПУО"_qs;
+    }
+
+    void contextMenu()
+    {
+        QFETCH(QStringList, captions);
+        QFETCH(QString, enabled);
+        Rig rig;
+        rig.select({u"Фото"_qs});
+        rig.key(Qt::Key_C, Qt::ControlModifier);  // something to paste
+        rig.select({u"Проекты"_qs});
+        const QModelIndex index = rig.at(captions);
+        rig.tree.scrollTo(index);
+        QString seen;
+        QStringList texts;
+        QTimer::singleShot(0, &rig.tree, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *action : menu->actions())
+                    if (!action->isSeparator()) {
+                        texts << action->text();
+                        seen += action->isEnabled() ? action->text().at(0) : u'-';
+                    }
+                menu->close();
+            }
+        });
+        const QPoint at = rig.tree.visualRect(index).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, rig.tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(rig.tree.viewport(), &event);
+        // Enabled entries by their first letters; the selection stays where it was.
+        QCOMPARE(seen, enabled);
+        if (!enabled.isEmpty())
+            QCOMPARE(texts, (QStringList{u"Открыть"_qs, u"Вырезать"_qs, u"Копировать"_qs, u"Вставить"_qs,
+                                         u"Переименовать"_qs, u"Удалить"_qs, u"Обновить"_qs}));
+        QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Проекты"_qs));
     }
 
     void accessible()
