@@ -306,12 +306,18 @@ private Q_SLOTS:
     void unreadableFolderStaysSilent()
     {
         if (geteuid() == 0) {
-            // Root reads any folder whatever its mode: run the case as nobody.
+            // Root reads any folder whatever its mode: run the case as nobody,
+            // from a copy of this program that nobody may run wherever the build is.
+            QTemporaryDir bin;
+            const QString copy = bin.filePath(u"tst_dmshelltree"_qs);
+            QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+            QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                          | QFile::ReadOther | QFile::ExeOther));
             QProcess child;
             child.setProcessChannelMode(QProcess::MergedChannels);
-            child.start(u"setpriv"_qs, {u"--reuid=65534"_qs, u"--regid=65534"_qs,
-                                        u"--clear-groups"_qs, QCoreApplication::applicationFilePath(),
-                                        u"unreadableFolderStaysSilent"_qs});
+            child.setWorkingDirectory(bin.path());
+            child.start(u"setpriv"_qs, {u"--reuid=65534"_qs, u"--regid=65534"_qs, u"--clear-groups"_qs,
+                                        copy, u"unreadableFolderStaysSilent"_qs});
             QVERIFY(child.waitForFinished(120000));
             QVERIFY2(child.exitCode() == 0, child.readAll().constData());
             return;
