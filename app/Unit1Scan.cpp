@@ -12,6 +12,7 @@
 #include "ui_Unit1.h"
 
 #include "DmGroupBar.h"
+#include "DmShellTree.h"
 #include "DmTray.h"
 #include "ErrorBox.h"
 #include "FoundFiles.h"
@@ -21,7 +22,6 @@
 #include "Statistics.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QProgressBar>
@@ -63,7 +63,7 @@ void TForm1::buildScan()
 
 QString TForm1::scanLocation() const
 {
-    return QDir::homePath();
+    return ui->DmShellTree1->SelectedPathName();
 }
 
 void TForm1::setScanning(bool scanning)

@@ -6,6 +6,7 @@
 // between the main thread's 1 ms probe ticks while the scan runs, and resident
 // memory growth per listed row.
 
+#include "DmShellTree.h"
 #include "FoundFiles.h"
 #include "MessageBox.h"
 #include "Sound.h"
@@ -90,7 +91,9 @@ int main(int argc, char **argv)
         form.catalog().appendRow({mask, {mask}, 0});
     form.ui->CheckBox1->setChecked(true);
     form.show();
-    QCoreApplication::processEvents();
+    // The folder tree selects its root, the home folder, once it has filled.
+    while (form.ui->DmShellTree1->SelectedPathName().isEmpty())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 
     StallProbe probe;
     QElapsedTimer wall;

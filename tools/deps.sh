@@ -2,8 +2,8 @@
 # Installs the Debian packages that building, running and testing need; does
 # nothing when they are all there already.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev
-          fonts-dejavu-core fonts-dejavu-extra xdg-utils desktop-file-utils)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev
+          libglib2.0-dev fonts-dejavu-core fonts-dejavu-extra xdg-utils desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,6 +4,7 @@
 // everything that can stand in its way.
 
 #include "FileDeletion.h"
+#include "DmShellTree.h"
 #include "FoundFiles.h"
 #include "Messages.h"
 #include "RecordedBoxes.h"
@@ -112,6 +113,10 @@ std::unique_ptr<TForm1> TestScan::makeForm(const QStringList &masks)
 {
     auto form = std::make_unique<TForm1>(m_dir->filePath("dustmote"));
     m_boxes->shown.clear(); // the missing list file
+    // The folder tree fills once the event loop runs; its root is the home.
+    const QString root = home().chopped(1);
+    if (!QTest::qWaitFor([&] { return form->ui->DmShellTree1->SelectedPathName() == root; }))
+        qWarning("the folder tree did not select the home folder");
     for (const QString &mask : masks)
         form->catalog().appendRow({mask, {mask}, 0});
     form->ui->CheckBox1->setChecked(true);

@@ -1,0 +1,544 @@
+// The shell folder tree on a temporary home: the namespace it shows and the
+// path it yields, lazy and silent reading, following changes made by other
+// programs, and the folder operations with their refreshes. Mounts come from
+// a namespace of the test's own; everything else is the real one on disk.
+
+#include "DmShellTree.h"
+#include "GioShell.h"
+#include "RecordedBoxes.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QMimeData>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <unistd.h>
+
+namespace {
+
+const QString Computer = QStringLiteral("Компьютер");
+const QString FileSystem = QStringLiteral("Файловая система");
+const QString Stick = QStringLiteral("USB-ДИСК");
+
+// The home of the whole test program: GLib reads the user's folders once.
+QTemporaryDir *home = nullptr;
+
+QString homePath(const QString &relative = {})
+{
+    return relative.isEmpty() ? home->path() : home->path() + u'/' + relative;
+}
+
+QString desktop(const QString &relative = {})
+{
+    return homePath(relative.isEmpty() ? u"Desktop"_qs : u"Desktop/"_qs + relative);
+}
+
+QString stickPath()
+{
+    return homePath(u"media/stick"_qs);
+}
+
+void makeFolders(const QStringList &relative)
+{
+    for (const QString &path : relative)
+        QVERIFY(QDir().mkpath(homePath(path)));
+}
+
+// The real namespace with a removable stick of the test's own mounted.
+class WithStick : public TDmGioShell
+{
+public:
+    QList<TDmShellMount> mounts() override
+    {
+        return {{u"/"_qs, FileSystem, {}}, {stickPath() + u'/', Stick, {u"drive-removable-media"_qs}}};
+    }
+};
+
+// A shown tree over WithStick, filled and waited for.
+struct Rig
+{
+    TDmShellTree tree{nullptr, std::make_unique<WithStick>()};
+    TDmShellModel *model = tree.ShellModel();
+
+    Rig()
+    {
+        tree.resize(400, 600);
+        tree.show();
+        idle();
+    }
+
+    // Waits until no folder read is pending.
+    void idle()
+    {
+        QTRY_VERIFY(!model->isEmpty() && !model->isReading());
+    }
+
+    // The node at the captions below the root, reading folders on the way.
+    QModelIndex at(const QStringList &captions)
+    {
+        QModelIndex index = model->rootIndex();
+        for (const QString &caption : captions) {
+            open(index);
+            const QModelIndexList found =
+                model->match(model->index(0, 0, index), Qt::DisplayRole, caption, 1, Qt::MatchExactly);
+            if (found.isEmpty())
+                return {};
+            index = found.first();
+        }
+        return index;
+    }
+
+    void open(const QModelIndex &index)
+    {
+        tree.expand(index);
+        if (model->canFetchMore(index))
+            model->fetchMore(index);
+        idle();
+    }
+
+    // The captions of the children of the node at `path`, read first.
+    QStringList children(const QStringList &path)
+    {
+        const QModelIndex index = at(path);
+        open(index);
+        return captions(index);
+    }
+
+    QStringList captions(const QModelIndex &parent)
+    {
+        QStringList out;
+        for (int row = 0; row < model->rowCount(parent); ++row)
+            out << model->index(row, 0, parent).data().toString();
+        return out;
+    }
+
+    void select(const QStringList &captions)
+    {
+        const QModelIndex index = at(captions);
+        QVERIFY2(index.isValid(), qPrintable(captions.join(u'/')));
+        tree.setCurrentIndex(index);
+    }
+
+    void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(&tree, Qt::Key(key), modifiers);
+    }
+};
+
+enum Operation {
+    opRename, opCutPaste, opCopyPaste, opTrash, opDeleteForGood, opPasteIntoItself,
+    opPasteFileManagerCut, opDropMove
+};
+
+// Runs `op` on the desktop's folder "Фото": pasting into "Архив", renaming to `newName`.
+void run(Rig &rig, Operation op, const QString &newName = u"Альбом"_qs)
+{
+    switch (op) {
+    case opRename: {
+        rig.select({u"Фото"_qs});
+        rig.key(Qt::Key_F2);
+        auto *editor = rig.tree.findChild<QLineEdit *>();
+        QVERIFY(editor);
+        editor->setText(newName);
+        QTest::keyClick(editor, Qt::Key_Return);
+        return;
+    }
+    case opCutPaste:
+    case opCopyPaste:
+    case opPasteIntoItself:
+        rig.select({u"Фото"_qs});
+        rig.key(op == opCutPaste ? Qt::Key_X : Qt::Key_C, Qt::ControlModifier);
+        // What a file manager reads to tell a cut from a copy.
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(u"x-special/gnome-copied-files"_qs),
+                 (op == opCutPaste ? "cut\n" : "copy\n") + QUrl::fromLocalFile(desktop(u"Фото"_qs)).toEncoded());
+        rig.select({op == opPasteIntoItself ? u"Фото"_qs : u"Архив"_qs});
+        rig.key(Qt::Key_V, Qt::ControlModifier);
+        return;
+    case opPasteFileManagerCut: {
+        auto *data = new QMimeData;
+        data->setData(u"x-special/gnome-copied-files"_qs,
+                      "cut\n" + QUrl::fromLocalFile(desktop(u"Фото"_qs)).toEncoded() + '\n');
+        QGuiApplication::clipboard()->setMimeData(data);
+        rig.select({u"Архив"_qs});
+        rig.key(Qt::Key_V, Qt::ControlModifier);
+        return;
+    }
+    case opDropMove: {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(desktop(u"Фото"_qs))});
+        QVERIFY(rig.model->dropMimeData(&data, Qt::MoveAction, -1, -1, rig.at({u"Архив"_qs})));
+        return;
+    }
+    case opTrash:
+        rig.select({u"Фото"_qs});
+        rig.key(Qt::Key_Delete);
+        return;
+    case opDeleteForGood:
+        rig.select({u"Фото"_qs});
+        rig.key(Qt::Key_Delete, Qt::ShiftModifier);
+        return;
+    }
+}
+
+bool exists(const QString &relative)
+{
+    return QFileInfo::exists(homePath(relative));
+}
+
+} // namespace
+
+class TstDmShellTree : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init()
+    {
+        QDir(homePath()).removeRecursively();
+        makeFolders({u"Desktop/Проекты/2023"_qs, u"Desktop/Проекты/2024"_qs,
+                     u"Desktop/Проекты/отчёт 10"_qs, u"Desktop/Проекты/отчёт 9"_qs,
+                     u"Desktop/Архив"_qs, u"Desktop/Фото/лето"_qs, u"Desktop/.скрытая"_qs,
+                     u"Desktop/b"_qs, u"Desktop/A"_qs, u"Desktop/a10"_qs, u"Desktop/a9"_qs,
+                     u"Documents/Письма"_qs, u"Music"_qs, u"media/stick/backup"_qs, u".config"_qs});
+        QFile dirs(homePath(u".config/user-dirs.dirs"_qs));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        // Music is set and exists; Pictures is set but missing; Videos is the home itself.
+        dirs.write("XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Documents\"\n"
+                   "XDG_MUSIC_DIR=\"$HOME/Music\"\nXDG_PICTURES_DIR=\"$HOME/Pictures\"\n"
+                   "XDG_VIDEOS_DIR=\"$HOME/\"\n");
+        dirs.close();
+        QFile file(desktop(u"заметки.txt"_qs));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QFile::link(desktop(), desktop(u"петля"_qs)));
+        QGuiApplication::clipboard()->clear();
+    }
+
+    void namespaceAsShown()
+    {
+        Rig rig;
+        const QModelIndex root = rig.model->rootIndex();
+        QCOMPARE(root.data().toString(), u"Рабочий стол"_qs);
+        QVERIFY(rig.tree.isExpanded(root));
+        // Fixed entries first, then the desktop's subfolders (no files) in
+        // file-manager order: case ignored, numbers by value, hidden ones too.
+        QCOMPARE(rig.captions(root),
+                 (QStringList{Computer, u"Домашняя папка"_qs, u"Documents"_qs, u"Music"_qs,
+                              u".скрытая"_qs, u"A"_qs, u"a9"_qs, u"a10"_qs, u"b"_qs, u"Архив"_qs,
+                              u"петля"_qs, u"Проекты"_qs, u"Фото"_qs}));
+        QCOMPARE(rig.children({Computer}), (QStringList{FileSystem, Stick}));
+        QCOMPARE(rig.children({u"Проекты"_qs}),
+                 (QStringList{u"2023"_qs, u"2024"_qs, u"отчёт 9"_qs, u"отчёт 10"_qs}));
+        // Hidden folders are drawn dimmed, others in the tree's own colour.
+        QVERIFY(rig.at({u".скрытая"_qs}).data(Qt::ForegroundRole).isValid());
+        QVERIFY(!rig.at({u"A"_qs}).data(Qt::ForegroundRole).isValid());
+        // A link back to the desktop expands like any folder, level by level.
+        QCOMPARE(rig.at({u"петля"_qs, u"петля"_qs, u"петля"_qs, u"Фото"_qs, u"лето"_qs})
+                     .data(TDmShellModel::PathRole).toString(),
+                 desktop(u"петля/петля/петля/Фото/лето"_qs));
+    }
+
+    void selectedPathName_data()
+    {
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("root: the desktop folder") << QStringList() << desktop();
+        QTest::newRow("virtual node") << QStringList{Computer} << QString();
+        QTest::newRow("file system root") << QStringList{Computer, FileSystem} << u"/"_qs;
+        QTest::newRow("mount point") << QStringList{Computer, Stick} << stickPath();
+        QTest::newRow("folder on a mount") << QStringList{Computer, Stick, u"backup"_qs}
+                                           << stickPath() + u"/backup"_qs;
+        QTest::newRow("home") << QStringList{u"Домашняя папка"_qs} << homePath();
+        QTest::newRow("user folder") << QStringList{u"Documents"_qs, u"Письма"_qs}
+                                     << homePath(u"Documents/Письма"_qs);
+        QTest::newRow("desktop folder") << QStringList{u"Проекты"_qs, u"отчёт 9"_qs}
+                                        << desktop(u"Проекты/отчёт 9"_qs);
+    }
+
+    void selectedPathName()
+    {
+        QFETCH(QStringList, captions);
+        QFETCH(QString, path);
+        Rig rig;
+        // Right after start the root is selected.
+        QCOMPARE(rig.tree.SelectedPathName(), desktop());
+        rig.select(captions);
+        QCOMPARE(rig.tree.SelectedPathName(), path);
+        rig.tree.selectionModel()->clearSelection();
+        QCOMPARE(rig.tree.SelectedPathName(), QString());
+    }
+
+    void rootIsHomeWithoutDesktop()
+    {
+        QVERIFY(QDir(desktop()).removeRecursively());
+        Rig rig;
+        QCOMPARE(rig.tree.SelectedPathName(), homePath());
+        // The home folder is the root itself, and a user folder is shown once.
+        const QStringList captions = rig.captions(rig.model->rootIndex());
+        QVERIFY(!captions.contains(u"Домашняя папка"_qs));
+        QCOMPARE(captions.count(u"Documents"_qs), 1);
+    }
+
+    void readsLazily()
+    {
+        Rig rig;
+        const QModelIndex projects =
+            rig.model->match(rig.model->index(0, 0, rig.model->rootIndex()), Qt::DisplayRole,
+                             u"Проекты"_qs, 1, Qt::MatchExactly).value(0);
+        QVERIFY(projects.isValid());
+        QVERIFY(rig.model->hasChildren(projects));
+        QCOMPARE(rig.model->rowCount(projects), 0);
+        rig.open(projects);
+        QCOMPARE(rig.model->rowCount(projects), 4);
+        // An empty folder loses its expand button once read.
+        const QModelIndex empty = rig.at({u"Архив"_qs});
+        rig.open(empty);
+        QVERIFY(!rig.model->hasChildren(empty));
+    }
+
+    void unreadableFolderStaysSilent()
+    {
+        if (geteuid() == 0) {
+            // Root reads any folder whatever its mode: run the case as nobody,
+            // from a copy of this program that nobody may run wherever the build is.
+            QTemporaryDir bin;
+            const QString copy = bin.filePath(u"tst_dmshelltree"_qs);
+            QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+            QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                                          | QFile::ReadOther | QFile::ExeOther));
+            QProcess child;
+            child.setProcessChannelMode(QProcess::MergedChannels);
+            child.setWorkingDirectory(bin.path());
+            child.start(u"setpriv"_qs, {u"--reuid=65534"_qs, u"--regid=65534"_qs, u"--clear-groups"_qs,
+                                        copy, u"unreadableFolderStaysSilent"_qs});
+            QVERIFY(child.waitForFinished(120000));
+            QVERIFY2(child.exitCode() == 0, child.readAll().constData());
+            return;
+        }
+        makeFolders({u"Desktop/Закрытая/внутри"_qs});
+        QVERIFY(QFile::setPermissions(desktop(u"Закрытая"_qs), {}));
+        dm::test::RecordedBoxes boxes;
+        Rig rig;
+        const QModelIndex locked = rig.at({u"Закрытая"_qs});
+        rig.open(locked);
+        QCOMPARE(rig.model->rowCount(locked), 0);
+        QVERIFY(rig.model->hasChildren(locked));
+        QVERIFY(boxes.shown.isEmpty());
+        QVERIFY(QFile::setPermissions(desktop(u"Закрытая"_qs), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    void followsOtherPrograms()
+    {
+        Rig rig;
+        rig.select({u"Проекты"_qs, u"2024"_qs});
+        QVERIFY(QProcess::execute(u"mkdir"_qs, {desktop(u"Проекты/2025"_qs)}) == 0);
+        QVERIFY(QProcess::execute(u"rmdir"_qs, {desktop(u"Проекты/2023"_qs)}) == 0);
+        const QModelIndex projects = rig.at({u"Проекты"_qs});
+        QTRY_COMPARE_WITH_TIMEOUT(rig.captions(projects),
+                                  (QStringList{u"2024"_qs, u"2025"_qs, u"отчёт 9"_qs, u"отчёт 10"_qs}),
+                                  10000);
+        QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Проекты/2024"_qs));
+        // A selected folder removed elsewhere hands the selection to its parent.
+        QVERIFY(QProcess::execute(u"rmdir"_qs, {desktop(u"Проекты/2024"_qs)}) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.model->rowCount(projects), 3, 10000);
+        QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Проекты"_qs));
+    }
+
+    void operations_data()
+    {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QStringList>("present");  // below home, afterwards
+        QTest::addColumn<QStringList>("absent");
+        QTest::addColumn<QStringList>("shown");    // desktop's subfolders in the tree
+        QTest::addColumn<int>("boxes");
+
+        const QStringList all{u"Архив"_qs, u"Фото"_qs};
+        QTest::newRow("rename") << int(opRename) << QMessageBox::Ok
+                                << QStringList{u"Desktop/Альбом/лето"_qs} << QStringList{u"Desktop/Фото"_qs}
+                                << QStringList{u"Альбом"_qs, u"Архив"_qs} << 0;
+        QTest::newRow("cut and paste")
+            << int(opCutPaste) << QMessageBox::Ok << QStringList{u"Desktop/Архив/Фото/лето"_qs}
+            << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
+        QTest::newRow("paste what a file manager cut")
+            << int(opPasteFileManagerCut) << QMessageBox::Ok << QStringList{u"Desktop/Архив/Фото/лето"_qs}
+            << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
+        QTest::newRow("dropped by another program, moved")
+            << int(opDropMove) << QMessageBox::Ok << QStringList{u"Desktop/Архив/Фото/лето"_qs}
+            << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
+        QTest::newRow("copy and paste")
+            << int(opCopyPaste) << QMessageBox::Ok
+            << QStringList{u"Desktop/Архив/Фото/лето"_qs, u"Desktop/Фото/лето"_qs} << QStringList()
+            << all << 0;
+        QTest::newRow("trash") << int(opTrash) << QMessageBox::Ok
+                               << QStringList{u".local/share/Trash/files/Фото/лето"_qs}
+                               << QStringList{u"Desktop/Фото"_qs} << QStringList{u"Архив"_qs} << 0;
+        QTest::newRow("delete for good, confirmed")
+            << int(opDeleteForGood) << QMessageBox::Yes << QStringList()
+            << QStringList{u"Desktop/Фото"_qs, u".local/share/Trash/files/Фото"_qs}
+            << QStringList{u"Архив"_qs} << 1;
+        QTest::newRow("delete for good, declined")
+            << int(opDeleteForGood) << QMessageBox::No << QStringList{u"Desktop/Фото/лето"_qs}
+            << QStringList() << all << 1;
+        QTest::newRow("paste into itself refused")
+            << int(opPasteIntoItself) << QMessageBox::Ok << QStringList{u"Desktop/Фото/лето"_qs}
+            << QStringList{u"Desktop/Фото/Фото"_qs} << all << 1;
+    }
+
+    void operations()
+    {
+        QFETCH(int, op);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QStringList, present);
+        QFETCH(QStringList, absent);
+        QFETCH(QStringList, shown);
+        QFETCH(int, boxes);
+        for (const QString &name : {u".скрытая"_qs, u"A"_qs, u"a10"_qs, u"a9"_qs, u"b"_qs, u"Проекты"_qs})
+            QVERIFY(QDir(desktop(name)).removeRecursively());
+        QVERIFY(QFile::remove(desktop(u"петля"_qs)));
+        dm::test::RecordedBoxes recorded;
+        recorded.answer = answer;
+        Rig rig;
+        run(rig, Operation(op));
+        const QModelIndex root = rig.model->rootIndex();
+        const int fixed = rig.captions(root).indexOf(u"Music"_qs) + 1;
+        QTRY_COMPARE_WITH_TIMEOUT(rig.captions(root).mid(fixed), shown, 10000);
+        for (const QString &path : present)
+            QTRY_VERIFY2(exists(path), qPrintable(path));
+        for (const QString &path : absent)
+            QVERIFY2(!exists(path), qPrintable(path));
+        QCOMPARE(recorded.shown.size(), boxes);
+        if (op == opRename)  // the renamed folder stays selected
+            QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Альбом"_qs));
+        if (op == opCutPaste || op == opPasteFileManagerCut) {  // what was cut is pasted once
+            const QMimeData *clip = QGuiApplication::clipboard()->mimeData();
+            QVERIFY(!clip || !clip->hasUrls());
+        }
+    }
+
+    void nameClash_data()
+    {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<QMessageBox::StandardButton>("answer");
+        QTest::addColumn<QStringList>("present");
+        QTest::newRow("copy, declined") << int(opCopyPaste) << QMessageBox::No << QStringList();
+        QTest::newRow("move, declined") << int(opCutPaste) << QMessageBox::No << QStringList();
+        QTest::newRow("copy under a new name")
+            << int(opCopyPaste) << QMessageBox::Yes << QStringList{u"Desktop/Архив/Фото (копия)/лето"_qs};
+        QTest::newRow("rename onto a sibling") << int(opRename) << QMessageBox::Ok << QStringList();
+    }
+
+    void nameClash()
+    {
+        QFETCH(int, op);
+        QFETCH(QMessageBox::StandardButton, answer);
+        QFETCH(QStringList, present);
+        // "Архив" holds a "Фото" of its own, which must never be merged or replaced.
+        makeFolders({u"Desktop/Архив/Фото/зима"_qs});
+        if (op == opRename)
+            QVERIFY(QDir(desktop(u"Архив/Фото"_qs)).removeRecursively());
+        dm::test::RecordedBoxes recorded;
+        recorded.answer = answer;
+        Rig rig;
+        run(rig, Operation(op), u"Архив"_qs);
+        QTRY_COMPARE(recorded.shown.size(), 1);
+        for (const QString &path : present)
+            QTRY_VERIFY2(exists(path), qPrintable(path));
+        QVERIFY(exists(u"Desktop/Фото/лето"_qs));
+        QCOMPARE(QDir(desktop(u"Архив"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(),
+                 op == opRename ? 0 : 1 + present.size());
+        if (op != opRename)
+            QCOMPARE(QDir(desktop(u"Архив/Фото"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+                     QStringList{u"зима"_qs});
+        else  // the file system's own words
+            QVERIFY2(recorded.shown.first().text.contains(u"exists"_qs),
+                     qPrintable(recorded.shown.first().text));
+    }
+
+    void contextMenu_data()
+    {
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QString>("enabled");  // one letter an entry, '-' for disabled
+        // Открыть, Вырезать, Копировать, Вставить, Переименовать, Удалить, Обновить
+        QTest::newRow("root: no menu") << QStringList() << QString();
+        QTest::newRow("computer") << QStringList{Computer} << u"------О"_qs;
+        QTest::newRow("mount") << QStringList{Computer, Stick} << u"О--В--О"_qs;
+        QTest::newRow("user folder") << QStringList{u"Documents"_qs} << u"О--В--О"_qs;
+        QTest::newRow("folder") << QStringList{u"Архив"_qs} << u"ОВКВПУО"_qs;
+    }
+
+    void contextMenu()
+    {
+        QFETCH(QStringList, captions);
+        QFETCH(QString, enabled);
+        Rig rig;
+        rig.select({u"Фото"_qs});
+        rig.key(Qt::Key_C, Qt::ControlModifier);  // something to paste
+        rig.select({u"Проекты"_qs});
+        const QModelIndex index = rig.at(captions);
+        rig.tree.scrollTo(index);
+        QString seen;
+        QStringList texts;
+        QTimer::singleShot(0, &rig.tree, [&] {
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *action : menu->actions())
+                    if (!action->isSeparator()) {
+                        texts << action->text();
+                        seen += action->isEnabled() ? action->text().at(0) : u'-';
+                    }
+                menu->close();
+            }
+        });
+        const QPoint at = rig.tree.visualRect(index).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, rig.tree.viewport()->mapToGlobal(at));
+        QApplication::sendEvent(rig.tree.viewport(), &event);
+        // Enabled entries by their first letters; the selection stays where it was.
+        QCOMPARE(seen, enabled);
+        if (!enabled.isEmpty())
+            QCOMPARE(texts, (QStringList{u"Открыть"_qs, u"Вырезать"_qs, u"Копировать"_qs, u"Вставить"_qs,
+                                         u"Переименовать"_qs, u"Удалить"_qs, u"Обновить"_qs}));
+        QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Проекты"_qs));
+    }
+
+    void accessible()
+    {
+        Rig rig;
+        rig.tree.setFocus();
+        QAccessibleInterface *tree = QAccessible::queryAccessibleInterface(&rig.tree);
+        QVERIFY(tree);
+        QAccessibleInterface *computer = nullptr;
+        for (int i = 0; i < tree->childCount() && !computer; ++i)
+            if (tree->child(i)->text(QAccessible::Name) == Computer)
+                computer = tree->child(i);
+        QVERIFY(computer);
+        QVERIFY(computer->state().expandable);
+        QVERIFY(!computer->state().expanded);
+        // Keyboard alone: down to the computer, open it, down to "/".
+        rig.key(Qt::Key_Down);
+        rig.key(Qt::Key_Right);
+        rig.key(Qt::Key_Down);
+        QCOMPARE(rig.tree.SelectedPathName(), u"/"_qs);
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    // Before GLib or Qt look at the user's folders: a home of the test's own.
+    QTemporaryDir dir;
+    home = &dir;
+    qputenv("HOME", dir.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (dir.path() + u"/.config"_qs).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", (dir.path() + u"/.local/share"_qs).toLocal8Bit());
+    QApplication app(argc, argv);
+    TstDmShellTree test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_dmshelltree.moc"
