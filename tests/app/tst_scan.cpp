@@ -4,6 +4,8 @@
 // everything that can stand in its way.
 
 #include "FileDeletion.h"
+#include "DmGroupBar.h"
+#include "DmListView.h"
 #include "DmShellTree.h"
 #include "FoundFiles.h"
 #include "Messages.h"
@@ -82,6 +84,7 @@ private slots:
     void deletion_data();
     void deletion();
     void manyRowsAreAllReached();
+    void endToEndAsAUser();
 
 private:
     std::unique_ptr<TForm1> makeForm(const QStringList &masks);
@@ -448,6 +451,51 @@ void TestScan::manyRowsAreAllReached()
     form->BitBtn1Click();
     QCOMPARE(progress.at(progress.size() - 2).value(0).toInt(), kRows);
     QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", -1), 0);
+}
+
+void TestScan::endToEndAsAUser()
+{
+    QVERIFY(writeFile(home("junk/a.tmp"), 2048) && writeFile(home("junk/deep/b.log")));
+    QVERIFY(writeFile(home("junk/keep.txt")) && writeFile(home("other/c.tmp")));
+    auto form = makeForm({"*.tmp", "*.log", "*.txt"});
+    form->ui->CheckBox1->setChecked(false); // the user ticks for themselves
+    form->show();
+    QApplication::setActiveWindow(form.get());
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+
+    // Step one: tick the temporary files and the logs, by keyboard.
+    form->ui->DmGroup1->Items(0)->Click();
+    TDmListView *types = form->ui->DmListView1;
+    types->setFocus();
+    for (int row : {0, 1}) {
+        types->setCurrentItem(types->topLevelItem(row));
+        QTest::keyClick(types, Qt::Key_Space);
+    }
+    // Step two: pick the folder "junk" in the tree by typing its name.
+    form->ui->DmGroup2->Items(0)->Click();
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet2);
+    TDmShellTree *tree = form->ui->DmShellTree1;
+    tree->setFocus();
+    const QModelIndex root = tree->model()->index(0, 0);
+    QTRY_COMPARE(tree->model()->rowCount(root), 3); // "Компьютер", "junk", "other"
+    QTest::keyClicks(tree, "junk");
+    QTRY_COMPARE(tree->SelectedPathName(), home("junk"));
+    // Step three: scan with the page's button, tick all found, delete.
+    QTest::mouseClick(form->ui->BitBtn2, Qt::LeftButton);
+    QTRY_VERIFY(!form->FindFile1->Searching());
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet3);
+    QCOMPARE(form->foundFiles().rowCount(), 2);
+    QCOMPARE(form->ui->Label3->text(), QString("Файлы занимают: 3KB"));
+    QTest::mouseClick(form->ui->CheckBox2, Qt::LeftButton);
+    m_boxes->answer = QMessageBox::Yes;
+    QTest::mouseClick(form->ui->BitBtn1, Qt::LeftButton);
+
+    QVERIFY(!QFileInfo::exists(home("junk/a.tmp")) && !QFileInfo::exists(home("junk/deep/b.log")));
+    QVERIFY(QFileInfo::exists(home("junk/keep.txt")) && QFileInfo::exists(home("other/c.tmp")));
+    QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", -1), 2);
+    QCOMPARE(form->foundFiles().rowCount(), 0);
+    QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet4);
+    QCOMPARE(m_boxes->shown.size(), 1); // the confirmation, nothing else
 }
 
 QTEST_MAIN(TestScan)
