@@ -1,5 +1,5 @@
 // The component: start, finish, abort and the event dispatchers. The walk
-// itself is in Walk.cpp.
+// itself is in FindFileWalk.cpp.
 //
 // Threaded mode: the worker runs the walk, then hands the termination notice
 // to the main thread through a blocking queued call and ends only after the
@@ -11,7 +11,8 @@
 #include "TargetSearch.h"
 
 #include "Exception.h"
-#include "FindFiles.h"
+#include "FolderListing.h"
+#include "NameMatch.h"
 
 #include <QCoreApplication>
 #include <QEvent>

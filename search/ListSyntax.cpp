@@ -1,6 +1,6 @@
 #include "ListSyntax.h"
 
-#include "FindFiles.h"
+#include "NameMatch.h"
 
 namespace dm {
 

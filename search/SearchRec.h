@@ -1,7 +1,7 @@
 #pragma once
 // The found-file record handed to the accept test and the file-match event.
 
-#include "FindFiles.h"
+#include "FolderListing.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // platform mask rule, excluded entries, folder normalisation and the targets
 // a criteria set turns into.
 
-#include "FindFiles.h"
+#include "NameMatch.h"
 #include "ListSyntax.h"
 #include "TargetSearch.h"
 

@@ -9,7 +9,9 @@
 #include "TargetSearch.h"
 
 #include "DateTime.h"
-#include "FindFiles.h"
+#include "FolderListing.h"
+#include "NameMatch.h"
+#include "PseudoFileSystem.h"
 
 #include <dirent.h>
 #include <fcntl.h>
