@@ -35,9 +35,9 @@ char32_t foldChar(char32_t c)
     return loc ? static_cast<char32_t>(towlower_l(static_cast<wint_t>(c), loc)) : c;
 }
 
-// UTF-8 to folded code points; an invalid byte b becomes U+DC00 + b so that it
-// only ever equals itself.
-void foldUtf8(std::string_view s, std::u32string &out)
+} // namespace
+
+void foldName(std::string_view s, std::u32string &out)
 {
     out.clear();
     const auto *p = reinterpret_cast<const unsigned char *>(s.data());
@@ -67,6 +67,8 @@ void foldUtf8(std::string_view s, std::u32string &out)
         p += extra + 1;
     }
 }
+
+namespace {
 
 // Glob with "*" and "?" over already folded strings; one backtrack point is
 // enough because a later "*" subsumes an earlier one.
@@ -128,9 +130,26 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
         return true;
     }
     std::u32string fa, fb;
-    foldUtf8(a, fa);
-    foldUtf8(b, fb);
+    foldName(a, fa);
+    foldName(b, fb);
     return fa == fb;
+}
+
+bool endsWithIgnoreCase(std::string_view text, std::string_view suffix)
+{
+    if (isAscii(text) && isAscii(suffix)) {
+        if (text.size() < suffix.size())
+            return false;
+        const std::string_view tail = text.substr(text.size() - suffix.size());
+        for (std::size_t i = 0; i < suffix.size(); ++i)
+            if (lowerAscii(tail[i]) != lowerAscii(suffix[i]))
+                return false;
+        return true;
+    }
+    std::u32string ft, fs;
+    foldName(text, ft);
+    foldName(suffix, fs);
+    return ft.size() >= fs.size() && std::u32string_view(ft).substr(ft.size() - fs.size()) == fs;
 }
 
 FileMask::FileMask(std::string_view mask)
@@ -140,7 +159,7 @@ FileMask::FileMask(std::string_view mask)
     m_lower.reserve(mask.size());
     for (char c : mask)
         m_lower.push_back(static_cast<char>(lowerAscii(static_cast<unsigned char>(c))));
-    foldUtf8(mask, m_folded);
+    foldName(mask, m_folded);
     if (mask == "*" || mask == "*.*") {
         m_kind = Kind::All;
         return;
@@ -176,7 +195,7 @@ bool FileMask::matches(std::string_view name, bool nameIsAscii) const
         }
     }
     thread_local std::u32string folded;
-    foldUtf8(name, folded);
+    foldName(name, folded);
     return glob(folded, folded.size(), m_folded, m_folded.size());
 }
 

@@ -12,9 +12,16 @@ namespace dm {
 // True when every byte is below 0x80.
 bool isAscii(std::string_view text);
 
-// Equality without regard to letter case, folding as the C library's towlower
-// does in a UTF-8 locale; bytes that are not valid UTF-8 compare exactly.
+// The code points of text folded by the rule above; a byte that is not part of
+// valid UTF-8 (overlong forms and surrogates included) becomes U+DC00 + byte,
+// so that it only ever equals itself.
+void foldName(std::string_view text, std::u32string &out);
+
+// Equality without regard to letter case, by the rule above.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
+
+// Whether text ends with suffix, letters compared by the rule above.
+bool endsWithIgnoreCase(std::string_view text, std::string_view suffix);
 
 // A file-name mask under the platform rule: "*" any run of characters, "?" one
 // character, every other character literal; letters match without regard to
