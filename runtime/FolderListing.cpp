@@ -21,6 +21,21 @@ void DirectoryListing::close()
     m_fd = -1;
 }
 
+int DirectoryListing::takeFd()
+{
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd;
+}
+
+void DirectoryListing::releaseIfLarger(std::size_t bytes)
+{
+    if (m_buffer.capacity() > bytes)
+        std::vector<char>().swap(m_buffer);
+    if (m_entries.capacity() * sizeof(Entry) > bytes)
+        std::vector<Entry>().swap(m_entries);
+}
+
 dev_t DirectoryListing::device() const
 {
     struct stat st;

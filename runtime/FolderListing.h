@@ -11,6 +11,7 @@
 
 #include "NameMatch.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <sys/types.h>
@@ -68,6 +69,12 @@ public:
 
     // Closes the folder; the entries stay readable until the next read.
     void close();
+    // Hands the open folder over to the caller, who closes it; the entries
+    // stay readable until the next read.
+    int takeFd();
+    // Frees the buffers when they take more than `bytes`, so that one very
+    // wide folder does not leave its memory held for the rest of a walk.
+    void releaseIfLarger(std::size_t bytes);
 
     // The open folder, or -1.
     int fd() const { return m_fd; }
