@@ -5,7 +5,7 @@
 // a comment line.
 
 #include "FileStream.h"
-#include "ListFile.h"
+#include "ListFileCodec.h"
 
 #include <QFile>
 #include <QRegularExpression>

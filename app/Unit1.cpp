@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QUrl>
 
 namespace {
@@ -223,13 +224,15 @@ void TForm1::FormClose()
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // A deletion in progress shows its progress through the event loop; the
-    // window goes only once it has ended.
-    if (m_deleting) {
+    // window goes only once it has ended. So does the close's own wait for
+    // the scan to stop: a close request arriving meanwhile is left to it.
+    if (m_deleting || m_closing) {
         event->ignore();
         return;
     }
     // The program ends here, once the catalog is saved, and nowhere else:
     // closing a message box while this window hides in the tray must not.
+    const QScopedValueRollback<bool> closing(m_closing, true);
     if (dm::runGuarded([this] { FormClose(); })) {
         event->accept();
         QCoreApplication::quit();

@@ -138,6 +138,7 @@ private:
     dm::ScanFeed m_feed;
     QTimer m_feedTimer;
     bool m_deleting = false;
+    bool m_closing = false; // FormClose runs (and may wait for the scan)
     QString m_caption; // the window's caption at rest
     QString m_listFile;
 };

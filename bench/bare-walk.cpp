@@ -4,7 +4,8 @@
 // links are not entered, like the engine.
 //   dustmote-barewalk FOLDER "MASK;MASK;..."
 
-#include "FindFiles.h"
+#include "FolderListing.h"
+#include "NameMatch.h"
 
 #include <cstdio>
 #include <dirent.h>

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <ctime>
+#include <limits>
 
 namespace dm {
 
@@ -66,16 +67,29 @@ QTime TimeOf(TDateTime value)
 
 std::int64_t UnixToFileTime(std::int64_t seconds, std::int64_t nanoseconds)
 {
-    return seconds * 10000000LL + nanoseconds / 100 + kUnixEpochAsFileTime;
+    // A far-off stamp (touch -d @9000000000000) saturates instead of wrapping
+    // into a time of the wrong sign.
+    std::int64_t t;
+    if (__builtin_mul_overflow(seconds, kFileTicksPerSecond, &t)
+        || __builtin_add_overflow(t, nanoseconds / 100, &t)
+        || __builtin_add_overflow(t, kUnixEpochAsFileTime, &t))
+        return seconds < 0 ? std::numeric_limits<std::int64_t>::min()
+                           : std::numeric_limits<std::int64_t>::max();
+    return t;
 }
 
 TDateTime FileTimeToLocalDateTime(std::int64_t fileTime)
 {
-    const std::int64_t rel = fileTime - kUnixEpochAsFileTime;
-    const std::int64_t seconds = floorDiv(rel, 10000000LL);
-    const int msec = static_cast<int>((rel - seconds * 10000000LL) / 10000);
+    // Whole seconds first, so that no file time can overflow the arithmetic.
+    std::int64_t seconds = fileTime / kFileTicksPerSecond;
+    std::int64_t rest = fileTime % kFileTicksPerSecond;
+    if (rest < 0) {
+        rest += kFileTicksPerSecond;
+        --seconds;
+    }
+    const int msec = static_cast<int>(rest / 10000);
     std::tm tm{};
-    if (!localFields(seconds, tm))
+    if (!localFields(seconds - kUnixEpochAsFileTime / kFileTicksPerSecond, tm))
         return 0.0;
     return EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
                           tm.tm_min, tm.tm_sec, msec);
@@ -83,12 +97,17 @@ TDateTime FileTimeToLocalDateTime(std::int64_t fileTime)
 
 std::int32_t UnixToDosDateTime(std::int64_t seconds)
 {
+    constexpr std::int32_t first = (1 << 21) | (1 << 16); // 1980-01-01 00:00:00
+    constexpr std::int32_t last = static_cast<std::int32_t>(
+        (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
     std::tm tm{};
-    if (!localFields(seconds, tm) || tm.tm_year + 1900 < 1980)
-        return (1 << 21) | (1 << 16); // 1980-01-01 00:00:00
+    // A time the C library cannot break down lies beyond either end.
+    if (!localFields(seconds, tm))
+        return seconds < 0 ? first : last;
+    if (tm.tm_year + 1900 < 1980)
+        return first;
     if (tm.tm_year + 1900 > 2107)
-        return static_cast<std::int32_t>((127u << 25) | (12u << 21) | (31u << 16)
-                                         | (23u << 11) | (59u << 5) | 29u);
+        return last;
     const std::uint32_t date = (static_cast<std::uint32_t>(tm.tm_year + 1900 - 1980) << 9)
         | (static_cast<std::uint32_t>(tm.tm_mon + 1) << 5)
         | static_cast<std::uint32_t>(tm.tm_mday);
@@ -102,7 +121,8 @@ std::int32_t UnixToDosDateTime(std::int64_t seconds)
 
 std::int32_t FileTimeToDosDateTime(std::int64_t fileTime)
 {
-    return UnixToDosDateTime(floorDiv(fileTime - kUnixEpochAsFileTime, 10000000LL));
+    return UnixToDosDateTime(floorDiv(fileTime, kFileTicksPerSecond)
+                             - kUnixEpochAsFileTime / kFileTicksPerSecond);
 }
 
 QString LongTimeFormat(const QLocale &locale)

@@ -17,6 +17,7 @@ using TDateTime = double;
 
 // Days of 1601-01-01 .. 1970-01-01 in 100-ns units.
 inline constexpr std::int64_t kUnixEpochAsFileTime = 116444736000000000LL;
+inline constexpr std::int64_t kFileTicksPerSecond = 10000000LL;
 
 // The date part only (midnight). Invalid dates give 0.
 TDateTime EncodeDate(int year, int month, int day);
@@ -30,7 +31,8 @@ QDate DateOf(TDateTime value);
 // Rounded to the millisecond.
 QTime TimeOf(TDateTime value);
 
-// File time from a POSIX time (seconds and nanoseconds since 1970, UTC).
+// File time from a POSIX time (seconds and nanoseconds since 1970, UTC);
+// times beyond the 64-bit range give its nearest end.
 std::int64_t UnixToFileTime(std::int64_t seconds, std::int64_t nanoseconds);
 
 // UTC file time to the local date-time value, through the C library's time zone.

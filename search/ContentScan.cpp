@@ -48,11 +48,13 @@ std::size_t readUpTo(int fd, unsigned char *buffer, std::size_t max, const std::
 
 } // namespace
 
-bool FileContainsPhrase(const std::string &Path, const std::string &Phrase, std::int32_t Length,
-                        bool WholeWord, const TByteTable &Table)
+bool FileContainsPhrase(int FolderFd, const std::string &Path, const std::string &Phrase,
+                        std::int32_t Length, bool WholeWord, const TByteTable &Table,
+                        const std::atomic<bool> *Stop)
 {
-    // Non-blocking open so that a link to a FIFO cannot hang the walk.
-    FileGuard file{::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
+    // Non-blocking, so that a FIFO put in the file's place cannot hang the walk.
+    FileGuard file{::openat(FolderFd, Path.c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW)};
     if (file.fd < 0)
         fail(Path, errno);
     struct stat st;
@@ -98,6 +100,8 @@ bool FileContainsPhrase(const std::string &Path, const std::string &Phrase, std:
                     }
                     if (n == i) {
                         // The buffered data ends inside the match: carry it over.
+                        if (Stop && Stop->load(std::memory_order_relaxed))
+                            return false;
                         std::memmove(buf, buf + p, i);
                         std::size_t room = bufferSize - i;
                         if (room == 0 && pending)
@@ -123,6 +127,8 @@ bool FileContainsPhrase(const std::string &Path, const std::string &Phrase, std:
             ++p;
             --n;
         }
+        if (Stop && Stop->load(std::memory_order_relaxed))
+            return false;
         n = readUpTo(file.fd, buf, bufferSize, Path);
     }
     return false;

@@ -4,6 +4,7 @@
 
 #include "ByteTables.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -12,13 +13,16 @@ namespace dm {
 // Chunk size of the scan for files larger than it (60 KB).
 inline constexpr std::int64_t kContentChunkSize = 61440;
 
-// True when the file at Path holds Phrase (Length bytes, at least 1), each file
-// byte mapped through Table before comparison; with WholeWord the bytes before
-// and after the occurrence (or the file's start and end) must be in
-// WordDelimiters. Overlapping and chunk-straddling occurrences are found.
-// Throws dm::Exception when the file cannot be opened or read, or is not a
-// regular file.
-bool FileContainsPhrase(const std::string &Path, const std::string &Phrase, std::int32_t Length,
-                        bool WholeWord, const TByteTable &Table);
+// True when the file Name in the open folder FolderFd (AT_FDCWD: Name is a
+// path) holds Phrase (Length bytes, at least 1), each file byte mapped through
+// Table before comparison; with WholeWord the bytes before and after the
+// occurrence (or the file's start and end) must be in WordDelimiters.
+// Overlapping and chunk-straddling occurrences are found. A symbolic link is
+// never followed: its target's content is not the entry's. False as soon as
+// Stop (when given) is set, checked between chunks. Throws dm::Exception when
+// the file cannot be opened or read, or is not a regular file.
+bool FileContainsPhrase(int FolderFd, const std::string &Name, const std::string &Phrase,
+                        std::int32_t Length, bool WholeWord, const TByteTable &Table,
+                        const std::atomic<bool> *Stop = nullptr);
 
 } // namespace dm

@@ -1,17 +1,20 @@
 // The component: start, finish, abort and the event dispatchers. The walk
-// itself is in Walk.cpp.
+// itself is in FindFileWalk.cpp.
 //
 // Threaded mode: the worker runs the walk, then hands the termination notice
 // to the main thread through a blocking queued call and ends only after the
 // notice ran there. AbortSearch on the main thread waits by serving the event
 // loop, so that the notice (and OnSearchFinish with it) can run meanwhile.
-// The engine joins its worker; the worker never frees the engine.
+// The engine joins its worker; the worker never frees the engine. A finish
+// handler may destroy the engine: every step that runs a handler holds a
+// copy of m_alive and touches nothing of the engine once it reads false.
 
 #include "FindFile.h"
 #include "TargetSearch.h"
 
 #include "Exception.h"
-#include "FindFiles.h"
+#include "FolderListing.h"
+#include "NameMatch.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -76,37 +79,65 @@ int niceValue(TThreadPriority p)
     return kNice[p];
 }
 
+// The engine whose walk this thread runs, if any: tells a handler on the
+// worker from the main thread without reading the thread object, which the
+// starting thread may still be writing.
+thread_local const TFindFile *t_walkOf = nullptr;
+
 } // namespace
 
 TFindFile::TFindFile() = default;
 
 TFindFile::~TFindFile()
 {
-    m_destroying = true;
+    m_destroying.store(true, std::memory_order_relaxed);
+    if (onOwnWorker())
+        qFatal("A search engine was destroyed by a handler on its own worker thread.");
     if (Searching()) {
         m_abortRequested.store(true, std::memory_order_relaxed);
-        if (m_workerRunning.load(std::memory_order_acquire))
+        if (m_inNotice) {
+            // Destroyed by the finish handler: the worker waits for this notice
+            // to return and touches nothing of the engine afterwards, so it is
+            // let go instead of joined (joining it here would never end).
+            if (m_worker.joinable())
+                m_worker.detach();
+        } else if (m_workerRunning.load(std::memory_order_acquire)) {
             waitForWorker();
+        }
     }
     joinWorker();
+    *m_alive = false;
 }
 
+bool TFindFile::onOwnWorker() const
+{
+    return t_walkOf == this;
+}
+
+// The begin, finish and abort handlers run from a copy: one that destroys
+// the engine destroys the engine's handler, not the one still running.
 void TFindFile::DoSearchBegin()
 {
-    if (OnSearchBegin && !m_destroying)
-        OnSearchBegin(this);
+    if (OnSearchBegin && !m_destroying.load(std::memory_order_relaxed)) {
+        const TNotifyEvent handler = OnSearchBegin;
+        handler(this);
+    }
 }
 
 void TFindFile::DoSearchFinish()
 {
-    if (OnSearchFinish && !m_destroying)
-        OnSearchFinish(this);
+    if (OnSearchFinish && !m_destroying.load(std::memory_order_relaxed)) {
+        const TNotifyEvent handler = OnSearchFinish;
+        handler(this);
+    }
 }
 
 void TFindFile::DoSearchAbort()
 {
-    if (OnSearchAbort && !m_destroying)
-        OnSearchAbort(this);
+    if (OnSearchAbort && !m_destroying.load(std::memory_order_relaxed)) {
+        const TNotifyEvent handler = OnSearchAbort;
+        handler(this);
+    }
 }
 
 TFolderIgnore TFindFile::DoFolderChange(const std::string &Folder)
@@ -133,22 +164,28 @@ void TFindFile::PrepareSearch()
     m_searching.store(true, std::memory_order_release);
     m_abortRequested.store(false, std::memory_order_relaxed);
     m_search = std::make_unique<TTargetSearch>(m_criteria);
+    // A content scan of a large file stops when the search is stopped.
+    m_search->Stop = &m_abortRequested;
     DoSearchBegin();
 }
 
 void TFindFile::FinishSearch()
 {
-    // The snapshot goes and Searching clears even when the handler raises.
+    // The snapshot goes and Searching clears even when the handler raises,
+    // unless the handler destroyed the engine.
     struct Cleanup
     {
         TFindFile *self;
+        std::shared_ptr<bool> alive;
         ~Cleanup()
         {
+            if (!*alive)
+                return;
             self->m_current = nullptr;
             self->m_search.reset();
             self->m_searching.store(false, std::memory_order_release);
         }
-    } cleanup{this};
+    } cleanup{this, m_alive};
     DoSearchFinish();
 }
 
@@ -156,6 +193,7 @@ void TFindFile::StartSearch()
 {
     if (Searching())
         return;
+    const std::shared_ptr<bool> alive = m_alive;
     try {
         // A failed begin (a raising handler) still finishes, or the engine
         // would stay busy for good.
@@ -163,8 +201,9 @@ void TFindFile::StartSearch()
         if (m_threaded) {
             joinWorker();
             m_workerRunning.store(true, std::memory_order_release);
+            m_walkEnded.store(false, std::memory_order_relaxed);
             try {
-                m_worker = std::thread([this] { threadBody(); });
+                m_worker = std::thread([this, priority = m_priority] { threadBody(priority); });
             } catch (const std::system_error &e) {
                 m_workerRunning.store(false, std::memory_order_release);
                 throw Exception(QStringLiteral("Thread creation error: %1")
@@ -175,21 +214,24 @@ void TFindFile::StartSearch()
             FinishSearch();
         }
     } catch (...) {
-        if (Searching())
+        if (*alive && Searching())
             FinishSearch();
         throw;
     }
 }
 
-void TFindFile::threadBody()
+void TFindFile::threadBody(TThreadPriority priority)
 {
-    if (m_priority != tpNormal)
-        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), niceValue(m_priority));
+    t_walkOf = this;
+    if (priority != tpNormal)
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), niceValue(priority));
     try {
         RunSearch();
     } catch (...) {
         // A failure on the worker ends the search quietly.
     }
+    // Orders the walk's writes before whatever the notice's handlers read.
+    m_walkEnded.store(true, std::memory_order_release);
     QCoreApplication *app = QCoreApplication::instance();
     const auto notice = [this] {
         try {
@@ -202,12 +244,21 @@ void TFindFile::threadBody()
         QMetaObject::invokeMethod(app, notice, Qt::BlockingQueuedConnection);
     else
         notice();
+    // The engine may be gone now (its finish handler may destroy it).
+    t_walkOf = nullptr;
 }
 
 void TFindFile::ThreadTerminated()
 {
+    const std::shared_ptr<bool> alive = m_alive;
+    m_walkEnded.load(std::memory_order_acquire);
+    m_inNotice = true;
+    // Cleared before the finish handler runs, so that an AbortSearch called
+    // from inside it does not wait for the worker, which waits for it.
     m_workerRunning.store(false, std::memory_order_release);
     FinishSearch();
+    if (*alive)
+        m_inNotice = false;
 }
 
 void TFindFile::AbortSearch()
@@ -217,18 +268,20 @@ void TFindFile::AbortSearch()
     m_abortRequested.store(true, std::memory_order_relaxed);
     DoSearchAbort();
     // A handler on the worker cannot wait for its own thread to end.
-    if (m_workerRunning.load(std::memory_order_acquire)
-        && m_worker.get_id() != std::this_thread::get_id())
+    if (m_workerRunning.load(std::memory_order_acquire) && !onOwnWorker())
         waitForWorker();
 }
 
 void TFindFile::waitForWorker()
 {
+    const std::shared_ptr<bool> alive = m_alive;
     QCoreApplication *app = QCoreApplication::instance();
     if (app && app->thread() == QThread::currentThread()) {
         InputBlocker blocker;
-        while (m_workerRunning.load(std::memory_order_acquire))
+        while (*alive && m_workerRunning.load(std::memory_order_acquire))
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (!*alive)
+            return; // a handler run by the wait destroyed the engine
     }
     // Without an event loop to serve, the notice runs on the worker itself.
     joinWorker();
@@ -236,7 +289,7 @@ void TFindFile::waitForWorker()
 
 void TFindFile::joinWorker()
 {
-    if (m_worker.joinable() && m_worker.get_id() != std::this_thread::get_id())
+    if (m_worker.joinable() && !onOwnWorker())
         m_worker.join();
 }
 

@@ -49,7 +49,9 @@ class TFindFile
 {
 public:
     TFindFile();
-    // Aborts a running search first, waiting for its worker.
+    // Aborts a running search first, waiting for its worker. An OnSearchFinish
+    // handler may destroy the engine; it must not be destroyed by a handler
+    // running on the worker.
     virtual ~TFindFile();
     TFindFile(const TFindFile &) = delete;
     TFindFile &operator=(const TFindFile &) = delete;
@@ -62,6 +64,7 @@ public:
     // Run the walk on a worker thread (default off).
     bool Threaded() const { return m_threaded; }
     void setThreaded(bool Value) { m_threaded = Value; }
+    // Read when a search starts: a change reaches the next worker.
     TThreadPriority ThreadPriority() const { return m_priority; }
     void setThreadPriority(TThreadPriority Value) { m_priority = Value; }
 
@@ -80,7 +83,8 @@ public:
     bool Searching() const { return m_searching.load(std::memory_order_acquire); }
     // Set by AbortSearch, cleared by the next StartSearch.
     bool AbortRequested() const { return m_abortRequested.load(std::memory_order_relaxed); }
-    // Level of the folder being searched (1 for a target folder, 0 between them).
+    // Level of the folder being searched (1 for a target folder, 0 between
+    // them); a walk deeper than 65,535 levels goes on, and this stays at 65,535.
     std::uint16_t FolderLevel() const { return m_folderLevel.load(std::memory_order_relaxed); }
 
     // Starts a search; ignored while one runs. Inline, returns after the
@@ -103,28 +107,56 @@ protected:
 
     // Walks every target folder, in the order they were first named.
     void RunSearch();
-    // Searches one folder (ending in "/") of the current target and its subfolders.
+    // Searches one folder (ending in "/") of the current target and its
+    // subfolders. The depth is bounded by memory alone: neither the stack nor
+    // the open-file limit grows with it.
     void SearchIn(const std::string &Folder);
 
 private:
+    // A folder of the walk whose subfolders are still to be entered.
+    struct WalkFrame
+    {
+        int fd = -1;                 // the open folder; -1 while closed to spare descriptors
+        std::uint64_t device = 0;    // which folder it is, to reopen the same one
+        std::uint64_t inode = 0;
+        std::size_t pathLength = 0;  // of m_path at this folder
+        std::string subfolders;      // names still to enter, each ended by a NUL
+        std::size_t next = 0;        // offset of the next name in subfolders
+    };
+
     void PrepareSearch();
     void FinishSearch();
     void ThreadTerminated();
-    void threadBody();
+    void threadBody(TThreadPriority priority);
     void waitForWorker();
     void joinWorker();
-    void searchFolder(int parentFd, const char *name, unsigned long parentDevice);
-    DirectoryListing &listingFor(std::size_t level);
+    bool onOwnWorker() const;
+
+    // The walk (FindFileWalk.cpp).
+    void enterFolder(int parentFd, const char *name, std::uint64_t parentDevice);
+    void searchFiles(int fd);
+    bool pushSubfolders(int fd, std::uint64_t device, std::uint64_t inode);
+    void leaveFrame();
+    bool reopenTopFrame();
+    void closeWalk(std::size_t level);
+    void setLevel(std::size_t level);
 
     TSearchCriteria m_criteria;
     bool m_threaded = false;
     TThreadPriority m_priority = tpNormal;
-    bool m_destroying = false;
+    std::atomic<bool> m_destroying{false};
 
     std::atomic<bool> m_searching{false};
     std::atomic<bool> m_abortRequested{false};
     std::atomic<bool> m_workerRunning{false};
+    // Set by the worker once its walk is over, before it hands over the notice.
+    std::atomic<bool> m_walkEnded{false};
     std::thread m_worker;
+    // Main thread only: the termination notice is running.
+    std::atomic<bool> m_inNotice{false};
+    // Cleared by the destructor, so that a step further up the stack (a finish
+    // or an abort wait whose handler destroyed the engine) leaves it alone.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 
     std::unique_ptr<TTargetSearch> m_search;
     TTargetFolder *m_current = nullptr;
@@ -133,7 +165,11 @@ private:
     // Walk state, reused across folders so the hot path does not allocate.
     std::string m_path;
     std::vector<FileMask> m_masks;
-    std::vector<std::unique_ptr<DirectoryListing>> m_listings;
+    std::unique_ptr<DirectoryListing> m_listing;
+    std::vector<WalkFrame> m_frames;  // the first m_depth are in use
+    std::size_t m_depth = 0;
+    std::size_t m_firstOpen = 0;      // frames from here to m_depth are open
+    std::size_t m_level = 0;
     TSearchRec m_rec;
 };
 

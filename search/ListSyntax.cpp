@@ -1,25 +1,39 @@
 #include "ListSyntax.h"
 
-#include "FindFiles.h"
+#include "NameMatch.h"
 
 namespace dm {
 
 namespace {
 
-constexpr char upperAscii(char c)
+constexpr char32_t lowerAscii(char c)
 {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    return (c >= 'A' && c <= 'Z') ? char32_t(c + 32) : char32_t(static_cast<unsigned char>(c));
 }
 
-bool endsWithIgnoreAsciiCase(std::string_view s, std::string_view suffix)
+// An ASCII text seen with its letters lowered.
+struct LoweredAscii
 {
-    if (s.size() < suffix.size())
-        return false;
-    const std::string_view tail = s.substr(s.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i)
-        if (upperAscii(tail[i]) != upperAscii(suffix[i]))
+    std::string_view text;
+    char32_t operator[](std::size_t i) const { return lowerAscii(text[i]); }
+};
+
+// MatchWildcard's rule over texts whose letters are already folded.
+template <typename Text, typename Mask>
+bool wildcard(const Text &s, std::size_t n, const Mask &mask, std::size_t m)
+{
+    std::size_t i = 0;
+    for (; i < n && i < m; ++i) {
+        if (mask[i] == U'*')
+            return true;
+        if (mask[i] != U'?' && s[i] != mask[i])
             return false;
-    return true;
+    }
+    if (i < n)
+        return false;
+    while (i < m && (mask[i] == U'*' || mask[i] == U'?'))
+        ++i;
+    return i == m;
 }
 
 // Base and extension (with its dot) of a name or mask: the extension begins
@@ -103,23 +117,17 @@ bool MatchDrive(std::string_view DF, std::string_view DE)
         return true;
     if (DF.empty() || DE.empty())
         return false;
-    return upperAscii(DF[0]) == upperAscii(DE[0]);
+    return lowerAscii(DF[0]) == lowerAscii(DE[0]);
 }
 
 bool MatchWildcard(std::string_view S, std::string_view Mask)
 {
-    std::size_t i = 0;
-    for (; i < S.size() && i < Mask.size(); ++i) {
-        if (Mask[i] == '*')
-            return true;
-        if (Mask[i] != '?' && upperAscii(S[i]) != upperAscii(Mask[i]))
-            return false;
-    }
-    if (i < S.size())
-        return false;
-    while (i < Mask.size() && (Mask[i] == '*' || Mask[i] == '?'))
-        ++i;
-    return i == Mask.size();
+    if (isAscii(S) && isAscii(Mask))
+        return wildcard(LoweredAscii{S}, S.size(), LoweredAscii{Mask}, Mask.size());
+    thread_local std::u32string s, mask;
+    foldName(S, s);
+    foldName(Mask, mask);
+    return wildcard(s, s.size(), mask, mask.size());
 }
 
 bool MatchFileName(std::string_view Name, std::string_view Mask)
@@ -144,8 +152,9 @@ bool IsExcludedBy(std::string_view Folder, std::string_view Name, std::string_vi
                 return false;
             p.remove_prefix(de.size());
         }
-        if (!p.empty()
-            && (Folder.size() < df.size() + p.size() || !endsWithIgnoreAsciiCase(Folder, p)))
+        // The drive part is always empty here, so P is a plain suffix of Folder
+        // (compared in folded letters, which may differ in byte length).
+        if (!p.empty() && !endsWithIgnoreCase(Folder, p))
             return false;
     }
     const std::string_view m = NamePart(E);

@@ -35,7 +35,8 @@ std::string_view DrivePart(std::string_view Path);
 bool MatchDrive(std::string_view DF, std::string_view DE);
 
 // "*" matches the rest at once, "?" any one character (or nothing at the
-// end), other characters equal after ASCII upper-casing.
+// end), other characters equal by the one case rule of name matching
+// (NameMatch.h), so that an excluded entry folds letters as a mask does.
 bool MatchWildcard(std::string_view S, std::string_view Mask);
 
 // Base and extension matched separately; a mask without an extension ignores
@@ -44,7 +45,7 @@ bool MatchFileName(std::string_view Name, std::string_view Mask);
 
 // Whether the excluded entry E ("folder/mask", either part may be empty) covers
 // the entry Name found in Folder (which ends in "/"). The folder part is
-// compared as a plain suffix of Folder, ASCII letters without regard to case.
+// compared as a plain suffix of Folder, letters by the same case rule.
 bool IsExcludedBy(std::string_view Folder, std::string_view Name, std::string_view E);
 
 } // namespace dm

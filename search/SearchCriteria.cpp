@@ -4,6 +4,7 @@
 #include "DateTime.h"
 
 #include <cmath>
+#include <fcntl.h>
 
 namespace dm {
 
@@ -84,27 +85,37 @@ bool TDateTimeCriteria::Matches(std::int64_t Created, std::int64_t Modified,
     return true;
 }
 
+namespace {
+
+// Before 30 December 1899 the whole part counts days backwards while the
+// fraction still counts the time forwards (-1.25 is 29 December, 06:00), so
+// the parts are taken apart rather than compared as one number.
+double dayOf(TDateTimeValue x) { return std::trunc(x); }
+double timeOf(TDateTimeValue x) { return std::fabs(x - std::trunc(x)); }
+// One steadily rising number for every moment, to compare full date-times.
+double momentOf(TDateTimeValue x) { return dayOf(x) + timeOf(x); }
+
+} // namespace
+
 bool IsWithinDateRange(TDateTimeValue After, TDateTimeValue Before, TDateTimeValue Value)
 {
-    const auto intPart = [](double x) { return std::trunc(x); };
-    const auto fracPart = [](double x) { return x - std::trunc(x); };
     bool upper = true;
     if (Before != 0) {
-        if (fracPart(Before) == 0)
-            upper = intPart(Value) <= Before;
-        else if (intPart(Before) == 0)
-            upper = fracPart(Value) <= Before;
+        if (timeOf(Before) == 0) // a date: the whole day counts
+            upper = dayOf(Value) <= dayOf(Before);
+        else if (dayOf(Before) == 0) // a time of day, on any day
+            upper = timeOf(Value) <= timeOf(Before);
         else
-            upper = Value <= Before;
+            upper = momentOf(Value) <= momentOf(Before);
     }
     bool lower = true;
     if (After != 0) {
-        if (fracPart(After) == 0)
-            lower = intPart(Value) >= After;
-        else if (intPart(After) == 0)
-            lower = fracPart(Value) >= After;
+        if (timeOf(After) == 0)
+            lower = dayOf(Value) >= dayOf(After);
+        else if (dayOf(After) == 0)
+            lower = timeOf(Value) >= timeOf(After);
         else
-            lower = Value >= After;
+            lower = momentOf(Value) >= momentOf(After);
     }
     return upper && lower;
 }
@@ -167,11 +178,17 @@ void TContentCriteria::setIgnoreCase(bool v)
 
 bool TContentCriteria::Matches(const std::string &FileName) const
 {
+    return Matches(AT_FDCWD, FileName);
+}
+
+bool TContentCriteria::Matches(int FolderFd, const std::string &Name,
+                               const std::atomic<bool> *Stop) const
+{
     if (m_phraseLength < 1)
         return true;
     try {
-        return FileContainsPhrase(FileName, m_searchPhrase, m_phraseLength, m_wholeWord,
-                                  *m_caseTable);
+        return FileContainsPhrase(FolderFd, Name, m_searchPhrase, m_phraseLength, m_wholeWord,
+                                  *m_caseTable, Stop);
     } catch (...) {
         return false;
     }

@@ -10,6 +10,7 @@
 #include "ByteTables.h"
 #include "Persistent.h"
 
+#include <atomic>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -203,6 +204,9 @@ public:
     // True without opening the file when there is no phrase; otherwise the
     // phrase scan, any failure of which gives False.
     bool Matches(const std::string &FileName) const;
+    // The same for the entry Name of the open folder FolderFd, as the walk
+    // finds it; the scan ends, with False, once Stop (when given) is set.
+    bool Matches(int FolderFd, const std::string &Name, const std::atomic<bool> *Stop = nullptr) const;
 
 private:
     void rebuildSearchPhrase();

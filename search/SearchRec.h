@@ -1,7 +1,7 @@
 #pragma once
 // The found-file record handed to the accept test and the file-match event.
 
-#include "FindFiles.h"
+#include "FolderListing.h"
 
 #include <cstdint>
 #include <string>
@@ -26,6 +26,9 @@ struct TSearchRec
     std::string Name;
     // Attribute bits the enumeration skips.
     std::uint32_t ExcludeAttr = kExcludedAttributes;
+    // The open folder the entry was found in (a descriptor to open the entry
+    // relative to, as the walk does), or -1.
+    int FindHandle = -1;
     // The full status: attributes, 64-bit size and the three file times.
     ::dm::FindData FindData;
 };

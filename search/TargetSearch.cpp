@@ -7,18 +7,20 @@
 
 namespace dm {
 
-std::string NormalizeFolder(const std::string &Path)
+std::optional<std::string> NormalizeFolder(const std::string &Path)
 {
     if (Path.empty())
-        return {};
+        return std::string();
     std::string full;
     if (Path.front() != '/') {
         std::vector<char> cwd(4096);
         while (!::getcwd(cwd.data(), cwd.size())) {
             if (errno != ERANGE)
-                break;
+                return std::nullopt;
             cwd.resize(cwd.size() * 2);
         }
+        if (cwd[0] != '/')
+            return std::nullopt; // "(unreachable)": outside this process's root
         full = cwd.data();
         full += '/';
     }
@@ -46,16 +48,18 @@ std::string NormalizeFolder(const std::string &Path)
     return out;
 }
 
-TTargetFolder &TTargetFolderList::AddFolder(const std::string &Path)
+TTargetFolder *TTargetFolderList::AddFolder(const std::string &Path)
 {
-    const std::string folder = NormalizeFolder(Path);
-    const int i = IndexOfFolder(folder);
+    const std::optional<std::string> folder = NormalizeFolder(Path);
+    if (!folder)
+        return nullptr;
+    const int i = IndexOfFolder(*folder);
     if (i >= 0)
-        return *m_items[static_cast<std::size_t>(i)];
+        return m_items[static_cast<std::size_t>(i)].get();
     auto item = std::make_unique<TTargetFolder>();
-    item->Folder = folder;
+    item->Folder = *folder;
     m_items.insert(m_items.begin(), std::move(item));
-    return *m_items.front();
+    return m_items.front().get();
 }
 
 int TTargetFolderList::IndexOfFolder(const std::string &Path) const
@@ -84,21 +88,25 @@ TTargetSearch::TTargetSearch(const TSearchCriteria &Criteria)
     for (const std::string &line : files.Included()) {
         std::string entry = line;
         const bool subfolders = TakeSubfolderPrefix(entry, files.Subfolders());
-        TTargetFolder &t = TargetFolders.AddFolder(std::string(FolderPart(entry)));
-        t.FileMasks.emplace_back(NamePart(entry));
-        t.Subfolders = subfolders;
-        t.MinLevel = files.MinLevel();
-        t.MaxLevel = files.MaxLevel();
+        TTargetFolder *t = TargetFolders.AddFolder(std::string(FolderPart(entry)));
+        if (!t)
+            continue;
+        t->FileMasks.emplace_back(NamePart(entry));
+        t->Subfolders = subfolders;
+        t->MinLevel = files.MinLevel();
+        t->MaxLevel = files.MaxLevel();
     }
 
     const std::vector<std::string> masks = SplitEntries(files.FileName());
     for (std::string location : SplitEntries(files.Location(), true)) {
         const bool subfolders = TakeSubfolderPrefix(location, files.Subfolders());
-        TTargetFolder &t = TargetFolders.AddFolder(location);
-        t.FileMasks.insert(t.FileMasks.end(), masks.begin(), masks.end());
-        t.Subfolders = subfolders;
-        t.MinLevel = files.MinLevel();
-        t.MaxLevel = files.MaxLevel();
+        TTargetFolder *t = TargetFolders.AddFolder(location);
+        if (!t)
+            continue;
+        t->FileMasks.insert(t->FileMasks.end(), masks.begin(), masks.end());
+        t->Subfolders = subfolders;
+        t->MinLevel = files.MinLevel();
+        t->MaxLevel = files.MaxLevel();
     }
 
     Attribute.Assign(&Criteria.Attribute());
@@ -123,7 +131,12 @@ bool TTargetSearch::AcceptFile(const std::string &Folder, const TSearchRec &File
         return false;
     if (TargetFolders.IsExcluded(Folder, FileInfo.Name))
         return false;
-    return Content.PhraseLength() < 1 || Content.Matches(Folder + FileInfo.Name);
+    if (Content.PhraseLength() < 1)
+        return true;
+    // Opened relative to the folder, as the walk does, so that no path
+    // length limit applies.
+    return FileInfo.FindHandle >= 0 ? Content.Matches(FileInfo.FindHandle, FileInfo.Name, Stop)
+                                    : Content.Matches(Folder + FileInfo.Name);
 }
 
 } // namespace dm

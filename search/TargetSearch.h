@@ -7,16 +7,20 @@
 #include "SearchCriteria.h"
 #include "SearchRec.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace dm {
 
 // Absolute against the current folder, lexically normalised (symbolic links
-// not resolved), ending in "/"; an empty path stays empty.
-std::string NormalizeFolder(const std::string &Path);
+// not resolved), ending in "/"; an empty path stays empty. Nothing for a
+// relative path when the current folder cannot be told (it was deleted):
+// such a path names no folder, least of all the root.
+std::optional<std::string> NormalizeFolder(const std::string &Path);
 
 // One folder to walk.
 struct TTargetFolder
@@ -36,8 +40,9 @@ public:
     TTargetFolder &operator[](std::size_t i) { return *m_items[i]; }
     const TTargetFolder &operator[](std::size_t i) const { return *m_items[i]; }
 
-    // The folder for NormalizeFolder(Path), created at the front when absent.
-    TTargetFolder &AddFolder(const std::string &Path);
+    // The folder for NormalizeFolder(Path), created at the front when absent;
+    // null when the path cannot be resolved.
+    TTargetFolder *AddFolder(const std::string &Path);
     // Index of the first folder equal to Path (exactly: file names are
     // case-sensitive), or -1.
     int IndexOfFolder(const std::string &Path) const;
@@ -63,6 +68,8 @@ public:
     bool AcceptFile(const std::string &Folder, const TSearchRec &FileInfo) const;
 
     TTargetFolderList TargetFolders;
+    // The search's stop flag, which a content scan checks between chunks.
+    const std::atomic<bool> *Stop = nullptr;
     TAttributeCriteria Attribute;
     TDateTimeCriteria TimeStamp;
     TSizeCriteria Size;

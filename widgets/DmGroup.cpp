@@ -1,6 +1,7 @@
 // A group of the task pane: layout of its links, the mouse, its properties
 // and painting. The bar places the group (DmGroupBar.cpp).
 
+#include "DmGroup.h"
 #include "DmGroupBar.h"
 #include "ErrorBox.h"
 

@@ -1,7 +1,8 @@
-// The links of a group and their collection: properties, action binding and
-// the click. Layout and painting of the links are the group's (DmGroup.cpp).
+// A link of a group: properties, action binding and the click. Layout and
+// painting of the links are the group's (DmGroup.cpp).
 
-#include "DmGroupBar.h"
+#include "DmGroupItem.h"
+#include "DmGroup.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -183,30 +184,4 @@ void TDmGroupItem::Click()
 int TDmGroupItem::Index() const
 {
     return m_group->m_items.IndexOf(this);
-}
-
-TDmGroupItem *TDmGroupItems::Add(const QString &caption)
-{
-    auto *item = new TDmGroupItem(m_group);
-    item->m_caption = caption;
-    m_items.append(item);
-    m_group->contentChanged();
-    return item;
-}
-
-void TDmGroupItems::Delete(int index)
-{
-    delete m_items.takeAt(index);
-    m_group->contentChanged();
-}
-
-void TDmGroupItems::Clear()
-{
-    qDeleteAll(std::exchange(m_items, {}));
-    m_group->contentChanged();
-}
-
-int TDmGroupItems::IndexOf(const TDmGroupItem *item) const
-{
-    return int(m_items.indexOf(const_cast<TDmGroupItem *>(item)));
 }

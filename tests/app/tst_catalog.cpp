@@ -4,7 +4,7 @@
 
 #include "Cp1251Validator.h"
 #include "DmListView.h"
-#include "FindFiles.h"
+#include "NameMatch.h"
 #include "ListFile.h"
 #include "RecordedBoxes.h"
 #include "Unit1.h"

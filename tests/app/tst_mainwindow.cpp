@@ -14,11 +14,14 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
+#include <QCloseEvent>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
+#include <QWindow>
 #include <QTreeWidget>
 
 namespace {
@@ -65,6 +68,8 @@ private slots:
     void statisticsReadOnceAtStart();
     void minimiseToTrayWithoutNotificationArea();
     void closeStopsTheScanBeforeSaving();
+    void closeDuringTheAbortWaitDoesNotReenter_data();
+    void closeDuringTheAbortWaitDoesNotReenter();
     void menusAsTheActionsSay();
     void actionsWithoutHandlerAreInert();
     void statusBarAndToolbarChecks();
@@ -236,6 +241,67 @@ void TestMainWindow::closeStopsTheScanBeforeSaving()
     QCOMPARE(finishes, 1);
     QVERIFY(!listExistedAtFinish);
     QVERIFY(!engine.Searching());
+    QVERIFY(QFileInfo(form->listFilePath()).isFile());
+}
+
+void TestMainWindow::closeDuringTheAbortWaitDoesNotReenter_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::newRow("window system") << "window";
+    QTest::newRow("close()") << "widget";
+    QTest::newRow("close event") << "event";
+    QTest::newRow("quit") << "quit";
+}
+
+// The close waits for the scan to stop while serving the event loop; a
+// second close request arriving meanwhile must not run the close again
+// (which would save the list before the scan has stopped, and twice).
+void TestMainWindow::closeDuringTheAbortWaitDoesNotReenter()
+{
+    QFETCH(QString, request);
+    dm::test::RecordedBoxes boxes;
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    dm::TFindFile &engine = *form->FindFile1;
+    engine.Criteria().Files().setLocation(QFile::encodeName(m_dir->path()).toStdString());
+    engine.OnFolderChange = [](dm::TFindFile *s, const std::string &, dm::TFolderIgnore &) {
+        while (!s->AbortRequested())
+            QThread::msleep(1);
+    };
+    int finishes = 0;
+    bool listExistedAtFinish = true;
+    engine.OnSearchFinish = [&](dm::TFindFile *) {
+        ++finishes;
+        listExistedAtFinish = QFileInfo::exists(form->listFilePath());
+    };
+    // Tells whether the nested close event was accepted once it is handled.
+    struct ProbeClose : QCloseEvent
+    {
+        bool *accepted;
+        explicit ProbeClose(bool *a) : accepted(a) {}
+        ~ProbeClose() override { *accepted = isAccepted(); }
+    };
+    bool nestedAccepted = false, nestedRan = false;
+    QTimer::singleShot(0, form.get(), [&] {
+        nestedRan = engine.Searching();
+        if (request == "window")
+            form->windowHandle()->close();
+        else if (request == "widget")
+            form->close();
+        else if (request == "event") {
+            ProbeClose event(&nestedAccepted);
+            QCoreApplication::sendEvent(form.get(), &event);
+        } else
+            QCoreApplication::quit();
+    });
+    engine.StartSearch();
+    QVERIFY(form->close());
+    QVERIFY(nestedRan);
+    QVERIFY(!nestedAccepted);
+    QCOMPARE(finishes, 1);
+    QVERIFY(!listExistedAtFinish);
+    QVERIFY(!form->isVisible());
     QVERIFY(QFileInfo(form->listFilePath()).isFile());
 }
 

@@ -13,10 +13,63 @@
 #include <QTest>
 #include <QThread>
 
+#include <QProcess>
+
 #include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <functional>
+#include <unistd.h>
 
 namespace dmtest {
+
+// A chain of folders deeper than any path the kernel takes in one piece,
+// built relative to each parent: every level is the folder `name`, holding
+// `sides` side folders with one file each; the last level holds `bottomFile`.
+// Removed with rm, which walks any depth.
+class DeepTree
+{
+public:
+    static constexpr const char *name = "level-dir";
+
+    DeepTree(const std::string &root, int levels, int sides, const QByteArray &bottomFile,
+             const QByteArray &content = "data")
+        : m_root(root + name)
+    {
+        int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        for (int level = 0; fd >= 0 && level < levels; ++level) {
+            ::mkdirat(fd, name, 0755);
+            const int next = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            ::close(fd);
+            fd = next;
+            for (int side = 1; fd >= 0 && side <= sides; ++side) {
+                const QByteArray folder = "side" + QByteArray::number(side);
+                ::mkdirat(fd, folder.constData(), 0755);
+                write(fd, folder + "/s.tmp", content);
+            }
+        }
+        m_complete = fd >= 0 && write(fd, bottomFile, content);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~DeepTree() { QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), QString::fromStdString(m_root)}); }
+    DeepTree(const DeepTree &) = delete;
+    DeepTree &operator=(const DeepTree &) = delete;
+
+    bool complete() const { return m_complete; }
+
+private:
+    static bool write(int dirFd, const QByteArray &file, const QByteArray &content)
+    {
+        const int fd = ::openat(dirFd, file.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    }
+    std::string m_root;
+    bool m_complete = false;
+};
 
 // Records every event of an engine as text, paths relative to the tree's root.
 struct Recorder

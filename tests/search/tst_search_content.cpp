@@ -3,13 +3,16 @@
 
 #include "ByteTables.h"
 #include "ContentScan.h"
+#include "FindFile.h"
 #include "ScopedLimit.h"
 #include "SearchCriteria.h"
+#include "SearchTestTree.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -150,7 +153,42 @@ private slots:
         dm::test::ScopedLimit noHandles(RLIMIT_NOFILE, 0);
         QVERIFY(!c.Matches(path));
         QVERIFY_THROWS_EXCEPTION(std::exception,
-                                 FileContainsPhrase(path, "secret", 6, false, IdentityTable()));
+                                 FileContainsPhrase(AT_FDCWD, path, "secret", 6, false, IdentityTable()));
+    }
+
+    // The scan as the walk runs it: relative to the folder, so that a path
+    // longer than the kernel takes in one piece is no obstacle, and never
+    // through a symbolic link, whose target's content is not the entry's.
+    void scanThroughTheWalk_data()
+    {
+        QTest::addColumn<bool>("deep");
+        QTest::addColumn<int>("found");
+        QTest::newRow("file deeper than a path can name") << true << 1;
+        QTest::newRow("link to a file holding the phrase") << false << 0;
+    }
+    void scanThroughTheWalk()
+    {
+        QFETCH(bool, deep);
+        QFETCH(int, found);
+        QTemporaryDir dir;
+        const std::string root = QFile::encodeName(dir.path()).toStdString() + "/";
+        std::unique_ptr<dmtest::DeepTree> tree;
+        if (deep) {
+            tree = std::make_unique<dmtest::DeepTree>(root, 500, 0, "deep.tmp", "a secret word");
+            QVERIFY(tree->complete());
+        } else {
+            QFile target(dir.filePath("plain.txt"));
+            QVERIFY(target.open(QIODevice::WriteOnly) && target.write("a secret word") > 0);
+            QVERIFY(::symlink("plain.txt", (root + "pw.tmp").c_str()) == 0);
+        }
+        TFindFile ff;
+        int matches = 0;
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) { ++matches; };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(root);
+        ff.Criteria().Content().setPhrase("secret");
+        ff.StartSearch();
+        QCOMPARE(matches, found);
     }
 
     void missingFileAndFolderDoNotMatch()

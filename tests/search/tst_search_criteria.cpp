@@ -8,6 +8,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 using namespace dm;
 
 using Strings = std::vector<std::string>;
@@ -175,6 +177,28 @@ private slots:
             << EncodeDateTime(2005, 3, 1, 12, 0, 0) << EncodeDateTime(2005, 3, 1, 13, 0, 0)
             << EncodeDateTime(2005, 3, 1, 13, 0, 1) << false;
         QTest::newRow("no bounds") << 0.0 << 0.0 << 12345.678 << true;
+        // Before 30 December 1899 the day count runs backwards, the time forwards.
+        const double dec29 = EncodeDate(1899, 12, 29);
+        QTest::newRow("1899: within one day, inside")
+            << EncodeDateTime(1899, 12, 29, 6, 0, 0) << EncodeDateTime(1899, 12, 29, 18, 0, 0)
+            << EncodeDateTime(1899, 12, 29, 12, 0, 0) << true;
+        QTest::newRow("1899: within one day, after upper")
+            << EncodeDateTime(1899, 12, 29, 6, 0, 0) << EncodeDateTime(1899, 12, 29, 18, 0, 0)
+            << EncodeDateTime(1899, 12, 29, 19, 0, 0) << false;
+        QTest::newRow("1899: within one day, before lower")
+            << EncodeDateTime(1899, 12, 29, 6, 0, 0) << EncodeDateTime(1899, 12, 29, 18, 0, 0)
+            << EncodeDateTime(1899, 12, 29, 5, 0, 0) << false;
+        QTest::newRow("1899: time-only upper, 18:00 fails 12:00")
+            << 0.0 << 0.5 << EncodeDateTime(1899, 12, 29, 18, 0, 0) << false;
+        QTest::newRow("1899: time-only lower, 06:00 fails 12:00")
+            << 0.5 << 0.0 << EncodeDateTime(1850, 6, 1, 6, 0, 0) << false;
+        QTest::newRow("1899: date-only upper, same day 23:59")
+            << 0.0 << dec29 << EncodeDateTime(1899, 12, 29, 23, 59, 0) << true;
+        QTest::newRow("1899: date-only lower, day before 23:59")
+            << dec29 << 0.0 << EncodeDateTime(1899, 12, 28, 23, 59, 0) << false;
+        QTest::newRow("across the epoch: 1899 late evening before 1900 morning")
+            << 0.0 << EncodeDateTime(1900, 1, 1, 6, 0, 0) << EncodeDateTime(1899, 12, 29, 23, 0, 0)
+            << true;
     }
     void dateRange()
     {
@@ -254,6 +278,31 @@ private slots:
                  (1u << 21) | (1u << 16));
         QCOMPARE(static_cast<quint32>(FileTimeToDosDateTime(UnixToFileTime(5000000000LL, 0))),
                  (127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
+    }
+
+    // A file stamped far off (touch -d @9000000000000) keeps its place on the
+    // time line instead of wrapping round to a garbage time.
+    void farOffFileTimes_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<bool>("future");
+        QTest::newRow("year 287,000") << qint64(9000000000000LL) << true;
+        QTest::newRow("largest") << std::numeric_limits<qint64>::max() << true;
+        QTest::newRow("year -283,000") << qint64(-9000000000000LL) << false;
+        QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << false;
+    }
+    void farOffFileTimes()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(bool, future);
+        const std::int64_t ft = UnixToFileTime(seconds, 999999999);
+        const std::int64_t y2100 = fileTimeOfLocal(2100, 1, 1, 0, 0, 0);
+        const std::int64_t y1601 = fileTimeOfLocal(1601, 6, 1, 0, 0, 0);
+        QCOMPARE(future ? ft > y2100 : ft < y1601, true);
+        TDateTimeCriteria t;
+        t.setModifiedAfter(EncodeDate(2100, 1, 1));
+        QCOMPARE(t.Matches(0, ft, 0), future);
+        QCOMPARE(static_cast<quint32>(FileTimeToDosDateTime(ft)) >> 25, future ? 127u : 0u);
     }
 
     void dateTimeValues()

@@ -1,13 +1,15 @@
 // Start, abort and finish in both modes: which thread runs which event,
-// the abort from the main thread with input dropped while it waits, and
-// exceptions from handlers.
+// the abort from the main thread with input dropped while it waits,
+// exceptions from handlers, and handlers that stop or destroy the engine.
 
 #include "SearchTestTree.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <atomic>
 #include <stdexcept>
+#include <unistd.h>
 
 using namespace dm;
 using dmtest::Recorder;
@@ -198,6 +200,122 @@ private slots:
         ff.OnFileMatch = nullptr;
         ff.StartSearch();
         QVERIFY(!ff.AbortRequested());
+    }
+
+    // The owner of an engine may well destroy it in its finish handler.
+    void destroyedByFinishHandler_data()
+    {
+        QTest::addColumn<bool>("threaded");
+        QTest::addColumn<bool>("abort");
+        QTest::newRow("threaded, walk completed") << true << false;
+        QTest::newRow("threaded, inside the abort's wait") << true << true;
+        QTest::newRow("inline") << false << false;
+    }
+    void destroyedByFinishHandler()
+    {
+        QFETCH(bool, threaded);
+        QFETCH(bool, abort);
+        make({"a.tmp", "s/b.tmp"});
+        auto *ff = new TFindFile;
+        ff->setThreaded(threaded);
+        std::atomic<bool> entered{false};
+        int finishes = 0;
+        ff->OnFolderChange = [&](TFindFile *s, const std::string &, TFolderIgnore &) {
+            entered = true;
+            while (abort && !s->AbortRequested())
+                QThread::msleep(1);
+        };
+        ff->OnSearchFinish = [&](TFindFile *s) {
+            ++finishes;
+            delete s;
+            ff = nullptr;
+        };
+        ff->Criteria().Files().setFileName("*.tmp");
+        ff->Criteria().Files().setLocation(m_root);
+        ff->StartSearch();
+        if (abort) {
+            QTRY_VERIFY(entered);
+            ff->AbortSearch();
+        }
+        QTRY_VERIFY(!ff);
+        QCOMPARE(finishes, 1);
+    }
+
+    // AbortSearch on the worker, from inside a handler, must not wait for the
+    // worker's own end; the search stops after that handler.
+    void abortFromWorkerHandler()
+    {
+        make({"a.tmp", "b.tmp", "s/c.tmp"});
+        TFindFile ff;
+        ff.setThreaded(true);
+        Recorder rec{m_root, {}, {}};
+        rec.attach(ff);
+        ff.OnFileMatch = [&](TFindFile *s, const std::string &, const TSearchRec &) {
+            rec.log << "match";
+            s->AbortSearch();
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QTRY_VERIFY(!ff.Searching());
+        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "match", "abort", "finish"}));
+        QVERIFY(ff.AbortRequested());
+    }
+
+    // The worker's flag is cleared before the finish handler runs, so an
+    // AbortSearch from inside it returns at once: waiting there would never
+    // end, as the worker waits for the handler. Were it to wait, a timer run
+    // by that wait tells so (and ends the wait by destroying the engine).
+    void abortFromFinishHandlerDoesNotWait()
+    {
+        auto *ff = new TFindFile;
+        ff->setThreaded(true);
+        Recorder rec{m_root, {}, {}};
+        rec.attach(*ff);
+        bool insideAbort = false, waitedInsideAbort = false;
+        ff->OnSearchFinish = [&](TFindFile *s) {
+            rec.log << "finish";
+            QTimer::singleShot(0, [&] {
+                if (insideAbort) {
+                    waitedInsideAbort = true;
+                    delete std::exchange(ff, nullptr);
+                }
+            });
+            insideAbort = true;
+            s->AbortSearch();
+            insideAbort = false;
+        };
+        ff->Criteria().Files().setLocation(m_root);
+        ff->StartSearch();
+        QTRY_VERIFY(!ff || !ff->Searching());
+        QVERIFY(!waitedInsideAbort);
+        QCOMPARE(rec.log, (QStringList{"begin", "folder:", "finish", "abort"}));
+        QVERIFY(ff->AbortRequested());
+        delete ff;
+    }
+
+    // Stopping during the content scan of a huge file ends the scan at the
+    // next chunk, not at the end of the file (a terabyte of zeros).
+    void abortEndsContentScan()
+    {
+        const int fd = ::open(path("huge.tmp").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0);
+        QVERIFY(::ftruncate(fd, off_t(1) << 40) == 0);
+        ::close(fd);
+        TFindFile ff;
+        ff.setThreaded(true);
+        std::atomic<bool> entered{false};
+        int matches = 0;
+        ff.OnFolderChange = [&](TFindFile *, const std::string &, TFolderIgnore &) { entered = true; };
+        ff.OnFileMatch = [&](TFindFile *, const std::string &, const TSearchRec &) { ++matches; };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.Criteria().Content().setPhrase("needle");
+        ff.StartSearch();
+        QTRY_VERIFY(entered);
+        ff.AbortSearch();
+        QVERIFY(!ff.Searching());
+        QCOMPARE(matches, 0);
     }
 
     void startFromFinishHandlerIgnored()

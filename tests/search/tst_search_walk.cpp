@@ -1,10 +1,13 @@
 // The walk on real temporary trees: order of events and reports, levels,
 // folder-event answers, exclusions, the found-file record, symbolic links and
-// special files.
+// special files, trees deeper than the descriptor limit and the stack allow,
+// and what a walk leaves behind.
 
+#include "ScopedLimit.h"
 #include "SearchTestTree.h"
 
 #include <fcntl.h>
+#include <malloc.h>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -269,6 +272,105 @@ private slots:
             QVERIFY(!log.contains("file:locked/a.tmp"));
         QVERIFY(log.contains("file:b.tmp"));
         QCOMPARE(log.last(), "finish");
+    }
+
+    // Deeper than the open-file limit (with side folders met on the way back
+    // up, which a walk must open again) and deeper than a small stack allows.
+    void deepTrees_data()
+    {
+        QTest::addColumn<int>("levels");
+        QTest::addColumn<int>("sides");
+        QTest::addColumn<int>("fileLimit");
+        QTest::addColumn<int>("stackKB");
+        QTest::newRow("1,500 levels, 256 open files") << 1500 << 3 << 256 << 0;
+        QTest::newRow("30,000 levels, 512 KB stack") << 30000 << 0 << 0 << 512;
+    }
+    void deepTrees()
+    {
+        QFETCH(int, levels);
+        QFETCH(int, sides);
+        QFETCH(int, fileLimit);
+        QFETCH(int, stackKB);
+        const dmtest::DeepTree tree(m_root, levels, sides, "deep.tmp");
+        QVERIFY(tree.complete());
+
+        int folders = 0, files = 0, deepestLevel = 0;
+        std::size_t deepestPath = 0;
+        const auto walk = [&] {
+            TFindFile ff;
+            ff.OnFolderChange = [&](TFindFile *s, const std::string &, TFolderIgnore &) {
+                ++folders;
+                deepestLevel = std::max<int>(deepestLevel, s->FolderLevel());
+            };
+            ff.OnFileMatch = [&](TFindFile *, const std::string &folder, const TSearchRec &r) {
+                ++files;
+                if (r.Name == "deep.tmp")
+                    deepestPath = folder.size();
+            };
+            ff.Criteria().Files().setFileName("*.tmp");
+            ff.Criteria().Files().setLocation(m_root);
+            ff.StartSearch();
+        };
+        if (stackKB > 0) {
+            std::unique_ptr<QThread> thread(QThread::create(walk));
+            thread->setStackSize(uint(stackKB) * 1024);
+            thread->start();
+            QVERIFY(thread->wait());
+        } else {
+            const test::ScopedLimit limit(RLIMIT_NOFILE, rlim_t(fileLimit));
+            walk();
+        }
+        QCOMPARE(folders, 1 + levels * (1 + sides));
+        QCOMPARE(files, 1 + levels * sides);
+        QCOMPARE(deepestLevel, 1 + levels + (sides > 0));
+        QCOMPARE(deepestPath, m_root.size() + std::size_t(levels) * (std::strlen(dmtest::DeepTree::name) + 1));
+    }
+
+    // With the current folder deleted, a relative place names no folder: it
+    // must never be taken relative to the root.
+    void relativePlacesWithoutCurrentFolder()
+    {
+        const QString saved = QDir::currentPath();
+        const std::string gone = path("gone");
+        QVERIFY(::mkdir(gone.c_str(), 0755) == 0);
+        QVERIFY(::chdir(gone.c_str()) == 0);
+        QVERIFY(::rmdir(gone.c_str()) == 0);
+        const QStringList log = run("*.none", [](TFindFile &ff) {
+            ff.Criteria().Files().setLocation("sub;<.;..");
+            ff.Criteria().Files().Included() = {"rel/*.tmp", "<tmp/*.tmp"};
+            ff.Criteria().Files().setMaxLevel(1);
+        });
+        QVERIFY(QDir::setCurrent(saved));
+        QCOMPARE(log, (QStringList{"begin", "finish"}));
+    }
+
+    // A folder of many thousand entries does not leave its listing held by
+    // the engine for the rest of its life.
+    void wideFolderMemoryGivenBack()
+    {
+        constexpr int entries = 40000;
+        make({"wide/"});
+        const int dir = ::open(path("wide").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        QVERIFY(dir >= 0);
+        for (int i = 0; i < entries; ++i) {
+            const QByteArray name = "a-rather-long-file-name-of-the-wide-folder-" + QByteArray::number(i);
+            const int fd = ::openat(dir, name.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        ::close(dir);
+        TFindFile ff;
+        ff.Criteria().Files().setFileName("*.none");
+        ff.Criteria().Files().setLocation(m_root); // the engine warmed up on a small folder
+        ff.Criteria().Files().setMaxLevel(1);
+        ff.StartSearch();
+        // In use from the heap and from blocks mapped on their own.
+        const auto held = [] { return mallinfo2().uordblks + mallinfo2().hblkhd; };
+        const std::size_t before = held();
+        ff.Criteria().Files().setLocation(path("wide"));
+        ff.StartSearch();
+        const std::size_t after = held();
+        QVERIFY2(after < before + 512 * 1024, qPrintable(QString("%1 bytes more").arg(qint64(after - before))));
     }
 
     void pseudoFileSystemsNotWalked()

@@ -1,16 +1,18 @@
 #pragma once
 // Directory enumeration for the file search: one read of a folder, the names
 // and entry types as the kernel lists them, and the status of single entries
-// on request. The caller matches names against its masks on the listing and
-// asks for an entry's status only when its name matched, so a walk costs one
-// getdents pass per folder plus one statx per reported entry.
+// on request. The caller matches names against its masks on the listing
+// (NameMatch.h) and asks for an entry's status only when its name matched, so
+// a walk costs one getdents pass per folder plus one statx per reported entry.
 //
 // Entries keep the kernel's listing order. Sockets, FIFOs and device nodes are
 // never reported as found entries; symbolic links are reported as the link
 // itself and never entered.
 
+#include "NameMatch.h"
+
+#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <sys/types.h>
 #include <vector>
@@ -40,38 +42,6 @@ struct FindData
     std::uint64_t FileId = 0;
 };
 
-// True when every byte is below 0x80.
-bool isAscii(std::string_view text);
-
-// Equality without regard to letter case, folding as the C library's towlower
-// does in a UTF-8 locale; bytes that are not valid UTF-8 compare exactly.
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
-
-// A file-name mask under the platform rule: "*" any run of characters, "?" one
-// character, every other character literal; letters match without regard to
-// case (ASCII directly, others folded like towlower in a UTF-8 locale, as GNU
-// find's -iname does); the mask "*.*" matches every name, with or without a dot.
-class FileMask
-{
-public:
-    explicit FileMask(std::string_view mask);
-
-    const std::string &text() const { return m_text; }
-
-    // nameIsAscii must be isAscii(name); a walk computes it once per entry.
-    bool matches(std::string_view name, bool nameIsAscii) const;
-    bool matches(std::string_view name) const { return matches(name, isAscii(name)); }
-
-private:
-    enum class Kind { All, Exact, Prefix, Suffix, General };
-    std::string m_text;
-    std::string m_lower;        // ASCII-lowered mask (fast path)
-    std::u32string m_folded;    // folded code points (general path)
-    std::string m_literal;      // lowered literal of Exact, Prefix, Suffix
-    Kind m_kind = Kind::General;
-    bool m_ascii = true;
-};
-
 // One read of one folder: the entries but "." and "..", in listing order.
 // The object keeps its buffers between reads, so a walk that keeps one listing
 // per depth allocates only while folders grow wider than any seen before.
@@ -99,6 +69,12 @@ public:
 
     // Closes the folder; the entries stay readable until the next read.
     void close();
+    // Hands the open folder over to the caller, who closes it; the entries
+    // stay readable until the next read.
+    int takeFd();
+    // Frees the buffers when they take more than `bytes`, so that one very
+    // wide folder does not leave its memory held for the rest of a walk.
+    void releaseIfLarger(std::size_t bytes);
 
     // The open folder, or -1.
     int fd() const { return m_fd; }
@@ -123,9 +99,5 @@ bool statEntry(int dirFd, const char *name, FindData &data);
 // True when the entry of the listing is a real folder (by its type, or by its
 // status when the file system does not give types).
 bool isFolderEntry(int dirFd, const char *name, unsigned char type);
-
-// True for an open folder on a kernel pseudo file system (proc, sysfs,
-// devtmpfs, cgroup, debugfs and the like) that a cleaner must never walk.
-bool isPseudoFileSystem(int fd);
 
 } // namespace dm
