@@ -10,6 +10,8 @@
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
@@ -218,6 +220,8 @@ void TDmGroup::mousePressEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && item) {
         item->m_marked = true;
         setItemState(item, gisPressed);
+        if (TDmGroupBar *bar = GroupBar(); bar && item->Enabled())
+            bar->setFocusedItem(item);
     } else if (event->button() == Qt::RightButton) {
         m_popupItem = item;
     }
@@ -516,6 +520,13 @@ void TDmGroup::paintItem(QPainter &painter, const Row &row, int p) const
     painter.setFont(font);
     painter.setPen(color);
     const int x = row.text.left();
-    painter.drawText(QRect(x, row.top + p, std::max(1, width() - 8 - x), row.text.height()), TextFlags,
-                     item->Caption());
+    const QRect text(x, row.top + p, std::max(1, width() - 8 - x), row.text.height());
+    painter.drawText(text, TextFlags, item->Caption());
+    const TDmGroupBar *bar = GroupBar();
+    if (bar && bar->hasFocus() && bar->FocusedItem() == item && item->Enabled()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = row.text.adjusted(-2, -1, 2, 1);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }

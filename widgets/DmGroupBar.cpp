@@ -1,6 +1,6 @@
 // The task pane's bar: stacks its groups, scrolls them and follows their
 // coming and going. The groups are in DmGroup.cpp, their links in
-// DmGroupItem.cpp.
+// DmGroupItem.cpp, the keyboard's way through them in DmGroupBarKeys.cpp.
 
 #include "DmGroupBar.h"
 #include "DmGroupBarAccessible.h"
@@ -17,7 +17,7 @@ TDmGroupBar::TDmGroupBar(QWidget *parent)
     : QWidget(parent), m_scrollBar(new QScrollBar(Qt::Vertical, this))
 {
     installDmGroupBarAccessibility();
-    setFocusPolicy(Qt::ClickFocus);
+    setFocusPolicy(Qt::StrongFocus);
     m_scrollBar->hide();
     m_scrollBar->setSingleStep(20);
     connect(m_scrollBar, &QScrollBar::valueChanged, this, [this] { Realign(); });

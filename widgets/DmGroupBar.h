@@ -11,6 +11,7 @@
 #include <QIcon>
 #include <QList>
 #include <QPalette>
+#include <QPointer>
 #include <QWidget>
 #include <optional>
 
@@ -75,11 +76,20 @@ public:
     /// Places the groups again (after a change of size, fonts or contents).
     void Realign();
 
+    /// The link the keyboard acts on while the bar has the focus: Tab reaches
+    /// the bar, the arrow keys move among its enabled links, Enter or Space
+    /// clicks the one marked with the focus frame.
+    TDmGroupItem *FocusedItem() const { return m_focusItem; }
+    void setFocusedItem(TDmGroupItem *item);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool event(QEvent *event) override;
 
@@ -88,6 +98,9 @@ private:
     void addGroup(TDmGroup *group);
     void removeGroup(const QObject *group);
     int placeGroups(int clientWidth, bool apply);
+    // Links the keyboard can reach, in the order of the groups.
+    QList<TDmGroupItem *> focusableItems() const;
+    void updateGroups();
 
     QList<TDmGroup *> m_groups;
     QScrollBar *m_scrollBar;
@@ -97,4 +110,5 @@ private:
     int m_groupBorderSize = 4, m_colorAdjustment = 0;
     bool m_useGradients = false, m_realigning = false;
     QList<QIcon> m_smallImages, m_largeImages;
+    QPointer<TDmGroupItem> m_focusItem;
 };

@@ -102,6 +102,9 @@ public:
         s.hotTracked = it->State() == gisHot;
         s.pressed = it->State() == gisPressed;
         s.selected = it->Selected();
+        const TDmGroupBar *bar = it->Group()->GroupBar();
+        s.focusable = it->Enabled() && it->Visible();
+        s.focused = bar && bar->hasFocus() && bar->FocusedItem() == it;
         return s;
     }
 

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -86,6 +87,8 @@ private slots:
     void hiddenGroup();
     void groupOutsideBar();
     void accessibility();
+    void keyboard_data();
+    void keyboard();
 
 private:
     void show();
@@ -555,6 +558,49 @@ void TstDmGroupBar::accessibility()
     QCOMPARE(start->text(QAccessible::Name), QStringLiteral("Начать"));
     QCOMPARE(QAccessible::queryAccessibleInterface(groups[0])->child(0)->text(QAccessible::Name),
              Step1Link);
+}
+
+void TstDmGroupBar::keyboard_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QString>("focused");
+    QTest::addColumn<QStringList>("clicks");
+    // Links the keyboard reaches: step one, step two, start, found files,
+    // information; "stop" is disabled and skipped.
+    QTest::newRow("Tab lands on the first link") << QList<int>{} << Step1Link << QStringList();
+    QTest::newRow("down twice") << QList<int>{Qt::Key_Down, Qt::Key_Down} << "Запуск сканирования" << QStringList();
+    QTest::newRow("the disabled link is skipped")
+        << QList<int>{Qt::Key_Down, Qt::Key_Down, Qt::Key_Down} << "Найденые файлы" << QStringList();
+    QTest::newRow("up stops at the first") << QList<int>{Qt::Key_Up} << Step1Link << QStringList();
+    QTest::newRow("End, then Enter") << QList<int>{Qt::Key_End, Qt::Key_Return} << "Информация"
+                                     << QStringList{"Информация"};
+    QTest::newRow("Space") << QList<int>{Qt::Key_Right, Qt::Key_Space} << Step2Link << QStringList{Step2Link};
+}
+
+void TstDmGroupBar::keyboard()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QString, focused);
+    QFETCH(QStringList, clicks);
+    QWidget window;
+    auto *before = new QPushButton("before", &window);
+    bar->setParent(&window);
+    before->move(0, 410);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    before->setFocus();
+    QTest::keyClick(before, Qt::Key_Tab);
+    QVERIFY(bar->hasFocus());
+    for (int key : keys)
+        QTest::keyClick(bar.get(), Qt::Key(key));
+    QCOMPARE(bar->FocusedItem()->Caption(), focused);
+    QCOMPARE(clicked, clicks);
+    // Screen readers hear which link has the focus.
+    QAccessibleInterface *item = QAccessible::queryAccessibleInterface(bar->FocusedItem());
+    QCOMPARE(item->text(QAccessible::Name), focused);
+    QVERIFY(item->state().focused);
+    bar->setParent(nullptr);
 }
 
 QTEST_MAIN(TstDmGroupBar)
