@@ -7,7 +7,13 @@
 set -euo pipefail
 BUILD=$1
 WORK=$(mktemp -d)
-trap 'kill $first 2>/dev/null || true; rm -rf "$WORK"' EXIT
+cleanup() {
+    local rc=$?
+    [[ -n $first ]] && { kill "$first" 2>/dev/null; wait "$first" 2>/dev/null; }
+    rm -rf "$WORK"
+    exit $rc
+}
+trap cleanup EXIT
 first=
 
 cmake --install "$BUILD" --prefix "$WORK/prefix" > /dev/null
@@ -31,13 +37,13 @@ else
     chmod -R a-w "$WORK/prefix"
 fi
 exec_line=$(sed -n 's/^Exec=//p' "$WORK/prefix/share/applications/dustmote.desktop")
-run() {
-    "${as_user[@]}" env -i PATH="$WORK/prefix/bin:/usr/bin:/bin" HOME="$WORK/home" \
+run() { # in the caller's process, so that its pid is the program's
+    exec "${as_user[@]}" env -i PATH="$WORK/prefix/bin:/usr/bin:/bin" HOME="$WORK/home" \
         XDG_RUNTIME_DIR="$WORK/home/run" QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 $exec_line
 }
 "${as_user[@]}" mkdir -m 700 "$WORK/home/run"
 
-run > "$WORK/first.log" 2>&1 &
+(run) > "$WORK/first.log" 2>&1 &
 first=$!
 catalog=$WORK/home/.local/share/Dustmote/List.lst
 for _ in $(seq 100); do [[ -f $catalog ]] && break; sleep 0.1; done
