@@ -9,7 +9,7 @@ BUILD=$1
 WORK=$(mktemp -d)
 cleanup() {
     local rc=$?
-    [[ -n $first ]] && { kill "$first" 2>/dev/null; wait "$first" 2>/dev/null; }
+    if [[ -n $first ]]; then kill "$first" 2>/dev/null || true; wait "$first" 2>/dev/null || true; fi
     rm -rf "$WORK"
     exit $rc
 }
