@@ -15,6 +15,7 @@
 #include "SearchCriteria.h"
 #include "SearchRec.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -25,8 +26,9 @@
 
 namespace dm {
 
-class DirectoryListing;
-class FileMask;
+struct FolderNode;
+struct FolderRead;
+class ReadAhead;
 class TTargetSearch;
 struct TTargetFolder;
 
@@ -48,6 +50,8 @@ using TFolderChangeEvent =
 class TFindFile
 {
 public:
+    static constexpr int kDefaultReadThreads = 8;
+
     TFindFile();
     // Aborts a running search first, waiting for its worker. An OnSearchFinish
     // handler may destroy the engine; it must not be destroyed by a handler
@@ -67,6 +71,12 @@ public:
     // Read when a search starts: a change reaches the next worker.
     TThreadPriority ThreadPriority() const { return m_priority; }
     void setThreadPriority(TThreadPriority Value) { m_priority = Value; }
+    // Threads that read folders, the walk's own included: the others read
+    // the folders the walk enters next while it raises its events, so that
+    // a cold cache is read several folders at a time. 1: the walk reads
+    // alone. Read when a search starts; at least 1.
+    int ReadThreads() const { return m_readThreads; }
+    void setReadThreads(int Value) { m_readThreads = std::max(Value, 1); }
 
     // An accepted entry was found (Folder ends in "/"; FileInfo valid during the call).
     TFileMatchEvent OnFileMatch;
@@ -113,17 +123,6 @@ protected:
     void SearchIn(const std::string &Folder);
 
 private:
-    // A folder of the walk whose subfolders are still to be entered.
-    struct WalkFrame
-    {
-        int fd = -1;                 // the open folder; -1 while closed to spare descriptors
-        std::uint64_t device = 0;    // which folder it is, to reopen the same one
-        std::uint64_t inode = 0;
-        std::size_t pathLength = 0;  // of m_path at this folder
-        std::string subfolders;      // names still to enter, each ended by a NUL
-        std::size_t next = 0;        // offset of the next name in subfolders
-    };
-
     void PrepareSearch();
     void FinishSearch();
     void ThreadTerminated();
@@ -133,17 +132,14 @@ private:
     bool onOwnWorker() const;
 
     // The walk (FindFileWalk.cpp).
-    void enterFolder(int parentFd, const char *name, std::uint64_t parentDevice);
-    void searchFiles(int fd);
-    bool pushSubfolders(int fd, std::uint64_t device, std::uint64_t inode);
-    void leaveFrame();
-    bool reopenTopFrame();
-    void closeWalk(std::size_t level);
+    void enterFolder(FolderNode *child);
+    void reportFiles(const FolderRead &read);
     void setLevel(std::size_t level);
 
     TSearchCriteria m_criteria;
     bool m_threaded = false;
     TThreadPriority m_priority = tpNormal;
+    int m_readThreads = kDefaultReadThreads;
     std::atomic<bool> m_destroying{false};
 
     std::atomic<bool> m_searching{false};
@@ -164,11 +160,7 @@ private:
 
     // Walk state, reused across folders so the hot path does not allocate.
     std::string m_path;
-    std::vector<FileMask> m_masks;
-    std::unique_ptr<DirectoryListing> m_listing;
-    std::vector<WalkFrame> m_frames;  // the first m_depth are in use
-    std::size_t m_depth = 0;
-    std::size_t m_firstOpen = 0;      // frames from here to m_depth are open
+    ReadAhead *m_readAhead = nullptr; // the stack and reads ahead of the running walk
     std::size_t m_level = 0;
     TSearchRec m_rec;
 };

@@ -1,0 +1,104 @@
+#pragma once
+// One read of one folder, in the compact form the walk consumes: the names
+// that matched a mask with their status, in the order the walk reports them,
+// and the subfolders to enter. Made by the walk itself or, ahead of it, by a
+// reader of the read-ahead (ReadAhead.h); nothing but reads happen here.
+
+#include "FolderListing.h"
+#include "NameMatch.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace dm {
+
+struct FolderRead;
+
+// An open folder shared by the walk and the readers, closed with its last holder.
+class FolderFd
+{
+public:
+    explicit FolderFd(int fd) : m_fd(fd) {}
+    ~FolderFd();
+    FolderFd(const FolderFd &) = delete;
+    FolderFd &operator=(const FolderFd &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// A subfolder still to be entered. The state belongs to the read-ahead.
+struct FolderNode
+{
+    enum State : std::uint8_t {
+        Unread,   // nobody read it yet
+        Reading,  // a reader is at it
+        Ready,    // read: `read` holds the result
+        Deferred, // readers could not open it (no descriptor left): the walk reads it
+        Taken,    // the walk has it
+        Dropped,  // the walk will not enter it; a read in flight is thrown away
+    };
+    std::uint32_t name = 0;   // offset of the NUL-terminated name in the parent's names
+    std::uint32_t length = 0;
+    State state = Unread;
+    bool childrenWanted = true; // false once the walk was told to skip its subfolders
+    std::shared_ptr<FolderRead> read;
+};
+
+// Which parts of a folder a read takes.
+struct ReadWants
+{
+    const std::vector<FileMask> *masks = nullptr; // null: no files wanted
+    bool subfolders = false;
+};
+
+struct FolderRead : std::enable_shared_from_this<FolderRead>
+{
+    // A found entry: its name in `names` and its status.
+    struct Found
+    {
+        std::uint32_t name;
+        std::uint32_t length;
+        FindData data;
+    };
+
+    // The folder, kept open while a subfolder or a found entry may need it.
+    std::shared_ptr<FolderFd> fd;
+    bool listed = false;  // opened, identified, and not a kernel pseudo file system
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::string names;            // each name ended by a NUL
+    std::vector<Found> found;     // each matched entry once
+    std::vector<std::uint32_t> hits; // indices into found: last mask's pass first
+    std::vector<FolderNode> children; // real subfolders, in listing order
+    std::size_t charged = 0;      // bytes counted against the read-ahead window
+
+    const char *name(const FolderNode &node) const { return names.data() + node.name; }
+    // Heap bytes held, roughly.
+    std::size_t bytes() const;
+};
+
+// Per-thread buffers of readFolder.
+struct ReadScratch
+{
+    DirectoryListing listing;
+    std::vector<std::uint32_t> foundOf; // listing entry -> found index
+};
+
+enum class ReadResult { Listed, Unlistable, NoDescriptor };
+
+// Opens `name` relative to parentFd (a final link followed only with
+// followLink) and reads it whole into out. A folder on another device than
+// parentDevice is left unread when it is a kernel pseudo file system. The
+// mask passes run last mask to first, entries in listing order, and each
+// matching entry is examined once. Gives up early, leaving out incomplete,
+// once *stop is set. NoDescriptor: the process is out of descriptors.
+ReadResult readFolder(ReadScratch &scratch, int parentFd, const char *name, bool followLink,
+                      std::uint64_t parentDevice, ReadWants wants, const std::atomic<bool> *stop,
+                      FolderRead &out);
+
+} // namespace dm

@@ -1,0 +1,167 @@
+#pragma once
+// The walk's stack of folders and the read-ahead in front of it.
+//
+// The walk is depth-first and pre-order; its stack holds, for every folder on
+// the way down, the subfolders still to enter. On a cold cache the walk would
+// wait on the disk for one folder at a time, so a few helper threads read the
+// folders it will enter next: a helper scans the stack in walk order (the top
+// frame's remaining subfolders, each followed by whatever is already known of
+// its subtree, then the frame below) and claims the first folder nobody has
+// read, opens it relative to its parent and reads it whole (FolderRead.h).
+// The result waits in its node until the walk gets there; folders found in it
+// become known nodes in turn. The walk raises every event itself, in the
+// order it always had: a read ahead only moves the disk waits forward.
+//
+// The window of reads done but not yet taken is bounded in folders and in
+// bytes, and helpers look no further than a fixed number of folders ahead.
+// The walk never waits for a folder nobody claimed: it reads that one itself,
+// so a full window, or no helpers at all, leaves exactly the plain walk.
+// A folder the walk will not enter (a handler skipped it or its parent's
+// subfolders, or the walk stopped) is dropped: a read of it in flight is
+// thrown away when it lands, and whatever was read below it is freed.
+//
+// Descriptors: every node, frame and read shares its folder through FolderFd,
+// closed with the last holder. At most kOpenFrames frames keep their folder
+// open; a shallower one needed again is reopened step by step from the target
+// folder without following links, and must still be the same folder.
+//
+// One mutex guards the stack, the nodes' states and every shared_ptr to a
+// read that a helper may see; names and results are immutable once published.
+
+#include "FolderRead.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dm {
+
+// What the reads of one target folder take, by level.
+struct ReadPlan
+{
+    std::vector<FileMask> masks;
+    std::size_t minLevel = 0;
+    std::size_t maxLevel = 0; // 0: no limit
+    bool subfolders = false;
+
+    // The parts of a folder at `level` that the walk may need.
+    ReadWants wants(std::size_t level) const
+    {
+        return {level >= minLevel && !masks.empty() ? &masks : nullptr,
+                subfolders && (maxLevel == 0 || level < maxLevel)};
+    }
+};
+
+class ReadAhead
+{
+public:
+    struct Frame
+    {
+        std::shared_ptr<FolderRead> read; // has children; its fd is null while closed
+        std::size_t level = 0;
+        std::size_t pathLength = 0;       // of the walk's path at this folder
+        std::size_t next = 0;             // the next child to enter
+    };
+
+    // Starts `helpers` threads (fewer when the system refuses more); they stop
+    // issuing reads as soon as *stop is set.
+    ReadAhead(unsigned helpers, const std::atomic<bool> *stop);
+    // Stops the helpers and joins them; reads in flight finish first.
+    ~ReadAhead();
+    ReadAhead(const ReadAhead &) = delete;
+    ReadAhead &operator=(const ReadAhead &) = delete;
+
+    // The target folder about to be walked; the stack must be empty.
+    void setPlan(std::shared_ptr<const ReadPlan> plan);
+    const ReadPlan &plan() const { return *m_plan; }
+
+    // The rest is called by the walk's thread only.
+
+    // Reads the target folder itself.
+    std::shared_ptr<FolderRead> readTarget(const std::string &folder, ReadWants wants);
+
+    std::size_t depth() const { return m_frames.size(); }
+    const Frame &top() const { return m_frames.back(); }
+    bool topOpen() const { return m_frames.back().read->fd != nullptr; }
+    // Opens the top frame's folder again (path: the walk's path up to it);
+    // false when a folder on the way is gone or was replaced.
+    bool reopenTop(const std::string &path);
+    // The top frame's next child to enter.
+    FolderNode &nextChild() { return m_frames.back().read->children[m_frames.back().next]; }
+    // The next child's read: the one read ahead, waiting for one in flight,
+    // or read here when nobody has. Subfolders not wanted are dropped first.
+    std::shared_ptr<FolderRead> take(FolderNode &child, ReadWants wants);
+    // The next child, or the target folder (child null), is done with: its
+    // read becomes the new top frame (it has children) ...
+    void push(FolderNode *child, std::shared_ptr<FolderRead> read, std::size_t level,
+              std::size_t pathLength);
+    // ... or is dropped with whatever was read below it. Neither read nor
+    // entered when read is null.
+    void done(FolderNode *child, std::shared_ptr<FolderRead> read);
+    // Leaves the top frame; children not entered are dropped.
+    void pop();
+    // The top frame's remaining children are dropped.
+    void skipRest();
+    // Leaves every frame.
+    void clear();
+
+private:
+    struct Claim
+    {
+        FolderNode *node = nullptr;
+        std::shared_ptr<FolderRead> parent;
+        std::shared_ptr<const ReadPlan> plan;
+        ReadWants wants;
+    };
+
+    void helperLoop();
+    bool admits() const;
+    bool claimLocked(Claim &claim);
+    void publishLocked(Claim &claim, ReadResult result, std::shared_ptr<FolderRead> read);
+    void dropLocked(FolderNode &node);
+    void dropChildrenLocked(FolderRead &read, std::size_t from);
+    void unchargeLocked(FolderRead &read);
+    void advanceLocked(FolderNode *child);
+    // What a step changed: room in the window, or folders to read (new ones
+    // known, or the walk moved on).
+    enum class Wake { Room, Work };
+    void wakeHelpersLocked(Wake why);
+    bool stopped() const { return m_stopFlag && m_stopFlag->load(std::memory_order_relaxed); }
+
+    const std::atomic<bool> *m_stopFlag;
+    std::shared_ptr<const ReadPlan> m_plan;
+    std::vector<Frame> m_frames;
+    std::size_t m_firstOpen = 0; // frames from here up keep their folder open
+    ReadScratch m_scratch;       // the walk's own reads
+
+    std::mutex m_mutex;
+    std::condition_variable m_helpersCv;
+    std::condition_variable m_walkCv;
+    bool m_quit = false;
+    bool m_walkWaiting = false;
+    unsigned m_idleHelpers = 0;
+    bool m_waitRoom = false;    // helpers found the window full
+    bool m_waitHorizon = false; // helpers found nothing near enough
+    std::size_t m_windowFolders = 0; // claimed or ready, not yet taken
+    std::size_t m_windowBytes = 0;
+    std::size_t m_maxFolders = 0;
+    // Where claimLocked stopped: the frame it scans and, above it, the reads
+    // it went down into, each with the next child to look at.
+    struct ScanLevel
+    {
+        FolderRead *read;
+        std::size_t index;
+        std::size_t level; // of the children
+    };
+    std::vector<ScanLevel> m_scan;
+    std::size_t m_scanFrame = 0;
+    std::size_t m_scanSeen = 0; // folders looked at since the scan started from the walk
+    bool m_rewind = true;
+    std::vector<std::thread> m_helpers;
+};
+
+} // namespace dm
