@@ -11,14 +11,16 @@
 
 int main(int argc, char **argv)
 {
-    int threads = dm::TFindFile::kDefaultReadThreads;
+    int threads = dm::TFindFile::DefaultReadThreads();
     if (argc == 5 && std::strcmp(argv[1], "-j") == 0) {
         threads = std::atoi(argv[2]);
         argv += 2;
         argc -= 2;
     }
     if (argc != 3 || threads < 1) {
-        std::fprintf(stderr, "usage: %s [-j THREADS] FOLDER \"MASK;MASK;...\"\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [-j THREADS] FOLDER \"MASK;MASK;...\"\n"
+                             "THREADS: threads reading folders, the walk's own included (default %d)\n",
+                     argv[0], dm::TFindFile::DefaultReadThreads());
         return 2;
     }
     static char buffer[1 << 20];

@@ -50,7 +50,6 @@ using TFolderChangeEvent =
 class TFindFile
 {
 public:
-    static constexpr int kDefaultReadThreads = 8;
 
     TFindFile();
     // Aborts a running search first, waiting for its worker. An OnSearchFinish
@@ -77,6 +76,10 @@ public:
     // alone. Read when a search starts; at least 1.
     int ReadThreads() const { return m_readThreads; }
     void setReadThreads(int Value) { m_readThreads = std::max(Value, 1); }
+    // The ReadThreads of engines made from now on: 8 unless a program wants
+    // another for all of its engines.
+    static int DefaultReadThreads() { return s_defaultReadThreads.load(std::memory_order_relaxed); }
+    static void setDefaultReadThreads(int Value) { s_defaultReadThreads.store(std::max(Value, 1), std::memory_order_relaxed); }
 
     // An accepted entry was found (Folder ends in "/"; FileInfo valid during the call).
     TFileMatchEvent OnFileMatch;
@@ -139,7 +142,8 @@ private:
     TSearchCriteria m_criteria;
     bool m_threaded = false;
     TThreadPriority m_priority = tpNormal;
-    int m_readThreads = kDefaultReadThreads;
+    inline static std::atomic<int> s_defaultReadThreads{8};
+    int m_readThreads = DefaultReadThreads();
     std::atomic<bool> m_destroying{false};
 
     std::atomic<bool> m_searching{false};

@@ -346,26 +346,27 @@ void ReadAhead::helperLoop()
 void ReadAhead::publishLocked(Claim &claim, ReadResult result, std::shared_ptr<FolderRead> read)
 {
     FolderNode &node = *claim.node;
+    bool newFolders = false;
     if (node.state == FolderNode::Dropped || stopped() || result == ReadResult::NoDescriptor) {
         if (node.state == FolderNode::Reading)
             node.state = FolderNode::Deferred; // out of descriptors: the walk tries itself
         --m_windowFolders;
         read.reset();
     } else {
+        newFolders = !read->children.empty();
+        if (newFolders)
+            m_rewind = true;
         read->charged = read->bytes();
         m_windowBytes += read->charged;
-        if (!read->children.empty())
-            m_rewind = true;
         node.read = std::move(read);
         node.state = FolderNode::Ready;
     }
-    // The parent may go with this, under the lock like every read a helper sees.
+    // The parent, and the node with it, may go now: under the lock, like
+    // every read a helper sees.
     claim.parent.reset();
     if (m_walkWaiting)
         m_walkCv.notify_one();
-    wakeHelpersLocked(Wake::Room);
-    if (!node.read || !node.read->children.empty())
-        wakeHelpersLocked(Wake::Work);
+    wakeHelpersLocked(newFolders ? Wake::Work : Wake::Room);
 }
 
 } // namespace dm

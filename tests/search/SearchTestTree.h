@@ -23,6 +23,14 @@
 
 namespace dmtest {
 
+// ctest runs the engine's tests again with other read-ahead pool sizes: the
+// events must not depend on it.
+inline const bool readThreadsFromEnvironment = [] {
+    if (const QByteArray threads = qgetenv("DUSTMOTE_TEST_READ_THREADS"); !threads.isEmpty())
+        dm::TFindFile::setDefaultReadThreads(threads.toInt());
+    return true;
+}();
+
 // A chain of folders deeper than any path the kernel takes in one piece,
 // built relative to each parent: every level is the folder `name`, holding
 // `sides` side folders with one file each; the last level holds `bottomFile`.
