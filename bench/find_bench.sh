@@ -4,6 +4,7 @@
 # checks that every tool, and the harness at every read-ahead pool size,
 # finds the same files.
 #   bench/find_bench.sh BUILD_DIR [RUNS] [COLD_RUNS]
+# With BASELINE=PATH, an older build of the harness is timed alongside.
 # Cold runs drop the page cache before every run of every tool, which needs
 # root (sync; echo 3 > /proc/sys/vm/drop_caches); without root they are
 # skipped. They slow down everything else on the machine meanwhile.
@@ -84,6 +85,7 @@ bench_one() { # label dir
         -n find "$cmd_find" -n fd "$cmd_fd" -n "fd -j1" "fdfind -u -i -j1 -g '$FDGLOB' $dir" \
         -n dustmote-find "$cmd_dm" -n "dustmote-find -j 1" "$FIND_HARNESS -j 1 $dir '$MASKLIST'" \
         -n bare-walk "$cmd_bare" \
+        ${BASELINE:+-n baseline "$BASELINE $dir '$MASKLIST'"} \
         > "$OUT/$label.warm.txt"
     ratios "$OUT/$label.warm.json" dustmote-find
     # Peak memory of the harness (kB).
@@ -100,9 +102,10 @@ bench_one() { # label dir
         cold+=(-n "fd -j$t" "fdfind -u -i -j$t -g '$FDGLOB' $dir")
     done
     cold+=(-n dustmote-find "$cmd_dm")
-    for j in 1 16 32; do
+    for j in 1 8 32; do
         cold+=(-n "dustmote-find -j $j" "$FIND_HARNESS -j $j $dir '$MASKLIST'")
     done
+    [[ -n ${BASELINE:-} ]] && cold+=(-n baseline "$BASELINE $dir '$MASKLIST'")
     hyperfine -N --style basic --runs "$COLD_RUNS" --ignore-failure \
         --prepare "bash -c 'sync; echo 3 > /proc/sys/vm/drop_caches'" \
         --export-json "$OUT/$label.cold.json" "${cold[@]}" \

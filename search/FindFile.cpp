@@ -13,8 +13,6 @@
 #include "TargetSearch.h"
 
 #include "Exception.h"
-#include "FolderListing.h"
-#include "NameMatch.h"
 
 #include <QCoreApplication>
 #include <QEvent>

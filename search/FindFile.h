@@ -22,7 +22,6 @@
 #include <memory>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace dm {
 
@@ -76,7 +75,7 @@ public:
     // alone. Read when a search starts; at least 1.
     int ReadThreads() const { return m_readThreads; }
     void setReadThreads(int Value) { m_readThreads = std::max(Value, 1); }
-    // The ReadThreads of engines made from now on: 8 unless a program wants
+    // The ReadThreads of engines made from now on: 16 unless a program wants
     // another for all of its engines.
     static int DefaultReadThreads() { return s_defaultReadThreads.load(std::memory_order_relaxed); }
     static void setDefaultReadThreads(int Value) { s_defaultReadThreads.store(std::max(Value, 1), std::memory_order_relaxed); }
@@ -142,7 +141,7 @@ private:
     TSearchCriteria m_criteria;
     bool m_threaded = false;
     TThreadPriority m_priority = tpNormal;
-    inline static std::atomic<int> s_defaultReadThreads{8};
+    inline static std::atomic<int> s_defaultReadThreads{16};
     int m_readThreads = DefaultReadThreads();
     std::atomic<bool> m_destroying{false};
 

@@ -19,6 +19,13 @@ constexpr std::size_t kWindowBytes = 4 << 20;
 // How far ahead of the walk, in folders, helpers look for one to read.
 constexpr std::size_t kHorizon = 2 * kWindowFolders;
 
+// How often this thread has gone to sleep, on the disk or on a lock.
+long sleeps()
+{
+    struct rusage usage;
+    return ::getrusage(RUSAGE_THREAD, &usage) == 0 ? usage.ru_nvcsw : 0;
+}
+
 std::size_t windowFolders()
 {
     struct rlimit limit;
@@ -78,11 +85,18 @@ std::shared_ptr<FolderRead> ReadAhead::take(FolderNode &child, ReadWants wants)
         if (child.state == FolderNode::Ready)
             dropChildrenLocked(*child.read, 0);
     }
+    // Waiting for a helper to land the child, the walk reads the next folders
+    // itself instead of sleeping, as long as there are some.
     while (child.state == FolderNode::Reading) {
+        Claim claim;
+        if (!stopped() && admits() && claimLocked(claim)) {
+            readClaimed(claim, m_scratch, lock, false);
+            continue;
+        }
         m_walkWaiting = true;
         m_walkCv.wait(lock);
+        m_walkWaiting = false;
     }
-    m_walkWaiting = false;
     if (child.state == FolderNode::Ready) {
         child.state = FolderNode::Taken;
         unchargeLocked(*child.read);
@@ -101,9 +115,10 @@ std::shared_ptr<FolderRead> ReadAhead::take(FolderNode &child, ReadWants wants)
     lock.lock();
     // Published, so that helpers go on below it while the walk reports its files.
     child.read = read;
-    if (!read->children.empty())
+    if (!read->children.empty()) {
         m_rewind = true;
-    wakeHelpersLocked(Wake::Work);
+        wakeHelpersLocked(Wake::Work);
+    }
     return read;
 }
 
@@ -123,10 +138,11 @@ void ReadAhead::push(FolderNode *child, std::shared_ptr<FolderRead> read, std::s
     // The shallowest open frame gives up its folder to the new one.
     if (m_frames.size() - m_firstOpen >= kOpenFrames)
         m_frames[m_firstOpen++].read->fd.reset();
-    if (!child)
-        m_rewind = true; // the target folder
     m_frames.push_back({std::move(read), level, pathLength, 0});
-    wakeHelpersLocked(Wake::Work);
+    // A child's subfolders were known once its read landed; the target's are new.
+    if (!child)
+        m_rewind = true;
+    wakeHelpersLocked(child ? Wake::Room : Wake::Work);
 }
 
 void ReadAhead::done(FolderNode *child, std::shared_ptr<FolderRead> read)
@@ -246,6 +262,11 @@ void ReadAhead::wakeHelpersLocked(Wake why)
 {
     if (m_idleHelpers == 0 || !admits())
         return;
+    // From the cache one helper at work keeps ahead of the walk; more would
+    // only take turns on the processors. Only reads that wait for the disk
+    // gain from being many at a time.
+    if (!readsWait() && m_idleHelpers < m_helpers.size())
+        return;
     if (m_waitRoom) {
         if (why != Wake::Room || m_windowFolders > m_maxFolders * 3 / 4 || m_windowBytes > kWindowBytes * 3 / 4)
             return;
@@ -325,22 +346,32 @@ void ReadAhead::helperLoop()
             --m_idleHelpers;
             continue;
         }
-        claim.node->state = FolderNode::Reading;
-        ++m_windowFolders;
-        wakeHelpersLocked(Wake::Work);
-        std::shared_ptr<FolderFd> parentFd = claim.parent->fd;
-        const std::uint64_t parentDevice = claim.parent->device;
-        const char *name = claim.parent->name(*claim.node);
-        lock.unlock();
-
-        auto read = std::make_shared<FolderRead>();
-        const ReadResult result =
-            readFolder(scratch, parentFd->get(), name, false, parentDevice, claim.wants, m_stopFlag, *read);
-        parentFd.reset();
-
-        lock.lock();
-        publishLocked(claim, result, std::move(read));
+        wakeHelpersLocked(Wake::Work); // the next one, if reads wait for the disk
+        readClaimed(claim, scratch, lock, true);
     }
+}
+
+void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock<std::mutex> &lock,
+                            bool helper)
+{
+    claim.node->state = FolderNode::Reading;
+    ++m_windowFolders;
+    std::shared_ptr<FolderFd> parentFd = claim.parent->fd;
+    const std::uint64_t parentDevice = claim.parent->device;
+    const char *name = claim.parent->name(*claim.node);
+    lock.unlock();
+
+    const long sleepsBefore = sleeps();
+    auto read = std::make_shared<FolderRead>();
+    const ReadResult result =
+        readFolder(scratch, parentFd->get(), name, false, parentDevice, claim.wants, m_stopFlag, *read);
+    parentFd.reset();
+    const bool waited = sleeps() != sleepsBefore;
+
+    lock.lock();
+    if (helper)
+        m_readsSinceWait = waited ? 0 : m_readsSinceWait + 1;
+    publishLocked(claim, result, std::move(read));
 }
 
 void ReadAhead::publishLocked(Claim &claim, ReadResult result, std::shared_ptr<FolderRead> read)

@@ -119,6 +119,8 @@ private:
     };
 
     void helperLoop();
+    // Reads the claimed folder with the lock let go meanwhile, and lands it.
+    void readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock<std::mutex> &lock, bool helper);
     bool admits() const;
     bool claimLocked(Claim &claim);
     void publishLocked(Claim &claim, ReadResult result, std::shared_ptr<FolderRead> read);
@@ -146,6 +148,10 @@ private:
     unsigned m_idleHelpers = 0;
     bool m_waitRoom = false;    // helpers found the window full
     bool m_waitHorizon = false; // helpers found nothing near enough
+    // Helpers' reads since the last one that waited (for the disk): while
+    // few, reads are taken to wait, and more helpers are put to work.
+    std::size_t m_readsSinceWait = 1000;
+    bool readsWait() const { return m_readsSinceWait < 32; }
     std::size_t m_windowFolders = 0; // claimed or ready, not yet taken
     std::size_t m_windowBytes = 0;
     std::size_t m_maxFolders = 0;
