@@ -265,7 +265,7 @@ void ReadAhead::wakeHelpersLocked(Wake why)
     // From the cache one helper at work keeps ahead of the walk; more would
     // only take turns on the processors. Only reads that wait for the disk
     // gain from being many at a time.
-    if (!readsWait() && m_idleHelpers < m_helpers.size())
+    if (!readsWait() && m_busyHelpers > 0)
         return;
     if (m_waitRoom) {
         if (why != Wake::Room || m_windowFolders > m_maxFolders * 3 / 4 || m_windowBytes > kWindowBytes * 3 / 4)
@@ -346,7 +346,6 @@ void ReadAhead::helperLoop()
             --m_idleHelpers;
             continue;
         }
-        wakeHelpersLocked(Wake::Work); // the next one, if reads wait for the disk
         readClaimed(claim, scratch, lock, true);
     }
 }
@@ -356,6 +355,10 @@ void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock
 {
     claim.node->state = FolderNode::Reading;
     ++m_windowFolders;
+    if (helper) {
+        ++m_busyHelpers;
+        wakeHelpersLocked(Wake::Work); // the next one, if reads wait for the disk
+    }
     std::shared_ptr<FolderFd> parentFd = claim.parent->fd;
     const std::uint64_t parentDevice = claim.parent->device;
     const char *name = claim.parent->name(*claim.node);
@@ -371,7 +374,10 @@ void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock
     lock.lock();
     if (helper)
         m_readsSinceWait = waited ? 0 : m_readsSinceWait + 1;
+    // Still counted at work: from the cache this helper goes on by itself.
     publishLocked(claim, result, std::move(read));
+    if (helper)
+        --m_busyHelpers;
 }
 
 void ReadAhead::publishLocked(Claim &claim, ReadResult result, std::shared_ptr<FolderRead> read)

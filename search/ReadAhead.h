@@ -12,13 +12,19 @@
 // become known nodes in turn. The walk raises every event itself, in the
 // order it always had: a read ahead only moves the disk waits forward.
 //
-// The window of reads done but not yet taken is bounded in folders and in
-// bytes, and helpers look no further than a fixed number of folders ahead.
+// The window of reads claimed or done but not yet taken holds at most 256
+// folders (fewer under a low open-file limit: each may keep its folder open)
+// and 4 MB, and helpers look no further than 512 folders ahead of the walk.
 // The walk never waits for a folder nobody claimed: it reads that one itself,
-// so a full window, or no helpers at all, leaves exactly the plain walk.
+// so a full window, or no helpers at all, leaves exactly the plain walk; and
+// while a helper still reads its next folder, it reads the following ones.
 // A folder the walk will not enter (a handler skipped it or its parent's
 // subfolders, or the walk stopped) is dropped: a read of it in flight is
 // thrown away when it lands, and whatever was read below it is freed.
+//
+// Helpers sleep when there is nothing to claim and are woken one at a time.
+// Several read at once only while reads wait for the disk; from the cache one
+// keeps ahead of the walk, and more would only take turns on the processors.
 //
 // Descriptors: every node, frame and read shares its folder through FolderFd,
 // closed with the last holder. At most kOpenFrames frames keep their folder
@@ -146,6 +152,7 @@ private:
     bool m_quit = false;
     bool m_walkWaiting = false;
     unsigned m_idleHelpers = 0;
+    unsigned m_busyHelpers = 0; // reading
     bool m_waitRoom = false;    // helpers found the window full
     bool m_waitHorizon = false; // helpers found nothing near enough
     // Helpers' reads since the last one that waited (for the disk): while
