@@ -3,8 +3,9 @@
 # a synthetic tree and on /usr, with a warm cache and with a cold one, and
 # checks that every tool, and the harness at every read-ahead pool size,
 # finds the same files.
-#   bench/find_bench.sh BUILD_DIR [RUNS] [COLD_RUNS]
-# With BASELINE=PATH, an older build of the harness is timed alongside.
+#   bench/find_bench.sh BUILD_DIR [ROUNDS] [COLD_ROUNDS]
+# Warm: ROUNDS (3) rounds of three runs per tool; cold: COLD_ROUNDS (5)
+# rounds of one run per tool. With BASELINE=PATH, an older build of the harness is timed alongside.
 # Cold runs drop the page cache before every run of every tool, which needs
 # root (sync; echo 3 > /proc/sys/vm/drop_caches); without root they are
 # skipped. They slow down everything else on the machine meanwhile.
@@ -12,9 +13,9 @@
 # on the file system of /tmp); delete it by hand when done.
 set -euo pipefail
 
-BUILD=${1:?usage: find_bench.sh BUILD_DIR [RUNS] [COLD_RUNS]}
-RUNS=${2:-7}
-COLD_RUNS=${3:-3}
+BUILD=${1:?usage: find_bench.sh BUILD_DIR [ROUNDS] [COLD_ROUNDS]}
+RUNS=${2:-3}
+COLD_RUNS=${3:-5}
 HERE=$(cd "$(dirname "$0")" && pwd)
 TREE=/tmp/dustmote-bench-tree
 OUT=/tmp/dustmote-bench-out
@@ -40,15 +41,30 @@ for m in "${MASKS[@]}"; do
     FINDEXPR+="${FINDEXPR:+ -o }-iname '$m'"
 done
 
-# Prints the medians of a hyperfine export, and `tool`'s median over each.
-ratios() { # json tool
-    python3 - "$1" "$2" <<'PY'
-import json, sys
-med = {r["command"]: r["median"] for r in json.load(open(sys.argv[1]))["results"]}
-me = med[sys.argv[2]]
-print(f"   {'tool':<18} {'median':>10}  {sys.argv[2]} / tool")
+# Times the commands (hyperfine -n NAME CMD ...) in ROUNDS rounds of RUNS
+# runs each: one tool after the other in each round, so that a change in the
+# load of the machine meets every tool alike. Prints each tool's median over
+# all runs and `dustmote-find`'s median over it.
+timed() { # out rounds runs prepare hyperfine-arguments...
+    local out=$1 rounds=$2 runs=$3 prepare=$4; shift 4
+    local r warm=(--warmup 1)
+    [[ -n $prepare ]] && warm=(--prepare "$prepare")
+    for ((r = 1; r <= rounds; r++)); do
+        hyperfine -N --style none --runs "$runs" --ignore-failure "${warm[@]}" \
+            --export-json "$out.$r.json" "$@" > /dev/null 2>&1
+    done
+    python3 - "$out" "$rounds" <<'PY'
+import json, statistics, sys
+out, rounds = sys.argv[1], int(sys.argv[2])
+times = {}
+for r in range(1, rounds + 1):
+    for res in json.load(open(f"{out}.{r}.json"))["results"]:
+        times.setdefault(res["command"], []).extend(res["times"])
+med = {k: statistics.median(v) for k, v in times.items()}
+me = med["dustmote-find"]
+print(f"   {'tool':<20} {'median':>10}  dustmote-find / tool  ({len(times['dustmote-find'])} runs)")
 for k, v in med.items():
-    print(f"   {k:<18} {v*1000:>8.1f} ms  {me/v:.2f}")
+    print(f"   {k:<20} {v*1000:>8.1f} ms  {me/v:.2f}")
 PY
 }
 
@@ -79,15 +95,11 @@ bench_one() { # label dir
         fi
     done
 
-    echo "-- $label, warm cache ($RUNS runs)"
-    hyperfine -N --style basic --warmup 2 --runs "$RUNS" --ignore-failure \
-        --export-json "$OUT/$label.warm.json" \
+    echo "-- $label, warm cache ($RUNS rounds of 3 runs)"
+    timed "$OUT/$label.warm" "$RUNS" 3 "" \
         -n find "$cmd_find" -n fd "$cmd_fd" -n "fd -j1" "fdfind -u -i -j1 -g '$FDGLOB' $dir" \
         -n dustmote-find "$cmd_dm" -n "dustmote-find -j 1" "$FIND_HARNESS -j 1 $dir '$MASKLIST'" \
-        -n bare-walk "$cmd_bare" \
-        ${BASELINE:+-n baseline "$BASELINE $dir '$MASKLIST'"} \
-        > "$OUT/$label.warm.txt"
-    ratios "$OUT/$label.warm.json" dustmote-find
+        -n bare-walk "$cmd_bare" ${BASELINE:+-n baseline "$BASELINE $dir '$MASKLIST'"}
     # Peak memory of the harness (kB).
     /usr/bin/time -f "   dustmote-find peak RSS: %M kB" bash -c "$cmd_dm > /dev/null"
     /usr/bin/time -f "   dustmote-find -j 1 peak RSS: %M kB" bash -c "$FIND_HARNESS -j 1 $dir '$MASKLIST' > /dev/null"
@@ -96,7 +108,7 @@ bench_one() { # label dir
         echo "-- $label, cold cache: skipped (dropping the page cache needs root)"
         return
     fi
-    echo "-- $label, cold cache ($COLD_RUNS runs, page cache dropped before each)"
+    echo "-- $label, cold cache ($COLD_RUNS rounds, page cache dropped before every run)"
     local cold=(-n find "$cmd_find" -n bfs "$cmd_bfs")
     for t in "${FD_THREADS[@]}"; do
         cold+=(-n "fd -j$t" "fdfind -u -i -j$t -g '$FDGLOB' $dir")
@@ -106,11 +118,7 @@ bench_one() { # label dir
         cold+=(-n "dustmote-find -j $j" "$FIND_HARNESS -j $j $dir '$MASKLIST'")
     done
     [[ -n ${BASELINE:-} ]] && cold+=(-n baseline "$BASELINE $dir '$MASKLIST'")
-    hyperfine -N --style basic --runs "$COLD_RUNS" --ignore-failure \
-        --prepare "bash -c 'sync; echo 3 > /proc/sys/vm/drop_caches'" \
-        --export-json "$OUT/$label.cold.json" "${cold[@]}" \
-        > "$OUT/$label.cold.txt"
-    ratios "$OUT/$label.cold.json" dustmote-find
+    timed "$OUT/$label.cold" "$COLD_RUNS" 1 "bash -c 'sync; echo 3 > /proc/sys/vm/drop_caches'" "${cold[@]}"
 }
 
 echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | xargs), kernel $(uname -r)"
