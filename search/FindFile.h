@@ -10,7 +10,9 @@
 // runs inside AbortSearch; OnSearchFinish runs exactly once and last, at the
 // end of StartSearch inline, or on the main (QCoreApplication) thread through
 // the worker's termination notice, which the worker waits for. The main
-// thread must keep its event loop running during a threaded search.
+// thread must keep its event loop running during a threaded search. The walk
+// has helper threads (ReadThreads) that only read folders ahead of it: no
+// handler ever runs on them, and the walk joins them before it ends.
 
 #include "SearchCriteria.h"
 #include "SearchRec.h"
@@ -49,7 +51,6 @@ using TFolderChangeEvent =
 class TFindFile
 {
 public:
-
     TFindFile();
     // Aborts a running search first, waiting for its worker. An OnSearchFinish
     // handler may destroy the engine; it must not be destroyed by a handler
@@ -78,7 +79,10 @@ public:
     // The ReadThreads of engines made from now on: 16 unless a program wants
     // another for all of its engines.
     static int DefaultReadThreads() { return s_defaultReadThreads.load(std::memory_order_relaxed); }
-    static void setDefaultReadThreads(int Value) { s_defaultReadThreads.store(std::max(Value, 1), std::memory_order_relaxed); }
+    static void setDefaultReadThreads(int Value)
+    {
+        s_defaultReadThreads.store(std::max(Value, 1), std::memory_order_relaxed);
+    }
 
     // An accepted entry was found (Folder ends in "/"; FileInfo valid during the call).
     TFileMatchEvent OnFileMatch;
