@@ -12,7 +12,7 @@ mutations=(
   'runtime/NameMatch.cpp~s/return name\.size\(\) >= m_literal\.size\(\)\n(\s+&& equalLowered\(n \+ name)/return name.size() > m_literal.size()\n$1/~a suffix mask of exactly the name'"'"'s length (*.tmp against .tmp) refused'
   'runtime/NameMatch.cpp~s/const bool overlong = .*?;/const bool overlong = false;/~overlong UTF-8 accepted as letters'
   'search/FindFile.cpp~s/(    m_workerRunning\.store\(false, std::memory_order_release\);\n)(    FinishSearch\(\);\n)/$2$1/~the finish handler run before the worker'"'"'s flag is cleared'
-  'runtime/RegFile.cpp~s/ && k\.path\[path\.size\(\)\] == u.\\\\.//~a key lookup without the separator check (Software\\Dust matching Software\\Dustmote)'
+  'runtime/RegFile.cpp~s/ && k\.path\[path\.size\(\)\] == u.\\\\.//~a key lookup without the separator check (Software\Dust matching Software\Dustmote)'
   'runtime/RegFileRead.cpp~s/ \|\| !data\.sliced\(pos\)\.trimmed\(\)\.isEmpty\(\)//~text after a quoted string in the settings file accepted'
 )
 
@@ -34,6 +34,7 @@ for m in "${mutations[@]}"; do
         echo "noticed      $what: $(grep -E '^\s+[0-9]+ - ' /tmp/mutation-check.log | awk '{print $3}' | paste -sd, -)"
     fi
     mv "$file.orig" "$file"
+    touch "$file" # newer than the objects built from the mistake
 done
 cmake --build "$BUILD" > /dev/null
 exit $status
