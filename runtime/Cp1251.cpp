@@ -25,6 +25,18 @@ constexpr char16_t kHigh[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
+// Which of the four pages holds c, or -1.
+constexpr int pageOf(char16_t c)
+{
+    switch (c >> 8) {
+    case 0x00: return 0;
+    case 0x04: return 1;
+    case 0x20: return 2;
+    case 0x21: return 3;
+    default: return -1;
+    }
+}
+
 struct Tables {
     std::array<unsigned char, 256> lower{};
     std::array<bool, 256> alnum{};
@@ -56,10 +68,17 @@ int fromUnicode(char16_t c)
 {
     if (c < 0x80)
         return c;
-    for (int i = 0; i < 128; ++i)
-        if (kHigh[i] == c)
-            return 0x80 + i;
-    return -1;
+    // The upper half's characters lie on four pages of 256 characters
+    // (Latin-1, Cyrillic, punctuation, letter-like symbols): one lookup each.
+    static const auto pages = [] {
+        std::array<std::array<unsigned char, 256>, 4> table{}; // 0: not in the code page
+        for (int i = 0; i < 128; ++i)
+            table[pageOf(kHigh[i])][kHigh[i] & 0xFF] = static_cast<unsigned char>(0x80 + i);
+        return table;
+    }();
+    const int page = pageOf(c);
+    const unsigned char b = page < 0 ? 0 : pages[page][c & 0xFF];
+    return b ? b : -1;
 }
 
 QString decode(QByteArrayView bytes)

@@ -5,7 +5,11 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -21,6 +25,55 @@ QString openFailed(const QString &path, const QString &reason)
 QString createFailed(const QString &path, const QString &reason)
 {
     return QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason);
+}
+
+constexpr int kMaxLinkHops = 40; // as the kernel's own limit
+
+// A write beyond the file-size limit must fail with EFBIG, which the writer
+// reports, rather than kill the program: every program that writes through
+// this unit ignores SIGXFSZ from its start.
+[[maybe_unused]] const bool kFileSizeSignalIgnored = [] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    return true;
+}();
+
+// A file descriptor closed with its owner.
+struct Descriptor
+{
+    int fd;
+    explicit Descriptor(int f) : fd(f) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+};
+
+// ".List.lst.<pid>.<n>.tmp": whose it is, so that a later commit can tell a
+// killed writer's leftover from another running writer's file.
+QByteArray temporaryName(const QByteArray &name)
+{
+    static std::atomic<unsigned> counter{0};
+    return '.' + name + '.' + QByteArray::number(::getpid()) + '.' + QByteArray::number(++counter) + ".tmp";
+}
+
+// Removes the temporary files of writers that no longer run.
+void removeStaleTemporaries(const QString &folder, const QString &name)
+{
+    static const QString pattern = QStringLiteral("^\\.%1\\.(\\d+)\\.\\d+\\.tmp$");
+    const QRegularExpression ours(pattern.arg(QRegularExpression::escape(name)));
+    const QDir dir(folder);
+    const QStringList filter{QLatin1Char('.') + name + QStringLiteral(".*.tmp")};
+    for (const QString &entry : dir.entryList(filter, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = ours.match(entry);
+        if (!m.hasMatch())
+            continue;
+        const pid_t pid = pid_t(m.captured(1).toLongLong());
+        if (pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH)
+            ::unlink(QFile::encodeName(dir.filePath(entry)).constData());
+    }
 }
 
 } // namespace
@@ -64,47 +117,71 @@ QByteArray FileReader::readAll()
     return all;
 }
 
-AtomicFileWriter::AtomicFileWriter(const QString &path)
-    : m_path(expandedPath(path)), m_target(QFile::encodeName(m_path))
+AtomicFileWriter::AtomicFileWriter(const QString &path) : m_path(expandedPath(path))
 {
-    const QFileInfo target(m_path);
+    // A chain of links is followed to its end, where the new file goes.
+    m_target = m_path;
+    for (int hops = 0; QFileInfo(m_target).isSymLink(); ++hops) {
+        if (hops == kMaxLinkHops)
+            fail(ELOOP);
+        m_target = QDir::cleanPath(QFileInfo(m_target).symLinkTarget());
+    }
+    const QFileInfo target(m_target);
     if (target.isDir())
         fail(EISDIR);
     // A read-only list is not replaced, also not by root, who may write anyway.
     constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (target.exists() && (!target.isWritable() || !(target.permissions() & anyWrite)))
         fail(EACCES);
-    m_temp = m_target + ".XXXXXX";
-    m_fd = ::mkstemp(m_temp.data());
-    if (m_fd < 0) {
-        const int err = errno;
-        m_temp.clear();
-        fail(err);
-    }
-    // The new file gets the old one's permissions, or the usual ones for a new file.
-    struct stat old;
-    mode_t mode = 0666;
-    if (::stat(m_target.constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(m_fd, mode);
-}
-
-AtomicFileWriter::~AtomicFileWriter()
-{
-    discard();
 }
 
 void AtomicFileWriter::write(QByteArrayView bytes)
 {
-    const char *data = bytes.data();
-    qsizetype left = bytes.size();
+    m_bytes.append(bytes);
+}
+
+void AtomicFileWriter::commit()
+{
+    const QFileInfo target(m_target);
+    const QByteArray name = QFile::encodeName(target.fileName());
+    const QString folder = target.absolutePath();
+    removeStaleTemporaries(folder, target.fileName());
+    const Descriptor dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.fd < 0)
+        fail(errno);
+
+    // Unnamed until complete; the mode asked for is narrowed by the umask.
+    Descriptor file(::openat(dir.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    const QByteArray temp = temporaryName(name);
+    bool named = false;
+    if (file.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        // A file system without unnamed files: a named one, created just now.
+        file.fd = ::openat(dir.fd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        named = file.fd >= 0;
+    }
+    if (file.fd < 0)
+        fail(errno);
+    // Removes the named file again on every failure below.
+    struct Remove
+    {
+        const Descriptor &dir;
+        const QByteArray &temp;
+        bool armed;
+        ~Remove()
+        {
+            if (armed)
+                ::unlinkat(dir.fd, temp.constData(), 0);
+        }
+    } remove{dir, temp, named};
+
+    // The new file keeps the old one's permissions.
+    struct stat old;
+    if (::fstatat(dir.fd, name.constData(), &old, 0) == 0 && ::fchmod(file.fd, old.st_mode & 07777) != 0)
+        fail(errno);
+    const char *data = m_bytes.constData();
+    qsizetype left = m_bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(left));
+        const ssize_t n = ::write(file.fd, data, size_t(left));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -112,32 +189,27 @@ void AtomicFileWriter::write(QByteArrayView bytes)
         data += n;
         left -= n;
     }
+    if (::fsync(file.fd) != 0)
+        fail(errno);
+    if (!named) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd);
+        if (::linkat(AT_FDCWD, self.constData(), dir.fd, temp.constData(), AT_SYMLINK_FOLLOW) != 0
+            && ::linkat(file.fd, "", dir.fd, temp.constData(), AT_EMPTY_PATH) != 0)
+            fail(errno);
+        remove.armed = true;
+    }
+    if (::close(std::exchange(file.fd, -1)) != 0)
+        fail(errno);
+    if (::renameat(dir.fd, temp.constData(), dir.fd, name.constData()) != 0)
+        fail(errno);
+    remove.armed = false;
+    // The rename itself must reach the disk, or a crash could bring back the old file.
+    if (::fsync(dir.fd) != 0 && errno != EINVAL)
+        fail(errno);
 }
 
-void AtomicFileWriter::commit()
+void AtomicFileWriter::fail(int err) const
 {
-    if (::fsync(m_fd) != 0)
-        fail(errno);
-    const int fd = std::exchange(m_fd, -1);
-    if (::close(fd) != 0)
-        fail(errno);
-    if (::rename(m_temp.constData(), m_target.constData()) != 0)
-        fail(errno);
-    m_temp.clear();
-}
-
-void AtomicFileWriter::discard()
-{
-    if (m_fd >= 0)
-        ::close(std::exchange(m_fd, -1));
-    if (!m_temp.isEmpty())
-        ::unlink(m_temp.constData());
-    m_temp.clear();
-}
-
-void AtomicFileWriter::fail(int err)
-{
-    discard();
     throw EFCreateError(createFailed(m_path, systemErrorText(err)));
 }
 

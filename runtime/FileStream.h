@@ -1,6 +1,8 @@
 #pragma once
 // File streams with the program's error texts. A failure names the full
-// expanded path and the system's description of the error.
+// expanded path and the system's description of the error. A program that
+// links this unit ignores SIGXFSZ from its start, so that a write beyond the
+// file-size limit fails with an error instead of ending the program.
 //
 // Writing never leaves a cut-off file behind: the bytes go to a temporary file
 // in the same folder, which replaces the target only when every byte is on
@@ -29,32 +31,40 @@ private:
     QFile m_file;
 };
 
-// Written with plain system calls: every write's result is checked, because a
-// short write (a full disk, a size limit) must never pass for success.
+// Replaces a file atomically: the bytes are collected first, and only the
+// commit creates the new file, unnamed (O_TMPFILE) where the file system
+// allows, beside the file it replaces, and renames it into place once every
+// byte is on disk. A writer killed at any moment leaves the old file whole;
+// a named leftover of a killed writer (".List.lst.<pid>.<n>.tmp") is removed
+// by the next commit in that folder. Where the path is a symbolic link, the
+// link stays and the file it leads to is replaced.
+//
+// Written with plain system calls: every result is checked, because a short
+// write (a full disk, a size limit) must never pass for success.
 class AtomicFileWriter
 {
 public:
     AtomicFileWriter(const AtomicFileWriter &) = delete;
     AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
-    ~AtomicFileWriter();
 
-    // Throws EFCreateError "Cannot create file "%s". %s"; a target that exists
-    // but is read-only is refused the same way rather than replaced.
+    // Throws EFCreateError "Cannot create file "%s". %s" when a folder is in
+    // the file's place, or the file exists but is read-only (refused rather
+    // than replaced, also for root, who may write anyway).
     explicit AtomicFileWriter(const QString &path);
 
-    // Throws EFCreateError when not every byte could be written (a full disk).
+    // Adds bytes to what the commit writes.
     void write(QByteArrayView bytes);
 
-    // Puts the new file in place of the old one. Throws EFCreateError.
+    // Puts the new file in place of the old one. Throws EFCreateError when not
+    // every byte could be written (a full disk) or the file not be replaced;
+    // the old file then stays as it was.
     void commit();
 
 private:
-    [[noreturn]] void fail(int err);
-    void discard();
-    QString m_path;
-    QByteArray m_target;
-    QByteArray m_temp;
-    int m_fd = -1;
+    [[noreturn]] void fail(int err) const;
+    QString m_path;     // as the caller named it, for the error text
+    QString m_target;   // the file replaced: the path, or where its links lead
+    QByteArray m_bytes;
 };
 
 } // namespace dm

@@ -137,15 +137,8 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b)
 
 bool endsWithIgnoreCase(std::string_view text, std::string_view suffix)
 {
-    if (isAscii(text) && isAscii(suffix)) {
-        if (text.size() < suffix.size())
-            return false;
-        const std::string_view tail = text.substr(text.size() - suffix.size());
-        for (std::size_t i = 0; i < suffix.size(); ++i)
-            if (lowerAscii(tail[i]) != lowerAscii(suffix[i]))
-                return false;
-        return true;
-    }
+    if (isAscii(text) && isAscii(suffix))
+        return text.size() >= suffix.size() && equalsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
     std::u32string ft, fs;
     foldName(text, ft);
     foldName(suffix, fs);

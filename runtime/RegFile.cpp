@@ -115,6 +115,9 @@ bool RegTree::keyExists(QStringView path) const
 
 RegKeyData &RegTree::ensureKey(const QString &path)
 {
+    // A root holds values in a section of its own, like any key.
+    if (!path.contains(u'\\') && !findKey(path))
+        keys.prepend(RegKeyData{path, {}});
     for (qsizetype sep = path.indexOf(u'\\'); sep >= 0;) {
         sep = path.indexOf(u'\\', sep + 1);
         const QString prefix = sep < 0 ? path : path.first(sep);

@@ -6,10 +6,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QStandardPaths>
+#include <QThread>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <utility>
 
 namespace dm {
@@ -85,6 +90,49 @@ void tellDamage(const QString &file, const QString &keptCopy)
     }
     notice(file, keptCopy);
 }
+
+// The store's lock: flock on a lock file beside the store, which the kernel
+// releases when its holder ends however it ends, so a killed program never
+// leaves the store locked. The lock file itself stays and is never read.
+class StoreLock
+{
+public:
+    explicit StoreLock(const QString &path)
+    {
+        const QByteArray name = QFile::encodeName(path);
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (m_fd < 0) // a read-only folder or lock file: flock needs no write access
+            m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+        if (m_fd < 0) {
+            m_result = ERROR_ACCESS_DENIED;
+            return;
+        }
+        // Another copy's change takes milliseconds; one that holds the lock far
+        // longer is stuck (stopped), and the change fails rather than hang.
+        const QDeadlineTimer deadline(kLockWaitMs);
+        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+                m_result = errno == EWOULDBLOCK ? ERROR_LOCK_VIOLATION : ERROR_ACCESS_DENIED;
+                return;
+            }
+            QThread::msleep(5);
+        }
+    }
+    ~StoreLock()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd); // releases the lock
+    }
+    StoreLock(const StoreLock &) = delete;
+    StoreLock &operator=(const StoreLock &) = delete;
+
+    RegResult result() const { return m_result; }
+
+private:
+    static constexpr int kLockWaitMs = 5000;
+    int m_fd = -1;
+    RegResult m_result = ERROR_SUCCESS;
+};
 
 // parent + "\" + subKey, or empty when subKey is not a valid key path.
 QString childPath(const RegKey &parent, const QString &subKey)
@@ -210,9 +258,9 @@ RegResult Registry::change(const std::function<void(RegTree &)> &edit)
     {
         // Held across read, change and replace: another copy's change in
         // between would otherwise be lost.
-        QLockFile lock(m_path + QStringLiteral(".lock"));
-        if (!lock.lock())
-            return ERROR_ACCESS_DENIED;
+        const StoreLock lock(m_path + QStringLiteral(".lock"));
+        if (lock.result() != ERROR_SUCCESS)
+            return lock.result();
         Snapshot snapshot = load(m_path);
         if (snapshot.state == Snapshot::Damaged)
             kept = moveAside(m_path);

@@ -7,8 +7,10 @@
 // $XDG_CONFIG_HOME/Dustmote/registry.reg. Nothing is cached: every operation
 // reads the file as it is at that moment, so two running copies of the program
 // see each other's values. Every change re-reads, changes and atomically
-// replaces the file while holding a lock file beside it, so neither copy can
-// lose the other's unrelated values or leave a half-written file.
+// replaces the file while holding a lock on a file beside it (flock, which
+// the kernel releases when a holder dies), so neither copy can lose the
+// other's unrelated values or leave a half-written file, and no killed
+// program can leave the store locked.
 //
 // A file that cannot be parsed reads as empty and is never overwritten: the
 // first change moves it aside to a free name ("registry.reg.damaged",
@@ -31,6 +33,7 @@ enum RegResult : long {
     ERROR_ACCESS_DENIED = 5,       // the file could not be read, locked or moved aside
     ERROR_INVALID_HANDLE = 6,      // the key is not open
     ERROR_WRITE_FAULT = 29,        // the new file could not be written
+    ERROR_LOCK_VIOLATION = 33,     // another change held the store for far too long
     ERROR_INVALID_PARAMETER = 87,  // a name the store cannot hold, or no size given
     ERROR_MORE_DATA = 234,         // the data is longer than the buffer
 };

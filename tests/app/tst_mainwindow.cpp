@@ -11,6 +11,7 @@
 #include "Statistics.h"
 #include "StatusBar.h"
 #include "RecordedBoxes.h"
+#include "ScopedLimit.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -22,6 +23,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWindow>
+#include <optional>
 #include <QTreeWidget>
 
 namespace {
@@ -64,6 +66,7 @@ private slots:
     void init();
     void startWithoutListFile();
     void startWithListFileAndCloseSavesIt();
+    void failedSaveAbandonsClose_data();
     void failedSaveAbandonsClose();
     void statisticsReadOnceAtStart();
     void minimiseToTrayWithoutNotificationArea();
@@ -193,13 +196,27 @@ void TestMainWindow::minimiseToTrayWithoutNotificationArea()
     QVERIFY(form->isVisible());
 }
 
+void TestMainWindow::failedSaveAbandonsClose_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a folder in the list's place") << "folder" << "Is a directory";
+    // Reported like any failure, not the end of the program (SIGXFSZ).
+    QTest::newRow("file size limit") << "size limit" << "File too large";
+}
+
 void TestMainWindow::failedSaveAbandonsClose()
 {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
     dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
-    // Where the list should go stands a folder: the save fails.
-    QVERIFY(QDir(m_dir->path()).mkdir("List.lst"));
+    std::optional<dm::test::ScopedLimit> limit;
+    if (obstacle == "folder")
+        QVERIFY(QDir(m_dir->path()).mkdir("List.lst"));
+    else
+        limit.emplace(RLIMIT_FSIZE, 4);
     boxes.shown.clear();
     QVERIFY(!form->close());
     QVERIFY(form->isVisible());
@@ -207,9 +224,10 @@ void TestMainWindow::failedSaveAbandonsClose()
     QCOMPARE(boxes.shown[0].title, QStringLiteral("Dustmote"));
     QCOMPARE(boxes.shown[0].icon, QMessageBox::Critical);
     QCOMPARE(boxes.shown[0].text,
-             QStringLiteral("Cannot create file \"%1/List.lst\". Is a directory.").arg(m_dir->path()));
+             QStringLiteral("Cannot create file \"%1/List.lst\". %2.").arg(m_dir->path(), reason));
     // Once the way is free, the close goes through.
-    QVERIFY(QDir(m_dir->path()).rmdir("List.lst"));
+    limit.reset();
+    QDir(m_dir->path()).rmdir("List.lst");
     QVERIFY(form->close());
 }
 

@@ -2,6 +2,7 @@
 // the registry's, the file is replaced atomically under a lock, and a damaged
 // file is kept aside, never overwritten.
 
+#include "ChildProcess.h"
 #include "Cp1251.h"
 #include "RegFile.h"
 #include "Registry.h"
@@ -11,9 +12,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace dm;
+
+// What a store's folder holds: the store, and the lock file, which stays.
+const QStringList kStoreFiles{"registry.reg", "registry.reg.lock"};
 
 class TestRegistry : public QObject
 {
@@ -25,6 +32,7 @@ private slots:
     void roundTrip();
     void queryResults();
     void keysAndParents();
+    void rootKeyHoldsValues();
     void handWrittenFile();
 
     void damagedFileKeptAside_data();
@@ -36,6 +44,8 @@ private slots:
     void unusableStore();
     void twoStoresOnOneFile();
     void concurrentWritersKeepEveryValue();
+    void lockNeverHangs_data();
+    void lockNeverHangs();
     void defaultPathFollowsXdg();
 
 private:
@@ -182,12 +192,29 @@ void TestRegistry::keysAndParents()
     QCOMPARE(store.openKey(Registry::currentUser(), "SOFTWARE\\dustmote", &parent), ERROR_SUCCESS);
     QCOMPARE(store.openKey(parent, "quantity", &key), ERROR_SUCCESS);
     QCOMPARE(store.openKey(parent, "Quantity\\Deeper", &key), ERROR_FILE_NOT_FOUND);
+    // A key whose name begins another's is not that key's parent.
+    QCOMPARE(store.openKey(Registry::currentUser(), "Software\\Dust", &key), ERROR_FILE_NOT_FOUND);
+    QCOMPARE(store.openKey(Registry::currentUser(), "Software\\Dustmote\\Quant", &key), ERROR_FILE_NOT_FOUND);
 
     // Creating an existing key does not rewrite the file.
     const QDateTime before = QFileInfo(m_path).lastModified();
     QFile::setPermissions(m_path, QFile::ReadOwner);
     QCOMPARE(store.createKey(parent, "Quantity", &key), ERROR_SUCCESS);
     QCOMPARE(QFileInfo(m_path).lastModified(), before);
+}
+
+// The root holds values like any key (it used to crash the store).
+void TestRegistry::rootKeyHoldsValues()
+{
+    Registry store(m_path);
+    QCOMPARE(store.setValue(dustmoteKey(store), "Scans", REG_SZ, QByteArray("1", 2)), ERROR_SUCCESS);
+    QCOMPARE(store.setValue(Registry::currentUser(), "Top", REG_SZ, QByteArray("t", 2)), ERROR_SUCCESS);
+    QCOMPARE(store.setValue(Registry::currentUser(), "Top", REG_SZ, QByteArray("u", 2)), ERROR_SUCCESS);
+    QVERIFY2(readFile().startsWith("REGEDIT4\n\n[HKEY_CURRENT_USER]\n\"Top\"=\"u\"\n"), qPrintable(readFile()));
+    char buffer[4];
+    quint32 size = sizeof buffer;
+    QCOMPARE(Registry(m_path).queryValue(Registry::currentUser(), "Top", nullptr, buffer, &size), ERROR_SUCCESS);
+    QCOMPARE(QByteArray(buffer, int(size)), QByteArray("u", 2));
 }
 
 void TestRegistry::handWrittenFile()
@@ -236,6 +263,8 @@ void TestRegistry::damagedFileKeptAside_data()
     QTest::newRow("empty key name") << QByteArray("REGEDIT4\n[HKEY_CURRENT_USER\\\\S]\n");
     QTest::newRow("text beyond the code page") << QByteArray("REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"\xe2\x98\x83\"\n");
     QTest::newRow("continuation at the end") << QByteArray("REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=hex:01,\\\n");
+    QTest::newRow("text after a quoted string") << QByteArray("REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\" junk\n");
+    QTest::newRow("quote after a quoted string") << QByteArray("REGEDIT4\n[HKEY_CURRENT_USER\\S]\n\"a\"=\"1\"\"\n");
 }
 
 void TestRegistry::damagedFileKeptAside()
@@ -278,7 +307,7 @@ void TestRegistry::damagedNamesDoNotCollide()
     QCOMPARE(notices, 1); // once per run
     const QStringList names = QDir(QFileInfo(m_path).absolutePath()).entryList(QDir::Files, QDir::Name);
     QCOMPARE(names, QStringList({"registry.reg", "registry.reg.damaged", "registry.reg.damaged2",
-                                 "registry.reg.damaged3"}));
+                                 "registry.reg.damaged3", "registry.reg.lock"}));
     QFile third(m_path + ".damaged3");
     QVERIFY(third.open(QIODevice::ReadOnly));
     QCOMPARE(third.readAll(), QByteArray("damaged 3"));
@@ -292,7 +321,7 @@ void TestRegistry::replaceLeavesNoTemporaryFiles()
     for (int i = 0; i < 20; ++i)
         QCOMPARE(store.setValue(key, QString::number(i), REG_DWORD, QByteArray(4, char(i))), ERROR_SUCCESS);
     const QDir folder(QFileInfo(m_path).absolutePath());
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList("registry.reg"));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System), kStoreFiles);
     QCOMPARE(parseRegFile(readFile().toUtf8())->findKey(key.path())->values.size(), 20);
 }
 
@@ -310,7 +339,7 @@ void TestRegistry::failedWriteKeepsOldFile()
     }
     QCOMPARE(readFile(), before);
     const QDir folder(QFileInfo(m_path).absolutePath());
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList("registry.reg"));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden | QDir::System), kStoreFiles);
 }
 
 void TestRegistry::unusableStore()
@@ -374,6 +403,64 @@ void TestRegistry::concurrentWritersKeepEveryValue()
     const auto tree = parseRegFile(readFile().toUtf8());
     QVERIFY(tree);
     QCOMPARE(tree->findKey(u"HKEY_CURRENT_USER\\Software\\Dustmote")->values.size(), 2 * perWriter);
+}
+
+// A lock left by a killed program, or held by one that is stuck, never
+// freezes a change: the lock is the kernel's, released when its holder dies,
+// and a change that cannot get it in time fails. Each change runs in a child
+// process that is given up after 20 s; the read-only folder's case runs as an
+// unprivileged user, as root would write there anyway.
+void TestRegistry::lockNeverHangs_data()
+{
+    QTest::addColumn<QString>("situation");
+    QTest::addColumn<int>("result");
+    QTest::newRow("empty lock file left by a kill") << "stale" << int(ERROR_SUCCESS);
+    QTest::newRow("stale lock in a read-only folder") << "read-only" << int(ERROR_WRITE_FAULT);
+    QTest::newRow("lock held by a stopped copy") << "held" << int(ERROR_LOCK_VIOLATION);
+}
+
+void TestRegistry::lockNeverHangs()
+{
+    QFETCH(QString, situation);
+    QFETCH(int, result);
+    const QString folder = QFileInfo(m_path).absolutePath();
+    QVERIFY(QDir().mkpath(folder));
+    const QByteArray lockFile = QFile::encodeName(m_path + ".lock");
+    QFile stale(QString::fromLocal8Bit(lockFile));
+    QVERIFY(stale.open(QIODevice::WriteOnly)); // empty: its writer was killed at once
+    stale.close();
+    pid_t holder = -1;
+    if (situation == "read-only") {
+        for (const QString &p : {m_dir->path(), folder, QString::fromLocal8Bit(lockFile)})
+            QVERIFY(::chown(QFile::encodeName(p).constData(), test::kNobody, test::kNobody) == 0);
+        QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
+    } else if (situation == "held") {
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        holder = ::fork();
+        if (holder == 0) {
+            const int fd = ::open(lockFile.constData(), O_RDWR);
+            ::flock(fd, LOCK_EX);
+            [[maybe_unused]] const auto n = ::write(ready[1], "x", 1);
+            for (;;)
+                ::pause();
+        }
+        char c;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    const int got = test::runInChild([this] {
+        Registry store(m_path);
+        return int(store.setValue(Registry::currentUser(), "x", REG_SZ, QByteArray("1", 2)));
+    }, situation == "read-only", 20000);
+    if (holder > 0) {
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+    }
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+    QCOMPARE(got, result);
 }
 
 void TestRegistry::defaultPathFollowsXdg()

@@ -9,12 +9,42 @@
 #include "MessageBox.h"
 #include "Messages.h"
 #include "RecordedBoxes.h"
+#include "Registry.h"
 #include "ScopedLimit.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void save(const QString &path, const QByteArray &bytes)
+{
+    dm::AtomicFileWriter w(path);
+    w.write(bytes);
+    w.commit();
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
 
 class TestRuntime : public QObject
 {
@@ -37,6 +67,13 @@ private slots:
     void writerRefusals_data();
     void writerRefusals();
     void shortWriteKeepsOldFile();
+    void writerFollowsLinks_data();
+    void writerFollowsLinks();
+    void writerModes_data();
+    void writerModes();
+    void staleTemporariesRemoved();
+    void killedSavesLeaveNothingBehind_data();
+    void killedSavesLeaveNothingBehind();
 
     void guardShowsErrorBox();
     void guardedWrapsSignalHandlers();
@@ -84,6 +121,9 @@ void TestRuntime::cp1251EncodeReportsLoss()
 {
     bool lossless = true;
     QCOMPARE(dm::cp1251::encode(u"Файл 日本", &lossless), QByteArray("\xD4\xE0\xE9\xEB ??"));
+    QVERIFY(!lossless);
+    // Neighbours of the code page's characters, on the same Unicode pages.
+    QCOMPARE(dm::cp1251::encode(u"\u00C0\u0400\u0460\u2010\u2139\u00BC", &lossless), QByteArray("??????"));
     QVERIFY(!lossless);
 }
 
@@ -262,6 +302,132 @@ void TestRuntime::shortWriteKeepsOldFile()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("old file"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"List.lst"});
+}
+
+// A list or store reached through a symbolic link stays a link: the file it
+// leads to gets the new contents, replaced beside itself.
+void TestRuntime::writerFollowsLinks_data()
+{
+    QTest::addColumn<QStringList>("links"); // "name>target", made in this order
+    QTest::addColumn<QString>("target");    // the file that gets the contents
+    QTest::newRow("link") << QStringList{"List.lst>real/List.lst"} << "real/List.lst";
+    QTest::newRow("chain of links") << QStringList{"List.lst>a", "a>real/b", "real/b>c"} << "real/c";
+    QTest::newRow("absolute link") << QStringList{"List.lst>@real/x"} << "real/x";
+    QTest::newRow("dangling link") << QStringList{"List.lst>real/new"} << "real/new";
+}
+
+void TestRuntime::writerFollowsLinks()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("real"));
+    if (!target.endsWith("new"))
+        save(dir.filePath(target), "old");
+    for (const QString &link : links) {
+        QString to = link.section('>', 1);
+        if (to.startsWith('@'))
+            to = dir.filePath(to.mid(1));
+        QVERIFY(QFile::link(to, dir.filePath(link.section('>', 0, 0))));
+    }
+    save(dir.filePath("List.lst"), "new contents");
+    QVERIFY(QFileInfo(dir.filePath("List.lst")).isSymLink());
+    QCOMPARE(contentOf(dir.filePath(target)), QByteArray("new contents"));
+    QCOMPARE(contentOf(dir.filePath("List.lst")), QByteArray("new contents"));
+    QVERIFY(filesIn(dir.filePath("real")).filter(".tmp").isEmpty());
+    QVERIFY(filesIn(dir.path()).filter(".tmp").isEmpty());
+}
+
+// A new file's mode follows the umask; a replaced file keeps its own.
+void TestRuntime::writerModes_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::addColumn<int>("oldMode"); // 0: no old file
+    QTest::addColumn<int>("mode");
+    QTest::newRow("new file, umask 022") << 022 << 0 << 0644;
+    QTest::newRow("new file, umask 077") << 077 << 0 << 0600;
+    QTest::newRow("replaced file keeps 0604") << 077 << 0604 << 0604;
+}
+
+void TestRuntime::writerModes()
+{
+    QFETCH(int, umask);
+    QFETCH(int, oldMode);
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("List.lst");
+    if (oldMode) {
+        save(path, "old");
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), mode_t(oldMode)) == 0);
+    }
+    const mode_t saved = ::umask(mode_t(umask));
+    save(path, "new");
+    ::umask(saved);
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+    QCOMPARE(int(st.st_mode & 07777), mode);
+}
+
+// Leftovers of killed writers go at the next save; a running writer's file,
+// and anything else in the folder, stay.
+void TestRuntime::staleTemporariesRemoved()
+{
+    QTemporaryDir dir;
+    const QString dead = QStringLiteral(".List.lst.999999999.1.tmp");
+    const QString running = QStringLiteral(".List.lst.%1.77.tmp").arg(::getpid());
+    const QStringList others{"List.lst.bak", ".List.lst.999999999.tmp", ".Other.lst.999999999.1.tmp"};
+    for (const QString &name : QStringList{dead, running} + others)
+        save(dir.filePath(name), "x");
+    save(dir.filePath("List.lst"), "new");
+    QCOMPARE(filesIn(dir.path()), (QStringList{running, ".List.lst.999999999.tmp", ".Other.lst.999999999.1.tmp",
+                                              "List.lst", "List.lst.bak"}));
+}
+
+// Saves killed at random moments never leave a cut file, and never a
+// temporary file once the next save is done; the next save never hangs.
+void TestRuntime::killedSavesLeaveNothingBehind_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("files"); // what the folder holds after the next save
+    QTest::newRow("list file") << "list" << "List.lst" << QStringList{"List.lst"};
+    QTest::newRow("settings store") << "store" << "registry.reg"
+                                    << QStringList{"registry.reg", "registry.reg.lock"};
+}
+
+void TestRuntime::killedSavesLeaveNothingBehind()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, file);
+    QFETCH(QStringList, files);
+    constexpr int kills = 100;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    int leftovers = 0;
+    for (int i = 0; i < kills; ++i) {
+        QProcess victim;
+        victim.start(QStringLiteral(DUSTMOTE_SAVE_LOOP), {mode, path});
+        QVERIFY(victim.waitForReadyRead());
+        std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(30000)));
+        ::kill(pid_t(victim.processId()), SIGKILL);
+        QVERIFY(victim.waitForFinished());
+        leftovers += int(filesIn(dir.path()).filter(".tmp").size());
+        // The file is whole: the last save's, never a cut one.
+        if (mode == "list" && QFileInfo::exists(path)) {
+            const QByteArray bytes = contentOf(path);
+            QVERIFY(bytes == "next" || (bytes.size() == 2 << 20 && bytes.count(bytes[0]) == bytes.size()));
+        }
+        if (mode == "list") {
+            save(path, "next");
+        } else {
+            dm::Registry store(path);
+            dm::RegKey key;
+            QCOMPARE(store.createKey(dm::Registry::currentUser(), "Software\\Dustmote", &key), dm::ERROR_SUCCESS);
+            QCOMPARE(store.setValue(key, "Next", dm::REG_SZ, QByteArray("1", 2)), dm::ERROR_SUCCESS);
+        }
+        QCOMPARE(filesIn(dir.path()), files);
+    }
+    qInfo("%d kills; temporary files seen right after a kill: %d", kills, leftovers);
 }
 
 void TestRuntime::guardShowsErrorBox()

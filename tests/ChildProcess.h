@@ -1,0 +1,49 @@
+#pragma once
+// Runs a piece of a test in a child process of its own: for a step that may
+// hang (the child is killed after a while and the test fails instead of
+// hanging), and for permission cases, which must run as an unprivileged user
+// because root ignores file permissions.
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace dm::test {
+
+// The user and group ids of "nobody".
+inline constexpr uid_t kNobody = 65534;
+
+// Runs body in a forked child, as "nobody" when asked and this process runs
+// as root, and returns the child's exit code (body's result, 0 to 255), or -1
+// when the child had not ended after timeoutMs and was killed.
+inline int runInChild(const std::function<int()> &body, bool unprivileged, int timeoutMs)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (unprivileged && ::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
+                || ::setresuid(kNobody, kNobody, kNobody) != 0))
+            ::_exit(125);
+        ::_exit(body());
+    }
+    if (pid < 0)
+        return -1;
+    const QDeadlineTimer deadline(timeoutMs);
+    int status = 0;
+    while (::waitpid(pid, &status, WNOHANG) == 0) {
+        if (deadline.hasExpired()) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return -1;
+        }
+        QThread::msleep(10);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace dm::test
