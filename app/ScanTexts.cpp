@@ -22,6 +22,14 @@ QString BuildMaskList(const QList<QStringList> &tickedRows)
     return list;
 }
 
+QString TotalText(std::optional<std::uint64_t> kiloBytes)
+{
+    QString text = QStringLiteral("Файлы занимают: ");
+    if (kiloBytes)
+        text += QString::number(*kiloBytes) + QStringLiteral("KB");
+    return text;
+}
+
 QString ScanSummary(int folders, int files, double seconds)
 {
     QLocale locale;

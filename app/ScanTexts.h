@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 namespace dm {
 
@@ -19,6 +20,10 @@ QString BuildMaskList(const QList<QStringList> &tickedRows);
 // "N Папок(ки) просканировано и M файлов(ла) найдено - S за секунд(ды)", the
 // seconds with three decimals and the locale's decimal separator.
 QString ScanSummary(int folders, int files, double seconds);
+
+// The found files' running total, "Файлы занимают: " followed by the
+// kilobytes and "KB"; without a total, the caption alone.
+QString TotalText(std::optional<std::uint64_t> kiloBytes = std::nullopt);
 
 // Prefixed to the summary in the status bar when the scan was stopped.
 inline constexpr char16_t kStoppedPrefix[] = u"Сканирование остановлено - ";

@@ -10,11 +10,13 @@
 #include "FoundFiles.h"
 #include "MessageBox.h"
 #include "Shell.h"
+#include "ScanTexts.h"
 #include "Statistics.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QUrl>
 #include <cerrno>
 
@@ -90,7 +92,7 @@ void TForm1::BitBtn1Click()
     setWindowTitle(m_caption);
     ui->StatusBar1->setSimpleText(QString());
     ui->CheckBox2->setChecked(false);
-    ui->Label3->setText(QStringLiteral("Файлы занимают: "));
+    ui->Label3->setText(dm::TotalText());
     showPage(3);
     m_found->removeAllRows();
     ProgressBar1->hide();
@@ -100,12 +102,7 @@ void TForm1::BitBtn1Click()
 QList<dm::DeletionFailure> TForm1::deleteTickedFiles(dm::DeletionCounter &counter)
 {
     // The pass shows its progress now and then; the user's input waits.
-    struct Busy
-    {
-        bool &flag;
-        explicit Busy(bool &f) : flag(f) { flag = true; }
-        ~Busy() { flag = false; }
-    } busy(m_deleting);
+    const QScopedValueRollback busy(m_deleting, true);
 
     QList<dm::DeletionFailure> failures;
     dm::FoundEntryRemover remover;

@@ -100,7 +100,7 @@ void TForm1::Action4Execute()
     ui->ListView1->horizontalHeader()->setSortIndicatorShown(false);
     m_found->reset();
     m_feed.reset();
-    ui->Label3->setText(QStringLiteral("Файлы занимают: "));
+    ui->Label3->setText(dm::TotalText());
     setScanning(true);
     m_feedTimer.start();
     FindFile1->StartSearch();
@@ -142,7 +142,7 @@ void TForm1::applyScanFeed()
     const bool rows = !batch.rows.empty();
     m_found->append(std::move(batch.folders), std::move(batch.rows));
     if (rows)
-        ui->Label3->setText(QStringLiteral("Файлы занимают: %1KB").arg(batch.totalKB));
+        ui->Label3->setText(dm::TotalText(batch.totalKB));
 }
 
 void TForm1::FindFile1SearchFinish()
