@@ -1,10 +1,14 @@
 #include "FileDeletion.h"
 
 #include "Messages.h"
+#include "TargetSearch.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace dm {
@@ -12,35 +16,148 @@ namespace dm {
 namespace {
 
 constexpr int kReportedFailures = 10;
+// Under PATH_MAX with room to spare: longer paths are opened in steps.
+constexpr qsizetype kPathStep = 3072;
+
+// Opens the folder `relative` below dirFd (O_PATH) without following any link
+// on the way; -errno on failure.
+int openBelow(int dirFd, const QByteArray &relative)
+{
+    static std::atomic<bool> haveOpenat2 = true;
+    if (haveOpenat2) {
+        open_how how{};
+        how.flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+        how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        const int fd = int(::syscall(SYS_openat2, dirFd, relative.constData(), &how, sizeof how));
+        if (fd >= 0 || errno != ENOSYS)
+            return fd >= 0 ? fd : -errno;
+        haveOpenat2 = false;
+    }
+    // An older kernel: one step at a time, none of them a link.
+    int fd = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    for (const QByteArray &step : relative.split('/')) {
+        if (fd < 0 || step.isEmpty())
+            continue;
+        const int next = ::openat(fd, step.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
+        ::close(fd);
+        fd = next >= 0 ? next : -error;
+        if (next < 0)
+            return fd;
+    }
+    return fd >= 0 ? fd : -errno;
+}
+
+int folderError(int error)
+{
+    // A link where a folder was (ELOOP, or ENOTDIR for O_NOFOLLOW) or a
+    // file in its place: the folder found is not there as it was.
+    return error == ENOENT ? kFolderGone
+        : (error == ELOOP || error == ENOTDIR || error == EXDEV) ? kFolderReplaced
+        : error;
+}
 
 } // namespace
+
+ScanRoot ScanRoot::of(const QByteArray &path)
+{
+    ScanRoot root;
+    const std::optional<std::string> folder = NormalizeFolder(path.toStdString());
+    if (!folder || folder->empty())
+        return root;
+    root.folder = QByteArray::fromStdString(*folder);
+    struct stat st;
+    if (::stat(root.folder.constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        root.device = st.st_dev;
+        root.inode = st.st_ino;
+    }
+    return root;
+}
+
+FoundEntryRemover::FoundEntryRemover(ScanRoot root) : m_root(std::move(root))
+{
+    if (m_root.folder.isEmpty())
+        m_root = {QByteArrayLiteral("/"), 0, 0};
+}
 
 FoundEntryRemover::~FoundEntryRemover()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+    if (m_rootFd >= 0)
+        ::close(m_rootFd);
 }
 
-int FoundEntryRemover::remove(const QByteArray &folder, const QByteArray &name,
-                              std::uint64_t volumeId, std::uint64_t fileId)
+int FoundEntryRemover::openFolder(const QByteArray &folder)
+{
+    if (m_rootFd < 0 && m_rootError == 0) {
+        // The scanned folder itself is reached as the scan reached it.
+        m_rootFd = ::open(m_root.folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        struct stat st;
+        if (m_rootFd < 0)
+            m_rootError = folderError(errno);
+        else if ((m_root.device || m_root.inode)
+                 && (::fstat(m_rootFd, &st) != 0 || st.st_dev != m_root.device || st.st_ino != m_root.inode))
+            m_rootError = kFolderReplaced;
+    }
+    if (m_rootError)
+        return m_rootError;
+    if (!folder.startsWith(m_root.folder))
+        return kFolderReplaced; // never found below the scanned folder
+    QByteArray relative = folder.mid(m_root.folder.size());
+    while (relative.endsWith('/'))
+        relative.chop(1);
+    if (relative.isEmpty())
+        return 0; // the scanned folder itself: its own descriptor serves
+    int fd = ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0);
+    qsizetype pos = 0;
+    while (fd >= 0 && pos < relative.size()) {
+        qsizetype end = relative.size();
+        if (end - pos > kPathStep)
+            end = relative.lastIndexOf('/', pos + kPathStep);
+        if (end <= pos) // one name longer than a step: the kernel refuses it anyway
+            end = relative.size();
+        const int next = openBelow(fd, relative.mid(pos, end - pos));
+        ::close(fd);
+        fd = next;
+        pos = end + 1;
+    }
+    if (fd < 0)
+        return folderError(-fd);
+    m_fd = fd;
+    return 0;
+}
+
+int FoundEntryRemover::check(const QByteArray &folder, const QByteArray &name,
+                             const FileVersion &version)
 {
     if (m_fd < 0 || folder != m_folder) {
         if (m_fd >= 0)
             ::close(m_fd);
+        m_fd = -1;
         m_folder = folder;
-        m_fd = ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd < 0)
-            return errno;
+        m_folderError = openFolder(folder);
     }
+    if (m_folderError)
+        return m_folderError;
+    const int dirFd = m_fd >= 0 ? m_fd : m_rootFd;
     struct stat st;
-    if (::fstatat(m_fd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
-    if ((volumeId || fileId) && (st.st_dev != volumeId || st.st_ino != fileId))
+    if ((version.device || version.inode) && FileVersion::of(st) != version)
         return ESTALE;
+    return 0;
+}
+
+int FoundEntryRemover::remove(const QByteArray &folder, const QByteArray &name,
+                              const FileVersion &version)
+{
+    if (const int error = check(folder, name, version))
+        return error;
     // Without AT_REMOVEDIR this never removes a folder, and a link goes alone.
-    return ::unlinkat(m_fd, name.constData(), 0) == 0 ? 0 : errno;
+    return ::unlinkat(m_fd >= 0 ? m_fd : m_rootFd, name.constData(), 0) == 0 ? 0 : errno;
 }
 
 QString DeletionReason(int error)
@@ -50,6 +167,12 @@ QString DeletionReason(int error)
         return QStringLiteral("теперь это папка, а не файл");
     case ESTALE:
         return QStringLiteral("после поиска на этом месте появился другой файл");
+    case kFolderGone:
+        return QStringLiteral("папки файла больше нет на прежнем месте");
+    case kFolderReplaced:
+        return QStringLiteral("папка файла после поиска заменена ссылкой или другой папкой");
+    case kNoTrash:
+        return QStringLiteral("на этом диске нет Корзины; файл оставлен на месте");
     default:
         return systemErrorText(error);
     }

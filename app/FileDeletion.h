@@ -1,6 +1,10 @@
 #pragma once
-// Removing found files: only the very entry the scan found, never a folder,
-// never through a symbolic link, and a report of what could not be removed.
+// Removing found files: only the very version of the entry the scan found,
+// never a folder, never through a symbolic link (neither the entry nor any
+// folder between the scanned folder and it), and a report of what could not
+// be removed.
+
+#include "FileVersion.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,32 +13,60 @@
 
 namespace dm {
 
-// Removes found entries one after the other, keeping the last folder open so
-// that a run of files in one folder costs two calls each.
+// Reasons of our own, beside errno values (which are positive).
+enum DeletionError : int {
+    kFolderGone = -1,     // the file's folder is no longer there
+    kFolderReplaced = -2, // a folder on the way is now a link or another folder
+    kNoTrash = -3,        // the file's disk has no trash
+};
+
+// The folder a scan searched, as the deletion finds it again: its path
+// (normalised, ending in "/") and which folder it was when the scan began.
+struct ScanRoot
+{
+    QByteArray folder;
+    std::uint64_t device = 0, inode = 0; // 0 and 0: not known
+
+    // path as the scan was given it; the folder's identity read now.
+    static ScanRoot of(const QByteArray &path);
+};
+
+// Finds found entries again, one after the other, from the scanned folder
+// down without following links, keeping the last folder open so that a run
+// of files in one folder costs two calls each.
 class FoundEntryRemover
 {
 public:
-    FoundEntryRemover() = default;
+    // Without a root (no scan), folders are walked from "/".
+    explicit FoundEntryRemover(ScanRoot root = {});
     ~FoundEntryRemover();
     FoundEntryRemover(const FoundEntryRemover &) = delete;
     FoundEntryRemover &operator=(const FoundEntryRemover &) = delete;
 
-    // Removes name in folder (bytes, folder ending in "/") if it still is the
-    // entry of that device and inode (0 and 0: any entry but a folder). 0
-    // when removed; otherwise an errno value: ENOENT when it is gone already,
-    // EISDIR when the name now is a folder, ESTALE when it names another entry.
-    int remove(const QByteArray &folder, const QByteArray &name, std::uint64_t volumeId,
-               std::uint64_t fileId);
+    // Whether name in folder (bytes, folder ending in "/") still is the
+    // version found (a version with device and inode 0: any entry but a
+    // folder). 0 when it is; otherwise ENOENT when it is gone, EISDIR when
+    // the name now is a folder, ESTALE when it names another file, or a
+    // DeletionError of the folder.
+    int check(const QByteArray &folder, const QByteArray &name, const FileVersion &version);
+    // check, then removes it: 0 when removed, otherwise as check or errno.
+    int remove(const QByteArray &folder, const QByteArray &name, const FileVersion &version);
 
 private:
+    int openFolder(const QByteArray &folder);
+
+    ScanRoot m_root;
+    int m_rootFd = -1;
+    int m_rootError = 0;
     QByteArray m_folder;
     int m_fd = -1;
+    int m_folderError = 0;
 };
 
 struct DeletionFailure
 {
     QString path;
-    int error = 0; // errno value as FoundEntryRemover::remove returns it
+    int error = 0; // as FoundEntryRemover::remove returns it
 };
 
 // Why an entry could not be removed, in the user's words.

@@ -114,8 +114,8 @@ QVariant FoundFilesModel::data(const QModelIndex &index, int role) const
         switch (index.column()) {
         case NameColumn: return f.name;
         case FolderColumn: return m_folders[f.folder].text;
-        case SizeColumn: return SizeText(f.size);
-        case TimeColumn: return TimeText(f.modified);
+        case SizeColumn: return SizeText(f.version.size);
+        case TimeColumn: return TimeText(f.version.modified);
         }
         break;
     case Qt::CheckStateRole:
@@ -232,10 +232,10 @@ void FoundFilesModel::sortBy(int column, bool descending)
         break;
     }
     case SizeColumn:
-        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return f.size; }), descending);
+        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return f.version.size; }), descending);
         break;
     case TimeColumn:
-        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return f.modified; }), descending);
+        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return f.version.modified; }), descending);
         break;
     default:
         return;

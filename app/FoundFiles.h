@@ -5,6 +5,8 @@
 // batches (one insertion each), ticking all rows is one change notification,
 // and a sort permutes the records by keys computed once per sort.
 
+#include "FileVersion.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QString>
@@ -21,10 +23,9 @@ struct FoundFile
     std::unique_ptr<QByteArray> rawName; // the name's bytes, only where the text cannot hold them
     std::uint32_t folder = 0;
     bool checked = false;
-    std::uint64_t size = 0;          // bytes
-    std::int64_t modified = 0;       // last write, POSIX seconds
-    std::uint64_t volumeId = 0;      // device and inode when found, so that a
-    std::uint64_t fileId = 0;        // deletion removes only that very entry
+    // The version found (size and last write shown in the list), so that a
+    // deletion removes only that very file.
+    FileVersion version;
 };
 
 // Kilobytes of a size, rounded up: 0 bytes 0, 1 to 1024 bytes 1, 1025 bytes 2.

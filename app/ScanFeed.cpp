@@ -10,14 +10,30 @@ constexpr std::size_t kRowStep = 1024;
 
 } // namespace
 
-void ScanFeed::reset()
+void ScanFeed::reset(bool severalMasks)
 {
     const std::lock_guard guard(m_lock);
+    m_severalMasks = severalMasks;
+    m_seenFolder.clear();
+    m_seen.clear();
     m_pending = {};
     m_lastFolder.clear();
     m_matchFolder.clear();
     m_haveMatchFolder = false;
     m_folderCount = 0;
+}
+
+bool ScanFeed::isRepeat(const std::string &folder, const std::string &name)
+{
+    // The engine reports a folder's files together, every mask's after the
+    // other, so the names of one folder suffice.
+    if (!m_severalMasks)
+        return false;
+    if (folder != m_seenFolder) {
+        m_seenFolder = folder;
+        m_seen.clear();
+    }
+    return !m_seen.insert(name).second;
 }
 
 void ScanFeed::folderEntered(const std::string &folder)
@@ -35,10 +51,7 @@ void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::
     row.name = QFile::decodeName(name);
     if (!isAscii(rec.Name) && QFile::encodeName(row.name) != name)
         row.rawName = std::make_unique<QByteArray>(name.constData(), name.size());
-    row.size = rec.FindData.FileSize;
-    row.modified = rec.FindData.LastWriteSeconds;
-    row.volumeId = rec.FindData.VolumeId;
-    row.fileId = rec.FindData.FileId;
+    row.version = FileVersion::of(rec.FindData);
     const bool folderIsNew = !m_haveMatchFolder || folder != m_matchFolder;
     if (folderIsNew) {
         m_matchFolder = folder;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace dm {
@@ -32,7 +33,12 @@ public:
     };
 
     // Main thread, while no worker runs: forgets everything of a scan.
-    void reset();
+    // With several masks one file may be reported once per mask.
+    void reset(bool severalMasks = false);
+
+    // Worker: whether the file was reported already in this folder (by
+    // another mask), so that the list holds and counts it once.
+    bool isRepeat(const std::string &folder, const std::string &name);
 
     // Worker: a folder is about to be searched.
     void folderEntered(const std::string &folder);
@@ -51,6 +57,12 @@ private:
     std::string m_matchFolder;
     bool m_haveMatchFolder = false;
     std::uint32_t m_folderCount = 0;
+
+    // The worker's own: the names reported in the folder of the last match,
+    // kept only when several masks may report one file twice.
+    bool m_severalMasks = false;
+    std::string m_seenFolder;
+    std::unordered_set<std::string> m_seen;
 };
 
 } // namespace dm

@@ -1,25 +1,62 @@
 #include "ScanTexts.h"
 
+#include "ListSyntax.h"
+
 #include <QLocale>
-#include <QRegularExpression>
 #include <chrono>
 
 namespace dm {
 
-QString BuildMaskList(const QList<QStringList> &tickedRows)
+QStringList SplitMaskText(const QString &text)
 {
-    static const QRegularExpression separators(QStringLiteral("[,;]"));
-    QString list;
-    for (const QStringList &subItems : tickedRows) {
-        for (const QString &text : subItems) {
-            for (const QString &piece : text.split(separators)) {
-                const QString mask = piece.trimmed();
-                if (!mask.isEmpty())
-                    list += QLatin1Char(' ') + mask + QLatin1Char(';');
-            }
+    QStringList masks;
+    qsizetype start = 0;
+    auto take = [&](qsizetype end) {
+        const QString mask = text.mid(start, end - start).trimmed();
+        if (!mask.isEmpty())
+            masks.append(mask);
+        start = end + 1;
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u';') {
+            take(i);
+        } else if (text[i] == u',' && i + 1 < text.size()) {
+            // "*,v" names files ending in ",v": a comma separates only
+            // before a blank or before what can only begin a mask.
+            const QChar next = text[i + 1];
+            if (next.isSpace() || next == u'*' || next == u'?' || next == u'.')
+                take(i);
         }
     }
+    take(text.size());
+    return masks;
+}
+
+QString BuildMaskList(const QList<QStringList> &tickedRows)
+{
+    QString list;
+    for (const QStringList &subItems : tickedRows)
+        for (const QString &text : subItems)
+            for (const QString &mask : SplitMaskText(text))
+                list += QLatin1Char(' ') + mask + QLatin1Char(';');
     return list;
+}
+
+std::vector<std::string> ScanTargets(const std::string &folder, const std::string &maskList)
+{
+    std::vector<std::string> lines;
+    if (folder.empty())
+        return lines;
+    std::string base = ">" + folder;
+    if (base.back() != '/')
+        base += '/';
+    for (const std::string &mask : SplitEntries(maskList)) {
+        // A name never holds "/": such a mask finds nothing, and must not
+        // become a folder to search.
+        if (mask.find('/') == std::string::npos)
+            lines.push_back(base + mask);
+    }
+    return lines;
 }
 
 QString TotalText(std::optional<std::uint64_t> kiloBytes)

@@ -7,15 +7,26 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace dm {
 
+// The masks of one mask text as typed: separated by ";", and by "," where a
+// blank follows it or the next mask begins with "*", "?" or "." ("*.txt,
+// *.bmp" and "*.txt,*.bmp" are two masks, "*,v" is one); each trimmed, empty
+// ones dropped.
+QStringList SplitMaskText(const QString &text);
+
 // The mask list of the ticked catalog rows (each row given by its sub-items,
 // the first being the mask text as typed): for every mask, in order, one
-// blank, the mask and ";". A mask text holds one mask or several separated
-// by "," or ";" ("*.txt, *.bmp, *.log"); each is trimmed and empty ones are
-// dropped.
+// blank, the mask and ";".
 QString BuildMaskList(const QList<QStringList> &tickedRows);
+
+// The engine's included lines that search folder (bytes, as the file system
+// names it) and its subfolders with each mask of maskList: the folder is
+// never cut at ";" or trimmed, whatever its name holds. None without a folder.
+std::vector<std::string> ScanTargets(const std::string &folder, const std::string &maskList);
 
 // "N Папок(ки) просканировано и M файлов(ла) найдено - S за секунд(ды)", the
 // seconds with three decimals and the locale's decimal separator.

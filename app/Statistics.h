@@ -75,8 +75,8 @@ class DeletionCounter
 public:
     // Opens the key and reads "Dels"; throws "Invalid data type for 'Dels'".
     DeletionCounter();
-    // One more file on which the deletion was carried out (wraps in 32 bits).
-    void add() { m_dels = std::int32_t(std::uint32_t(m_dels) + 1u); }
+    // Files the deletion removed (wraps in 32 bits).
+    void add(std::uint32_t files = 1) { m_dels = std::int32_t(std::uint32_t(m_dels) + files); }
     // The count so far: the value read plus the files added.
     std::int32_t value() const { return m_dels; }
     // Stores the count; throws "Failed to create key" / "Failed to set data".

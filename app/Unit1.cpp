@@ -52,6 +52,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildOverlays();
     buildCatalog();
     buildFoundFiles();
+    buildDeletion();
     buildScan();
     bindHandlers();
 
@@ -62,8 +63,10 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
 
 TForm1::~TForm1()
 {
-    // The worker's handlers use the window's members: end it first.
+    // The workers use the window's members: end them first.
     FindFile1.reset();
+    m_deletion.reset();
+    m_restore.reset();
 }
 
 QList<QAction *> TForm1::actions12() const
@@ -88,6 +91,12 @@ void TForm1::buildMenus()
     dm::addActionItem(service, ui->Action5, dm::ImageList1(8));
     service->addSeparator()->setVisible(false);
     dm::addActionItem(service, ui->Action6)->setVisible(false);
+    service->addSeparator();
+    ActionTrash = service->addAction(QStringLiteral("Удалять в Корзину"));
+    ActionTrash->setObjectName(QStringLiteral("ActionTrash"));
+    ActionTrash->setCheckable(true);
+    ActionRestore = service->addAction(QStringLiteral("Вернуть удалённое"));
+    ActionRestore->setObjectName(QStringLiteral("ActionRestore"));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Справка"));
     dm::addActionItem(help, ui->Action8, dm::ImageList1(6));
@@ -223,10 +232,18 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // A deletion in progress shows its progress through the event loop; the
-    // window goes only once it has ended. So does the close's own wait for
-    // the scan to stop: a close request arriving meanwhile is left to it.
-    if (m_deleting || m_closing) {
+    // A deletion in progress is stopped after its current file; its closing
+    // steps store the count, then the close is carried out.
+    if (busy()) {
+        m_closeAfterTask = true;
+        if (m_deletion)
+            m_deletion->stop();
+        event->ignore();
+        return;
+    }
+    // The close's own wait for the scan to stop serves events: a close
+    // request arriving meanwhile is left to it.
+    if (m_closing) {
         event->ignore();
         return;
     }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "DeletionPass.h"
 #include "FileDeletion.h"
 #include "FindFile.h"
 #include "ListViewRows.h"
@@ -17,6 +18,8 @@ namespace Ui { class TForm1; }
 namespace dm { class DeletionCounter; class FoundFilesModel; }
 class QMenu;
 class QProgressBar;
+class QPushButton;
+class QShortcut;
 class TAnimate;
 class TDmTrayIcon;
 class TImageList;
@@ -70,6 +73,17 @@ public:
     dm::ListViewRows &catalog() { return *m_catalog; }
     dm::FoundFilesModel &foundFiles() { return *m_found; }
 
+    // "Сервис": deletion to the trash (checkable, kept per user) and the way
+    // back from the last such deletion.
+    QAction *ActionTrash = nullptr;
+    QAction *ActionRestore = nullptr;
+    // Ends a deletion after the current file (Esc does the same).
+    QPushButton *StopButton = nullptr;
+
+    // Whether a deletion or a restore runs; the window's actions that could
+    // change the list, the catalog, the tree or the statistics wait for it.
+    bool busy() const { return m_deletion || m_restore; }
+
     // Every action of the window's action list, Action1 to Action12.
     QList<QAction *> actions12() const;
 
@@ -99,6 +113,10 @@ public:
     void ListView1DblClick();
     void CheckBox2Click();
     void BitBtn1Click();
+    // The deletion's Stop control and the restore (Unit1Delete.cpp).
+    void StopButtonClick();
+    void ActionTrashExecute();
+    void ActionRestoreExecute();
     // The catalog page (Unit1Catalog.cpp).
     void DmLabel1MouseEnter();
     void DmLabel1Click();
@@ -125,19 +143,36 @@ private:
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);
-    // The folder the scan searches: the one selected in the folder tree.
-    QString scanLocation() const;
     void setScanning(bool scanning);
     // Applies the worker's effects recorded since the last call.
     void applyScanFeed();
-    // Deletes the files of the ticked rows; returns those that stayed.
-    QList<dm::DeletionFailure> deleteTickedFiles(dm::DeletionCounter &counter);
+    // The deletion and the restore on their worker (Unit1Delete.cpp).
+    void buildDeletion();
+    void startDeletion(std::vector<dm::DeletionTarget> targets);
+    void showTaskProgress();
+    void endDeletion();
+    void endRestore();
+    // The deletion's closing steps, after a No as after a pass.
+    void deletionClosingSteps();
+    void storeDeletionCount();
+    void setBusy(bool busy);
+    void updateActions();
 
     std::unique_ptr<dm::ListViewRows> m_catalog;
     dm::FoundFilesModel *m_found = nullptr;
     dm::ScanFeed m_feed;
     QTimer m_feedTimer;
-    bool m_deleting = false;
+    std::unique_ptr<dm::DeletionPass> m_deletion;
+    std::unique_ptr<dm::RestorePass> m_restore;
+    std::unique_ptr<dm::DeletionCounter> m_dels; // of the deletion in progress
+    std::size_t m_delsCounted = 0;               // removed files added to m_dels
+    QTimer m_taskTimer;                          // shows a deletion's or restore's progress
+    QTimer m_storeTimer;                         // stores the count while a deletion runs
+    QShortcut *m_stopKey = nullptr;
+    bool m_countFailureShown = false;            // a failed store of the count is told once
+    bool m_closeAfterTask = false;               // a close waits for the deletion to stop
+    bool m_scanActive = false;
+    dm::ScanRoot m_scanRoot;                     // the folder the last scan searched
     bool m_closing = false; // FormClose runs (and may wait for the scan)
     QString m_caption; // the window's caption at rest
     QString m_listFile;

@@ -13,19 +13,9 @@
 #include "ScanTexts.h"
 #include "Statistics.h"
 
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QProgressBar>
-#include <QScopedValueRollback>
 #include <QUrl>
-#include <cerrno>
-
-namespace {
-
-// How often a long deletion shows its progress.
-constexpr int kProgressIntervalMs = 50;
-
-} // namespace
 
 void TForm1::buildFoundFiles()
 {
@@ -65,12 +55,16 @@ void TForm1::ListView1DblClick()
 
 void TForm1::CheckBox2Click()
 {
+    if (busy())
+        return;
     m_found->setAllChecked(ui->CheckBox2->isChecked());
 }
 
 void TForm1::BitBtn1Click()
 {
-    dm::DeletionCounter counter;
+    if (busy())
+        return;
+    auto counter = std::make_unique<dm::DeletionCounter>();
     if (m_found->rowCount() == 0) {
         dm::messageBox({this, QStringLiteral("Внимание!"), QStringLiteral("Нет файлов для удаления!"),
                         QMessageBox::Information, QMessageBox::Ok});
@@ -80,57 +74,22 @@ void TForm1::BitBtn1Click()
         {this, QStringLiteral("Внимание!!!"),
          QStringLiteral("Вы уверены, что хотите удалить выбраные файлы?"), QMessageBox::Warning,
          QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
-    if (answer == QMessageBox::Yes) {
-        ProgressBar1->show();
-        const QList<dm::DeletionFailure> failures = deleteTickedFiles(counter);
-        if (!failures.isEmpty())
-            dm::messageBox({this, QStringLiteral("Внимание!"), dm::DeletionReport(failures),
-                            QMessageBox::Warning, QMessageBox::Ok});
+    m_dels = std::move(counter);
+    m_delsCounted = 0;
+    if (answer != QMessageBox::Yes) {
+        deletionClosingSteps();
+        return;
     }
-
-    counter.write();
-    setWindowTitle(m_caption);
-    ui->StatusBar1->setSimpleText(QString());
-    ui->CheckBox2->setChecked(false);
-    ui->Label3->setText(dm::TotalText());
-    showPage(3);
-    m_found->removeAllRows();
-    ProgressBar1->hide();
-    ProgressBar1->setValue(0);
-}
-
-QList<dm::DeletionFailure> TForm1::deleteTickedFiles(dm::DeletionCounter &counter)
-{
-    // The pass shows its progress now and then; the user's input waits.
-    const QScopedValueRollback busy(m_deleting, true);
-
-    QList<dm::DeletionFailure> failures;
-    dm::FoundEntryRemover remover;
-    QElapsedTimer shown;
-    shown.start();
-    const int count = m_found->rowCount();
-    // Rows that a running scan added since its maximum was set count too.
-    ProgressBar1->setMaximum(std::max(ProgressBar1->maximum(), count));
-    int last = -1;
-    for (int row = 0; row < count; ++row) {
-        if (!m_found->isChecked(row))
-            continue;
-        const dm::FoundFile &file = m_found->file(row);
-        const int error = remover.remove(m_found->folderBytes(row), m_found->nameBytes(row),
-                                         file.volumeId, file.fileId);
-        if (error == 0)
-            counter.add();
-        else if (error != ENOENT) // gone already: what the user wanted
-            failures.append({m_found->fullPath(row), error});
-        ProgressBar1->setValue(ProgressBar1->value() + 1);
-        last = row;
-        if (shown.elapsed() >= kProgressIntervalMs) {
-            setWindowTitle(QStringLiteral("Удаление файла: ") + m_found->fullPath(row));
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            shown.restart();
-        }
+    // The pass works on a copy of the ticked rows, so nothing done to the
+    // list meanwhile (rows a running scan adds) can reach it.
+    std::vector<dm::DeletionTarget> targets;
+    for (int row = 0; row < m_found->rowCount(); ++row)
+        if (m_found->isChecked(row))
+            targets.push_back({m_found->folderBytes(row), m_found->nameBytes(row), m_found->file(row).version});
+    if (targets.empty()) {
+        deletionClosingSteps();
+        return;
     }
-    if (last >= 0)
-        setWindowTitle(QStringLiteral("Удаление файла: ") + m_found->fullPath(last));
-    return failures;
+    ProgressBar1->show();
+    startDeletion(std::move(targets));
 }

@@ -61,17 +61,10 @@ void TForm1::buildScan()
     connect(&m_feedTimer, &QTimer::timeout, this, [this] { applyScanFeed(); });
 }
 
-QString TForm1::scanLocation() const
-{
-    return ui->DmShellTree1->SelectedPathName();
-}
-
 void TForm1::setScanning(bool scanning)
 {
-    ui->Action4->setEnabled(!scanning);
-    ui->Action5->setEnabled(scanning);
-    ui->DmGroup3->Items(0)->setEnabled(!scanning);
-    ui->DmGroup3->Items(1)->setEnabled(scanning);
+    m_scanActive = scanning;
+    updateActions();
     if (scanning)
         Animate1->Play();
     else
@@ -80,6 +73,9 @@ void TForm1::setScanning(bool scanning)
 
 void TForm1::Action4Execute()
 {
+    // A scan empties the list: never under a deletion or a restore.
+    if (busy())
+        return;
     const dm::TDateTime start = nowAsDateTime();
     TotalKB = 0;
     dm::CountScan(start);
@@ -91,15 +87,23 @@ void TForm1::Action4Execute()
     }
     MaskList = dm::BuildMaskList(ticked);
 
+    // The folder reaches the engine as included lines, one per mask, never
+    // through the location list, which would cut a name holding ";" into
+    // several places and trim its blanks.
+    const std::string masks = QFile::encodeName(MaskList).toStdString();
+    const QByteArray location = ui->DmShellTree1->SelectedPathBytes();
+    const std::vector<std::string> targets = dm::ScanTargets(location.toStdString(), masks);
     dm::TFileCriteria &files = FindFile1->Criteria().Files();
-    files.setFileName(QFile::encodeName(MaskList).toStdString());
-    files.setLocation(QFile::encodeName(scanLocation()).toStdString());
+    files.setFileName(masks);
+    files.setLocation({});
+    files.setIncluded(targets);
     files.setSubfolders(true);
+    m_scanRoot = dm::ScanRoot::of(location);
 
     SortColumn = -1;
     ui->ListView1->horizontalHeader()->setSortIndicatorShown(false);
     m_found->reset();
-    m_feed.reset();
+    m_feed.reset(targets.size() > 1);
     ui->Label3->setText(dm::TotalText());
     setScanning(true);
     m_feedTimer.start();
@@ -128,6 +132,9 @@ void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore 
 
 void TForm1::FindFile1FileMatch(const std::string &Folder, const dm::TSearchRec &FileInfo)
 {
+    // A file that several ticked masks match is listed and counted once.
+    if (m_feed.isRepeat(Folder, FileInfo.Name))
+        return;
     TotalKB += dm::KiloBytes(FileInfo.FindData.FileSize);
     m_feed.fileFound(Folder, FileInfo, TotalKB);
 }
@@ -165,5 +172,7 @@ void TForm1::FindFile1SearchFinish()
     setScanning(false);
     ui->ListView1->horizontalHeader()->setSectionsClickable(true);
     ui->CheckBox1->setChecked(false);
-    ProgressBar1->setMaximum(rows);
+    // A deletion in progress keeps its own maximum.
+    if (!m_deletion)
+        ProgressBar1->setMaximum(rows);
 }

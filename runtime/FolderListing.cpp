@@ -85,7 +85,8 @@ bool statEntry(int dirFd, const char *name, FindData &data)
 {
     struct statx sx;
     if (::statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_BTIME,
+                STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE | STATX_MTIME | STATX_ATIME | STATX_BTIME
+                    | STATX_CTIME,
                 &sx) != 0)
         return false;
     std::uint32_t attr;
@@ -107,6 +108,9 @@ bool statEntry(int dirFd, const char *name, FindData &data)
         ? UnixToFileTime(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec)
         : data.LastWriteTime;
     data.LastWriteSeconds = sx.stx_mtime.tv_sec;
+    data.LastWriteNanos = sx.stx_mtime.tv_nsec;
+    data.ChangeSeconds = sx.stx_ctime.tv_sec;
+    data.ChangeNanos = sx.stx_ctime.tv_nsec;
     data.VolumeId = makedev(sx.stx_dev_major, sx.stx_dev_minor);
     data.FileId = sx.stx_ino;
     return true;

@@ -40,6 +40,12 @@ struct FindData
     // path can tell whether the path still names the same entry.
     std::uint64_t VolumeId = 0;
     std::uint64_t FileId = 0;
+    // The nanoseconds of the last write and the last status change (ctime),
+    // which with size, device and inode tell one version of a file from a
+    // later one that reuses its inode.
+    std::uint32_t LastWriteNanos = 0;
+    std::int64_t ChangeSeconds = 0;
+    std::uint32_t ChangeNanos = 0;
 };
 
 // One read of one folder: the entries but "." and "..", in listing order.

@@ -3,6 +3,7 @@
 #include "ShellPlaces.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
@@ -104,6 +105,16 @@ QString TDmShellModel::pathOf(const Node *node) const
     return parent.endsWith(u'/') ? parent + node->name : parent + u'/' + node->name;
 }
 
+QByteArray TDmShellModel::pathBytesOf(const Node *node) const
+{
+    if (node->kind != snkFolder)
+        return QFile::encodeName(node->name);
+    QByteArray path = pathBytesOf(node->parent);
+    if (!path.endsWith('/'))
+        path += '/';
+    return path + (node->rawName.isEmpty() ? QFile::encodeName(node->name) : node->rawName);
+}
+
 void TDmShellModel::startReading(Node *node)
 {
     node->reading.reset();
@@ -146,6 +157,7 @@ void TDmShellModel::readingDone(Node *node, bool ok, const QList<TDmShellItem> &
             continue;
         auto child = std::make_unique<Node>();
         child->name = item.name;
+        child->rawName = item.rawName;
         child->caption = item.caption.isEmpty() ? item.name : item.caption;
         child->icons = item.icons;
         child->hidden = item.hidden;

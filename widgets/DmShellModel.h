@@ -29,7 +29,8 @@ public:
         PathRole = Qt::UserRole + 1,  ///< QString: the node's path, empty for virtual nodes
         KindRole,                     ///< int: TDmShellNodeKind
         OpenIconRole,                 ///< QIcon: the image of an open folder (folders only)
-        CanRenameRole                 ///< bool: the file system allows renaming it
+        CanRenameRole,                ///< bool: the file system allows renaming it
+        PathBytesRole                 ///< QByteArray: the path as the file system names it
     };
 
     explicit TDmShellModel(TDmShellNamespace *shell, QObject *parent = nullptr);
@@ -95,6 +96,7 @@ private:
     Node *nodeOf(const QModelIndex &index) const;
     QModelIndex indexOf(const Node *node) const;
     QString pathOf(const Node *node) const;
+    QByteArray pathBytesOf(const Node *node) const;
     void startReading(Node *node);
     void readingDone(Node *node, bool ok, const QList<TDmShellItem> &items);
     void readingEnded();

@@ -90,6 +90,8 @@ QVariant TDmShellModel::data(const QModelIndex &index, int role) const
     case Qt::ToolTipRole:
     case PathRole:
         return pathOf(node);
+    case PathBytesRole:
+        return pathBytesOf(node);
     case Qt::DecorationRole:
         return dm::shellIcon(node->icons, node->link, node->hidden);
     case OpenIconRole:
@@ -264,6 +266,7 @@ void TDmShellModel::update(Node *node, const Node &fresh)
 {
     node->mayHaveChildren = fresh.mayHaveChildren;
     node->canRename = fresh.canRename;
+    node->rawName = fresh.rawName;
     if (node->caption == fresh.caption && node->icons == fresh.icons
         && node->hidden == fresh.hidden && node->link == fresh.link)
         return;

@@ -9,6 +9,7 @@ struct TDmShellModel::Node
     int row = 0;
     TDmShellNodeKind kind = snkFolder;
     QString name;  // the file name of a folder; the full path of the root and of places
+    QByteArray rawName;  // the folder name's bytes, only where `name` cannot hold them
     QString caption;
     QStringList icons;
     bool hidden = false, link = false, canRename = false, mayHaveChildren = true;

@@ -88,6 +88,18 @@ QString TDmShellTree::SelectedPathName() const
     }
 }
 
+QByteArray TDmShellTree::SelectedPathBytes() const
+{
+    try {
+        const QModelIndexList selected =
+            selectionModel() ? selectionModel()->selectedIndexes() : QModelIndexList();
+        return selected.isEmpty() ? QByteArray()
+                                  : selected.first().data(Model::PathBytesRole).toByteArray();
+    } catch (...) {
+        return {};
+    }
+}
+
 void TDmShellTree::FillTree()
 {
     if (busy()) {

@@ -36,6 +36,9 @@ public:
     /// without a trailing "/"; empty for "Компьютер", with no selection and on
     /// any failure. Never throws.
     QString SelectedPathName() const;
+    /// The same path byte for byte, also where a folder's name is not valid
+    /// UTF-8 and the text above cannot hold it.
+    QByteArray SelectedPathBytes() const;
 
     /// Builds the tree anew: the root, expanded one level and selected.
     void FillTree();

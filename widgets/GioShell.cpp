@@ -24,7 +24,10 @@ constexpr char kListAttributes[] =
 TDmShellItem itemFrom(GFileInfo *info)
 {
     TDmShellItem item;
-    item.name = QFile::decodeName(g_file_info_get_name(info));
+    const char *name = g_file_info_get_name(info);
+    item.name = QFile::decodeName(name);
+    if (QFile::encodeName(item.name) != name)
+        item.rawName = name;
     item.caption = QString::fromUtf8(g_file_info_get_display_name(info));
     item.hidden = g_file_info_get_is_hidden(info);
     item.link = g_file_info_get_is_symlink(info);

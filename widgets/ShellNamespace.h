@@ -18,6 +18,7 @@
 struct TDmShellItem
 {
     QString name;       ///< the file name, as the path has it
+    QByteArray rawName; ///< its bytes, only where `name` cannot hold them (not UTF-8)
     QString caption;    ///< the name a file manager shows
     QStringList icons;  ///< themed icon names, best first
     bool hidden = false;

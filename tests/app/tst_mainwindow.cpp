@@ -335,7 +335,11 @@ void TestMainWindow::menusAsTheActionsSay()
     QCOMPARE(menuTexts(menus[0]->menu()), QStringList{"Выход"});
     QCOMPARE(menuTexts(menus[1]->menu()), (QStringList{"Строка состояния", "-", "Минимизировать в трей"}));
     QCOMPARE(menuTexts(menus[2]->menu()), (QStringList{"Запуск сканирования", "Остановить сканирование",
-                                                       "- (hidden)", "Настройки... (hidden)"}));
+                                                       "- (hidden)", "Настройки... (hidden)", "-",
+                                                       "Удалять в Корзину", "Вернуть удалённое"}));
+    // Nothing deleted to the trash yet: nothing to bring back.
+    QVERIFY(form->ActionTrash->isCheckable() && !form->ActionTrash->isChecked());
+    QVERIFY(!form->ActionRestore->isEnabled());
     QCOMPARE(menuTexts(menus[3]->menu()), (QStringList{"О программе", "-", "&Web сайт"}));
     QCOMPARE(form->ui->Action1->shortcut(), QKeySequence("Ctrl+Q"));
     for (QAction *withImage : {menus[0]->menu()->actions()[0], menus[2]->menu()->actions()[0],

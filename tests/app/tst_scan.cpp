@@ -140,9 +140,14 @@ void TestScan::maskList_data()
     QTest::newRow("semicolons") << QList<QStringList>{{"*.tmp;*.log"}} << " *.tmp; *.log;";
     QTest::newRow("the dialog's own example")
         << QList<QStringList>{{"*.txt, *.bmp, *.log"}} << " *.txt; *.bmp; *.log;";
-    QTest::newRow("blanks inside stay") << QList<QStringList>{{" my file.tmp ,"}} << " my file.tmp;";
+    QTest::newRow("blanks inside stay") << QList<QStringList>{{" my file.tmp ;"}} << " my file.tmp;";
     QTest::newRow("no mask, empty mask, none ticked")
         << QList<QStringList>{{}, {""}, {" , ;"}} << "";
+    // A comma separates only before a blank or what can only begin a mask:
+    // "*,v" (revision files) must never become "*".
+    QTest::newRow("comma before a mask") << QList<QStringList>{{"*.txt,*.bmp,.x,?a"}} << " *.txt; *.bmp; .x; ?a;";
+    QTest::newRow("comma inside a mask")
+        << QList<QStringList>{{"*,v"}, {"a,b"}, {"*.tmp,"}} << " *,v; a,b; *.tmp,;";
 }
 
 void TestScan::maskList()
@@ -325,7 +330,7 @@ void TestScan::sorting()
     const qint64 time[] = {40, 10, 30, 50, 20};
     const std::uint32_t folder[] = {0, 1, 1, 1, 0};
     for (int i = 0; i < 5; ++i)
-        rows.push_back({added[i], {}, folder[i], false, quint64(size[i]), time[i], 0, 0});
+        rows.push_back({added[i], {}, folder[i], false, {.size = quint64(size[i]), .modified = time[i]}});
     form->foundFiles().append({"/d/Folder2/", "/d/folder10/"}, std::move(rows));
     form->ui->ListView1->selectRow(3);
 
@@ -372,6 +377,12 @@ void TestScan::deletion()
     QVERIFY(writeFile(home("a.tmp")));
     QVERIFY(change == "link" ? QFile::link(target, home("b.tmp")) : writeFile(home("b.tmp")));
     QVERIFY(writeFile(home("sub/c.tmp")));
+    // Root passes every permission; an immutable file stops it as well. Set
+    // before the scan, since it changes the file's status time.
+    const bool asRoot = ::geteuid() == 0;
+    if (change == "immutable" && !(asRoot ? setImmutable(home("sub/c.tmp"), true)
+                                          : QFile::setPermissions(home("sub"), QFile::ReadOwner | QFile::ExeOwner)))
+        QSKIP("The file system cannot make a file immutable here");
     auto form = makeForm({"*.tmp"});
     scan(*form);
     QCOMPARE(form->foundFiles().rowCount(), 3);
@@ -384,11 +395,6 @@ void TestScan::deletion()
         QVERIFY(QFile::remove(home("b.tmp")) && QDir().mkdir(home("b.tmp")));
     else if (change == "replace") // made before the old one goes, so never its inode
         QVERIFY(writeFile(home("b.new")) && ::rename(qPrintable(home("b.new")), qPrintable(home("b.tmp"))) == 0);
-    // Root passes every permission; an immutable file stops it as well.
-    const bool asRoot = ::geteuid() == 0;
-    if (change == "immutable" && !(asRoot ? setImmutable(home("sub/c.tmp"), true)
-                                          : QFile::setPermissions(home("sub"), QFile::ReadOwner | QFile::ExeOwner)))
-        QSKIP("The file system cannot make a file immutable here");
     if (change == "immutable")
         report = "sub/c.tmp\n    " + dm::systemErrorText(asRoot ? EPERM : EACCES);
     dm::StatisticsKey().WriteCounter("Quantity", "Dels", 10);
@@ -396,6 +402,7 @@ void TestScan::deletion()
 
     m_boxes->answer = yes ? QMessageBox::Yes : QMessageBox::No;
     form->BitBtn1Click();
+    QTRY_VERIFY(!form->busy());
     if (change == "immutable" && asRoot)
         setImmutable(home("sub/c.tmp"), false);
     else if (change == "immutable")
@@ -449,6 +456,7 @@ void TestScan::manyRowsAreAllReached()
     form->ProgressBar1->setMaximum(kRows);
     QSignalSpy progress(form->ProgressBar1, &QProgressBar::valueChanged);
     form->BitBtn1Click();
+    QTRY_VERIFY_WITH_TIMEOUT(!form->busy(), 30000);
     QCOMPARE(progress.at(progress.size() - 2).value(0).toInt(), kRows);
     QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", -1), 0);
 }
@@ -489,6 +497,7 @@ void TestScan::endToEndAsAUser()
     QTest::mouseClick(form->ui->CheckBox2, Qt::LeftButton);
     m_boxes->answer = QMessageBox::Yes;
     QTest::mouseClick(form->ui->BitBtn1, Qt::LeftButton);
+    QTRY_VERIFY(!form->busy());
 
     QVERIFY(!QFileInfo::exists(home("junk/a.tmp")) && !QFileInfo::exists(home("junk/deep/b.log")));
     QVERIFY(QFileInfo::exists(home("junk/keep.txt")) && QFileInfo::exists(home("other/c.tmp")));

@@ -1,0 +1,73 @@
+#pragma once
+// A deletion of ticked files on a thread of its own: permanently, or to the
+// desktop's trash. The window hands over a copy of what to delete, so that
+// nothing it does meanwhile can reach the pass.
+
+#include "BackgroundTask.h"
+#include "FileDeletion.h"
+#include "TrashRestore.h"
+
+#include <QByteArray>
+#include <vector>
+
+namespace dm {
+
+struct DeletionTarget
+{
+    QByteArray folder; // ending in "/"
+    QByteArray name;
+    FileVersion version;
+};
+
+class DeletionPass : public BackgroundTask
+{
+public:
+    enum class Mode { Permanent, ToTrash };
+
+    struct Failure
+    {
+        std::size_t target; // index into targets()
+        int error;
+    };
+
+    DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode);
+    ~DeletionPass() override { finish(); }
+
+    const std::vector<DeletionTarget> &targets() const { return m_targets; }
+    // Files removed (or moved to the trash) so far.
+    std::size_t removed() const { return m_removed.load(std::memory_order_relaxed); }
+    // After finished(): what could not be removed (a file that was gone
+    // already is no failure), and what went to the trash.
+    const std::vector<Failure> &failures() const { return m_failures; }
+    const TrashRecord &trashed() const { return m_trashed; }
+
+private:
+    void run() override;
+
+    const ScanRoot m_root;
+    const std::vector<DeletionTarget> m_targets;
+    const Mode m_mode;
+    std::vector<Failure> m_failures;
+    TrashRecord m_trashed;
+    std::atomic<std::size_t> m_removed{0};
+};
+
+// Moves the files of a record back from the trash.
+class RestorePass : public BackgroundTask
+{
+public:
+    explicit RestorePass(TrashRecord record) : m_record(std::move(record)) {}
+    ~RestorePass() override { finish(); }
+
+    const TrashRecord &record() const { return m_record; }
+    // After finished().
+    const RestoreOutcome &outcome() const { return m_outcome; }
+
+private:
+    void run() override;
+
+    const TrashRecord m_record;
+    RestoreOutcome m_outcome;
+};
+
+} // namespace dm

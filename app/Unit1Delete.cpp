@@ -1,0 +1,243 @@
+// The deletion of the ticked files on its worker, its Stop control, the
+// closing steps, and the way back from a deletion to the trash.
+//
+// While a deletion or a restore runs, every action that could change the
+// list, the catalog, the tree or the statistics is disabled, and their
+// handlers refuse to run, so that nothing (a tray menu, a task-pane link, a
+// screen reader) can pull the list from under the pass. Progress is shown
+// every 50 ms, never per file, and the deleted-files count is stored as the
+// pass goes, so that a killed program loses at most a second of it.
+
+#include "Unit1.h"
+
+#include "ui_Unit1.h"
+
+#include "DmGroupBar.h"
+#include "DmShellTree.h"
+#include "ErrorBox.h"
+#include "Exception.h"
+#include "FoundFiles.h"
+#include "MessageBox.h"
+#include "Preferences.h"
+#include "ScanTexts.h"
+#include "Statistics.h"
+#include "TrashRestore.h"
+
+#include <QFile>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+
+namespace {
+
+constexpr int kProgressIntervalMs = 50;
+constexpr int kStoreIntervalMs = 1000;
+
+QString pathText(const dm::DeletionTarget &t)
+{
+    return QFile::decodeName(t.folder + t.name);
+}
+
+} // namespace
+
+void TForm1::buildDeletion()
+{
+    StopButton = new QPushButton(QStringLiteral("Остановить"), ui->Panel3);
+    StopButton->setObjectName(QStringLiteral("StopButton"));
+    StopButton->setToolTip(QStringLiteral("Остановить удаление после текущего файла (Esc)"));
+    StopButton->hide();
+    auto *panel = static_cast<QBoxLayout *>(ui->Panel3->layout());
+    panel->insertWidget(panel->indexOf(ui->BitBtn1), StopButton);
+    connect(StopButton, &QPushButton::clicked, this, dm::guarded([this] { StopButtonClick(); }));
+    m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    m_stopKey->setEnabled(false);
+    connect(m_stopKey, &QShortcut::activated, this, dm::guarded([this] { StopButtonClick(); }));
+
+    ActionTrash->setChecked(dm::ReadDeleteToTrash());
+    connect(ActionTrash, &QAction::triggered, this, dm::guarded([this] { ActionTrashExecute(); }));
+    connect(ActionRestore, &QAction::triggered, this, dm::guarded([this] { ActionRestoreExecute(); }));
+
+    m_taskTimer.setInterval(kProgressIntervalMs);
+    connect(&m_taskTimer, &QTimer::timeout, this, dm::guarded([this] { showTaskProgress(); }));
+    m_storeTimer.setInterval(kStoreIntervalMs);
+    connect(&m_storeTimer, &QTimer::timeout, this, dm::guarded([this] { storeDeletionCount(); }));
+    updateActions();
+}
+
+void TForm1::updateActions()
+{
+    const bool idle = !busy();
+    ui->Action4->setEnabled(idle && !m_scanActive);
+    ui->DmGroup3->Items(0)->setEnabled(idle && !m_scanActive);
+    ui->Action5->setEnabled(m_scanActive);
+    ui->DmGroup3->Items(1)->setEnabled(m_scanActive);
+    ActionTrash->setEnabled(idle);
+    ActionRestore->setEnabled(idle && dm::loadTrashRecord().has_value());
+}
+
+void TForm1::setBusy(bool on)
+{
+    // The catalog, the tree and the found list take no input meanwhile; the
+    // pages stay readable.
+    for (QWidget *w : {ui->TabSheet1, ui->TabSheet2, static_cast<QWidget *>(ui->ListView1),
+                       static_cast<QWidget *>(ui->CheckBox2), static_cast<QWidget *>(ui->BitBtn1)})
+        w->setEnabled(!on);
+    StopButton->setVisible(on && m_deletion);
+    m_stopKey->setEnabled(on && m_deletion);
+    if (on && m_deletion)
+        StopButton->setFocus();
+    if (on) {
+        m_taskTimer.start();
+    } else {
+        m_taskTimer.stop();
+    }
+    updateActions();
+}
+
+void TForm1::startDeletion(std::vector<dm::DeletionTarget> targets)
+{
+    const auto mode = ActionTrash->isChecked() ? dm::DeletionPass::Mode::ToTrash
+                                               : dm::DeletionPass::Mode::Permanent;
+    // Rows that a running scan added since the maximum was set count too.
+    ProgressBar1->setMaximum(std::max(ProgressBar1->maximum(), m_found->rowCount()));
+    ProgressBar1->setValue(0);
+    m_deletion = std::make_unique<dm::DeletionPass>(m_scanRoot, std::move(targets), mode);
+    m_deletion->start();
+    m_storeTimer.start();
+    setBusy(true);
+}
+
+void TForm1::StopButtonClick()
+{
+    if (m_deletion)
+        m_deletion->stop();
+}
+
+void TForm1::showTaskProgress()
+{
+    if (m_restore) {
+        ProgressBar1->setValue(int(m_restore->done()));
+        if (m_restore->finished())
+            endRestore();
+        return;
+    }
+    if (!m_deletion)
+        return;
+    const bool finished = m_deletion->finished();
+    const std::size_t done = m_deletion->done();
+    if (int(done) != ProgressBar1->value())
+        ProgressBar1->setValue(int(done));
+    if (done > 0)
+        setWindowTitle(QStringLiteral("Удаление файла: ") + pathText(m_deletion->targets()[done - 1]));
+    if (finished)
+        endDeletion();
+}
+
+void TForm1::storeDeletionCount()
+{
+    if (!m_dels)
+        return;
+    if (m_deletion) {
+        const std::size_t removed = m_deletion->removed();
+        m_dels->add(std::uint32_t(removed - m_delsCounted));
+        m_delsCounted = removed;
+    }
+    try {
+        m_dels->write();
+    } catch (const dm::Exception &e) {
+        // A full disk must not stop a cleaning: told once, then carried on.
+        if (!std::exchange(m_countFailureShown, true))
+            dm::showErrorBox(e.message(), this);
+    }
+}
+
+void TForm1::endDeletion()
+{
+    m_storeTimer.stop();
+    m_dels->add(std::uint32_t(m_deletion->removed() - m_delsCounted));
+    const std::unique_ptr<dm::DeletionPass> pass = std::move(m_deletion);
+    if (!pass->trashed().paths.empty() && !dm::saveTrashRecord(pass->trashed()))
+        dm::showErrorBox(QStringLiteral("Не удалось сохранить список файлов, удалённых в Корзину: "
+                                        "вернуть их можно будет только из Корзины"),
+                         this);
+    QList<dm::DeletionFailure> failures;
+    for (const dm::DeletionPass::Failure &f : pass->failures())
+        failures.append({pathText(pass->targets()[f.target]), f.error});
+    setBusy(false);
+    // A close asked for during the pass is carried out now; the report then
+    // would only hold it up.
+    if (!failures.isEmpty() && !m_closeAfterTask)
+        dm::messageBox({this, QStringLiteral("Внимание!"), dm::DeletionReport(failures),
+                        QMessageBox::Warning, QMessageBox::Ok});
+    deletionClosingSteps();
+    if (std::exchange(m_closeAfterTask, false))
+        close();
+}
+
+void TForm1::deletionClosingSteps()
+{
+    storeDeletionCount();
+    m_dels.reset();
+    setWindowTitle(m_caption);
+    ui->StatusBar1->setSimpleText(QString());
+    ui->CheckBox2->setChecked(false);
+    ui->Label3->setText(dm::TotalText());
+    showPage(3);
+    m_found->removeAllRows();
+    ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+}
+
+void TForm1::ActionTrashExecute()
+{
+    // The action has already inverted its check mark.
+    if (!dm::WriteDeleteToTrash(ActionTrash->isChecked()))
+        dm::showErrorBox(QStringLiteral("Не удалось сохранить настройку «Удалять в Корзину»: "
+                                        "она действует до выхода из программы"),
+                         this);
+}
+
+void TForm1::ActionRestoreExecute()
+{
+    if (busy())
+        return;
+    std::optional<dm::TrashRecord> record = dm::loadTrashRecord();
+    if (!record) {
+        updateActions();
+        return;
+    }
+    ProgressBar1->setMaximum(int(record->paths.size()));
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    ui->StatusBar1->setSimplePanel(true);
+    ui->StatusBar1->setSimpleText(QStringLiteral("Возвращаем удалённые файлы из Корзины…"));
+    m_restore = std::make_unique<dm::RestorePass>(std::move(*record));
+    m_restore->start();
+    setBusy(true);
+}
+
+void TForm1::endRestore()
+{
+    const std::unique_ptr<dm::RestorePass> pass = std::move(m_restore);
+    const dm::RestoreOutcome &outcome = pass->outcome();
+    // What stays in the trash because something now is in its place can be
+    // tried again once the user has made room; the rest is done with.
+    dm::TrashRecord rest{pass->record().started, pass->record().ended, {}};
+    for (const dm::RestoreFailure &f : outcome.failures)
+        if (f.error != ENOENT)
+            rest.paths.push_back(f.path);
+    dm::saveTrashRecord(rest);
+    ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+    ui->StatusBar1->setSimpleText(QString());
+    setBusy(false);
+    QString text = QStringLiteral("Возвращено файлов: %1.").arg(outcome.restored);
+    if (!outcome.failures.empty())
+        text += QStringLiteral("\n\n") + dm::RestoreReport(outcome.failures);
+    dm::messageBox({this, QStringLiteral("Вернуть удалённое"), text,
+                    outcome.failures.empty() ? QMessageBox::Information : QMessageBox::Warning,
+                    QMessageBox::Ok});
+    if (std::exchange(m_closeAfterTask, false))
+        close();
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Moving one file to the desktop's trash from any thread: the trash of the
+// file's own mount, with the record of its original path and time that file
+// managers read to restore it.
+
+#include <QByteArray>
+
+namespace dm {
+
+// 0 when path went to the trash; otherwise an errno value, or -3 when its
+// mount has no trash (the file is then left where it is, never removed).
+int trashFile(const QByteArray &path);
+
+} // namespace dm
