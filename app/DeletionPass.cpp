@@ -7,6 +7,21 @@
 
 namespace dm {
 
+namespace {
+
+std::function<void()> &beforeFileHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+} // namespace
+
+void DeletionPass::setBeforeFileHook(std::function<void()> hook)
+{
+    beforeFileHook() = std::move(hook);
+}
+
 DeletionPass::DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode)
     : m_root(std::move(root)), m_targets(std::move(targets)), m_mode(mode)
 {
@@ -17,6 +32,8 @@ void DeletionPass::run()
     FoundEntryRemover remover(m_root);
     m_trashed.started = std::time(nullptr);
     for (std::size_t i = 0; i < m_targets.size() && !stopRequested(); ++i) {
+        if (beforeFileHook())
+            beforeFileHook()();
         const DeletionTarget &t = m_targets[i];
         int error;
         if (m_mode == Mode::Permanent) {

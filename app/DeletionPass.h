@@ -8,6 +8,7 @@
 #include "TrashRestore.h"
 
 #include <QByteArray>
+#include <functional>
 #include <vector>
 
 namespace dm {
@@ -40,6 +41,10 @@ public:
     // already is no failure), and what went to the trash.
     const std::vector<Failure> &failures() const { return m_failures; }
     const TrashRecord &trashed() const { return m_trashed; }
+
+    // Tests: called on the pass's thread before each file (set it while no
+    // pass runs), so that a pass can be held in mid-course.
+    static void setBeforeFileHook(std::function<void()> hook);
 
 private:
     void run() override;

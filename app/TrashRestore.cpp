@@ -1,6 +1,7 @@
 #include "TrashRestore.h"
 
 #include "Messages.h"
+#include "ShellTrash.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -30,14 +31,6 @@ struct Trashed
     QByteArray name;  // in its files/, and with ".trashinfo" in its info/
     std::int64_t date = 0;
 };
-
-QByteArray homeTrash()
-{
-    const QString data = qEnvironmentVariableIsEmpty("XDG_DATA_HOME")
-        ? QDir::homePath() + QStringLiteral("/.local/share")
-        : qEnvironmentVariable("XDG_DATA_HOME");
-    return QFile::encodeName(data) + "/Trash/";
-}
 
 std::optional<dev_t> deviceOf(const QByteArray &path)
 {
@@ -69,14 +62,14 @@ QByteArray folderOf(const QByteArray &path)
 // and on other mounts the two that the desktop's trash layout allows.
 QList<std::pair<QByteArray, QByteArray>> trashFolders(const std::vector<QByteArray> &paths)
 {
-    QList<std::pair<QByteArray, QByteArray>> found{{homeTrash(), {}}};
-    const std::optional<dev_t> home = deviceOf(homeTrash());
+    const HomeTrash home = homeTrash();
+    QList<std::pair<QByteArray, QByteArray>> found{{home.folder, {}}};
     QSet<dev_t> seen;
     const QByteArray uid = QByteArray::number(::getuid());
     for (const QByteArray &path : paths) {
         const QByteArray folder = folderOf(path);
         const std::optional<dev_t> device = deviceOf(folder);
-        if (!device || device == home || seen.contains(*device))
+        if (!device || device == home.homeDevice || seen.contains(*device))
             continue;
         seen.insert(*device);
         QByteArray top = mountTop(folder, *device);

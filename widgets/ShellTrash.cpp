@@ -3,6 +3,7 @@
 #include "ShellTrash.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 
 namespace dm {
 
@@ -24,6 +25,15 @@ int errnoOf(const GError *error)
 }
 
 } // namespace
+
+HomeTrash homeTrash()
+{
+    HomeTrash trash{QByteArray(g_get_user_data_dir()) + "/Trash/", 0};
+    struct stat st;
+    if (::stat(g_get_home_dir(), &st) == 0)
+        trash.homeDevice = st.st_dev;
+    return trash;
+}
 
 int trashFile(const QByteArray &path)
 {

@@ -6,10 +6,12 @@
 #include "FileDeletion.h"
 #include "DmGroupBar.h"
 #include "DmListView.h"
+#include "DmShellModel.h"
 #include "DmShellTree.h"
 #include "FoundFiles.h"
 #include "Messages.h"
 #include "RecordedBoxes.h"
+#include "ScanFixture.h"
 #include "ScanTexts.h"
 #include "SearchAnimation.h"
 #include "Sound.h"
@@ -26,21 +28,17 @@
 #include <QTest>
 #include <QThread>
 
+#include <climits>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
 using dm::FoundFile;
+using dm::test::writeFile;
 
 namespace {
-
-bool writeFile(const QString &path, qint64 size = 1)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.resize(size);
-}
 
 // Sets or clears the immutable flag, which even root cannot get past.
 bool setImmutable(const QString &path, bool on)
@@ -64,7 +62,7 @@ QStringList column(const dm::FoundFilesModel &model, int col)
 
 } // namespace
 
-class TestScan : public QObject
+class TestScan : public QObject, protected dm::test::ScanFixture
 {
     Q_OBJECT
 private slots:
@@ -85,51 +83,19 @@ private slots:
     void deletion();
     void manyRowsAreAllReached();
     void endToEndAsAUser();
-
-private:
-    std::unique_ptr<TForm1> makeForm(const QStringList &masks);
-    void scan(TForm1 &form);
-    QString home(const QString &relative = {}) const { return m_dir->filePath("home/" + relative); }
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<dm::test::RecordedBoxes> m_boxes;
-    QStringList m_sounds;
+    void scanFindsOnlyTheChosenFolder_data();
+    void scanFindsOnlyTheChosenFolder();
+    void deletionPastPathMax();
 };
 
 void TestScan::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QDir(m_dir->path()).mkpath("home");
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
-    qputenv("HOME", QFile::encodeName(home()));
-    m_boxes = std::make_unique<dm::test::RecordedBoxes>();
-    m_sounds.clear();
-    dm::setSoundHandler([this](const QString &path) { m_sounds << path; });
+    setUp();
 }
 
 void TestScan::cleanup()
 {
-    dm::setSoundHandler({});
-    m_boxes.reset();
-}
-
-std::unique_ptr<TForm1> TestScan::makeForm(const QStringList &masks)
-{
-    auto form = std::make_unique<TForm1>(m_dir->filePath("dustmote"));
-    m_boxes->shown.clear(); // the missing list file
-    // The folder tree fills once the event loop runs; its root is the home.
-    const QString root = home().chopped(1);
-    if (!QTest::qWaitFor([&] { return form->ui->DmShellTree1->SelectedPathName() == root; }))
-        qWarning("the folder tree did not select the home folder");
-    for (const QString &mask : masks)
-        form->catalog().appendRow({mask, {mask}, 0});
-    form->ui->CheckBox1->setChecked(true);
-    return form;
-}
-
-void TestScan::scan(TForm1 &form)
-{
-    form.ui->Action4->trigger();
-    QTRY_VERIFY(!form.FindFile1->Searching());
+    tearDown();
 }
 
 void TestScan::maskList_data()
@@ -363,6 +329,16 @@ void TestScan::deletion_data()
                                       << "после поиска на этом месте появился другой файл";
     QTest::newRow("cannot be removed") << "immutable" << true << QStringList{"a.tmp", "b.tmp"} << 2 << "";
     QTest::newRow("link: only the link goes") << "link" << true << all << 3 << "";
+    // The same inode with other contents, its write time put back: only
+    // the status-change time tells, and it must.
+    QTest::newRow("rewritten in place") << "rewrite" << true << QStringList{"a.tmp", "sub/c.tmp"} << 2
+                                        << "после поиска на этом месте появился другой файл";
+    // The folder moved elsewhere and a link put in its place: following
+    // it would delete the very file found, now outside the chosen folder.
+    QTest::newRow("folder now a link") << "relink" << true << QStringList{"a.tmp", "b.tmp"} << 2
+                                       << "папка файла после поиска заменена ссылкой или другой папкой";
+    QTest::newRow("folder moved: told, not skipped") << "move" << true << QStringList{"a.tmp", "b.tmp"} << 2
+                                                     << "папки файла больше нет на прежнем месте";
 }
 
 void TestScan::deletion()
@@ -395,6 +371,21 @@ void TestScan::deletion()
         QVERIFY(QFile::remove(home("b.tmp")) && QDir().mkdir(home("b.tmp")));
     else if (change == "replace") // made before the old one goes, so never its inode
         QVERIFY(writeFile(home("b.new")) && ::rename(qPrintable(home("b.new")), qPrintable(home("b.tmp"))) == 0);
+    else if (change == "rewrite") {
+        struct stat before;
+        QVERIFY(::stat(qPrintable(home("b.tmp")), &before) == 0);
+        QThread::msleep(20); // a status-change time of its own
+        QFile f(home("b.tmp"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("x") == 1);
+        f.close();
+        const timespec times[2] = {before.st_atim, before.st_mtim};
+        QVERIFY(::utimensat(AT_FDCWD, qPrintable(home("b.tmp")), times, 0) == 0);
+    } else if (change == "relink") {
+        QVERIFY(QDir().mkpath(m_dir->filePath("outside")));
+        QVERIFY(QDir().rename(home("sub"), m_dir->filePath("outside/sub")));
+        QVERIFY(QFile::link(m_dir->filePath("outside/sub"), home("sub")));
+    } else if (change == "move")
+        QVERIFY(QDir().rename(home("sub"), home("sub2")));
     if (change == "immutable")
         report = "sub/c.tmp\n    " + dm::systemErrorText(asRoot ? EPERM : EACCES);
     dm::StatisticsKey().WriteCounter("Quantity", "Dels", 10);
@@ -408,9 +399,10 @@ void TestScan::deletion()
     else if (change == "immutable")
         QFile::setPermissions(home("sub"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    for (const char *name : {"a.tmp", "b.tmp", "sub/c.tmp"}) {
-        const bool present = QFileInfo(home(name)).isSymLink() || QFileInfo::exists(home(name));
-        QVERIFY2(present != gone.contains(name), name);
+    for (const QString name : {"a.tmp", "b.tmp", "sub/c.tmp"}) {
+        const QString path = change == "move" ? home(QString(name).replace("sub/", "sub2/")) : home(name);
+        const bool present = QFileInfo(path).isSymLink() || QFileInfo::exists(path);
+        QVERIFY2(present != gone.contains(name), qPrintable(name));
     }
     QVERIFY(QFileInfo::exists(target));
     QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", 0), 10 + counted);
@@ -505,6 +497,89 @@ void TestScan::endToEndAsAUser()
     QCOMPARE(form->foundFiles().rowCount(), 0);
     QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet4);
     QCOMPARE(m_boxes->shown.size(), 1); // the confirmation, nothing else
+}
+
+void TestScan::scanFindsOnlyTheChosenFolder_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    // Each name holds something that cut, trimmed or decoded would lead the
+    // scan to "a" or "b" beside it, or to "b" in the program's own folder.
+    QTest::newRow("semicolon") << QByteArray("a;b");
+    QTest::newRow("comma") << QByteArray("a,b");
+    QTest::newRow("quotes") << QByteArray("\"a\"");
+    QTest::newRow("leading blank") << QByteArray(" a");
+    QTest::newRow("trailing blank") << QByteArray("a ");
+    QTest::newRow("newline") << QByteArray("a\nb");
+    QTest::newRow("not UTF-8") << QByteArray("a;\xff\xfe");
+}
+
+void TestScan::scanFindsOnlyTheChosenFolder()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray chosen = QFile::encodeName(home()) + name;
+    QVERIFY(::mkdir(chosen.constData(), 0700) == 0);
+    // "in.tmp" matches two masks, "rcs,v" only the comma mask, "keep.txt" none.
+    for (const char *file : {"/in.tmp", "/rcs,v", "/keep.txt"}) {
+        const int fd = ::open((chosen + file).constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+        QVERIFY(fd >= 0 && ::write(fd, "x", file[1] == 'i') >= 0 && ::close(fd) == 0);
+    }
+    for (const QString &decoy : {home("a/out.tmp"), home("b/out.tmp"), m_dir->filePath("cwd/b/out.tmp"),
+                                 m_dir->filePath("cwd/a/out.tmp")})
+        QVERIFY(writeFile(decoy));
+    const QString cwd = QDir::currentPath();
+    QDir::setCurrent(m_dir->filePath("cwd"));
+    auto form = makeForm({"*.tmp", "in*", "*,v"});
+    TDmShellTree *tree = form->ui->DmShellTree1;
+    const QModelIndex root = tree->model()->index(0, 0);
+    QModelIndex pick;
+    QTRY_VERIFY([&] {
+        for (int r = 0; r < tree->model()->rowCount(root); ++r)
+            if (root.model()->index(r, 0, root).data(TDmShellModel::PathBytesRole).toByteArray() == chosen)
+                pick = root.model()->index(r, 0, root);
+        return pick.isValid();
+    }());
+    tree->setCurrentIndex(pick);
+    QCOMPARE(tree->SelectedPathBytes(), chosen);
+
+    scan(*form);
+    QDir::setCurrent(cwd);
+    QStringList found;
+    for (int r = 0; r < form->foundFiles().rowCount(); ++r)
+        found << QFile::decodeName(form->foundFiles().folderBytes(r) + form->foundFiles().nameBytes(r));
+    found.sort();
+    const QString folder = QFile::decodeName(chosen);
+    QCOMPARE(found, (QStringList{folder + "/in.tmp", folder + "/rcs,v"}));
+    QCOMPARE(form->ui->Label3->text(), QString("Файлы занимают: 1KB")); // "in.tmp" counted once
+}
+
+void TestScan::deletionPastPathMax()
+{
+    // 40 levels of 120-byte names: a path of some 4,900 bytes, past PATH_MAX.
+    const QByteArray step(120, 'd');
+    int fd = ::open(QFile::encodeName(home()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < 40 && fd >= 0; ++i) {
+        QVERIFY(::mkdirat(fd, step.constData(), 0700) == 0);
+        const int next = ::openat(fd, step.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    QVERIFY(fd >= 0);
+    const int file = ::openat(fd, "deep.tmp", O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+    QVERIFY(file >= 0);
+    ::close(file);
+    auto form = makeForm({"*.tmp"});
+    scan(*form);
+    QCOMPARE(form->foundFiles().rowCount(), 1);
+    QVERIFY(form->foundFiles().folderBytes(0).size() > PATH_MAX);
+    form->ui->CheckBox2->setChecked(true);
+    m_boxes->answer = QMessageBox::Yes;
+    form->BitBtn1Click();
+    QTRY_VERIFY(!form->busy());
+    struct stat st;
+    QCOMPARE(::fstatat(fd, "deep.tmp", &st, AT_SYMLINK_NOFOLLOW), -1);
+    ::close(fd);
+    QCOMPARE(m_boxes->shown.size(), 1); // the confirmation, no failure
+    QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", -1), 1);
 }
 
 QTEST_MAIN(TestScan)
