@@ -1,9 +1,8 @@
 #include "DeletionPass.h"
 
-#include "ShellTrash.h"
+#include "Trash.h"
 
 #include <cerrno>
-#include <ctime>
 
 namespace dm {
 
@@ -30,7 +29,7 @@ DeletionPass::DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, M
 void DeletionPass::run()
 {
     FoundEntryRemover remover(m_root);
-    m_trashed.started = std::time(nullptr);
+    TrashCan trash;
     for (std::size_t i = 0; i < m_targets.size() && !stopRequested(); ++i) {
         if (beforeFileHook())
             beforeFileHook()();
@@ -39,12 +38,13 @@ void DeletionPass::run()
         if (m_mode == Mode::Permanent) {
             error = remover.remove(t.folder, t.name, t.version);
         } else {
-            // Checked as for a deletion, then handed to the trash by path.
+            // Found as for a deletion, then moved from its folder as found.
             error = remover.check(t.folder, t.name, t.version);
+            TrashCan::Placed placed;
             if (error == 0)
-                error = trashFile(t.folder + t.name);
+                error = trash.put(remover.folderFd(), t.name, t.folder + t.name, &placed);
             if (error == 0)
-                m_trashed.paths.push_back(t.folder + t.name);
+                m_trashed.push_back({t.folder + t.name, placed.trash, placed.name});
         }
         if (error == 0)
             m_removed.fetch_add(1, std::memory_order_relaxed);
@@ -52,12 +52,11 @@ void DeletionPass::run()
             m_failures.push_back({i, error});
         m_done.fetch_add(1, std::memory_order_relaxed);
     }
-    m_trashed.ended = std::time(nullptr);
 }
 
 void RestorePass::run()
 {
-    m_outcome = restoreFromTrash(m_record, &m_done, nullptr);
+    m_outcome = restoreFromTrash(m_record, &m_done);
 }
 
 } // namespace dm

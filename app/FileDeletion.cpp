@@ -140,9 +140,8 @@ int FoundEntryRemover::check(const QByteArray &folder, const QByteArray &name,
     }
     if (m_folderError)
         return m_folderError;
-    const int dirFd = m_fd >= 0 ? m_fd : m_rootFd;
     struct stat st;
-    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(folderFd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
         return EISDIR;
@@ -157,7 +156,7 @@ int FoundEntryRemover::remove(const QByteArray &folder, const QByteArray &name,
     if (const int error = check(folder, name, version))
         return error;
     // Without AT_REMOVEDIR this never removes a folder, and a link goes alone.
-    return ::unlinkat(m_fd >= 0 ? m_fd : m_rootFd, name.constData(), 0) == 0 ? 0 : errno;
+    return ::unlinkat(folderFd(), name.constData(), 0) == 0 ? 0 : errno;
 }
 
 QString DeletionReason(int error)

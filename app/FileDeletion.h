@@ -51,6 +51,8 @@ public:
     int check(const QByteArray &folder, const QByteArray &name, const FileVersion &version);
     // check, then removes it: 0 when removed, otherwise as check or errno.
     int remove(const QByteArray &folder, const QByteArray &name, const FileVersion &version);
+    // After a check that found the file: its open folder.
+    int folderFd() const { return m_fd >= 0 ? m_fd : m_rootFd; }
 
 private:
     int openFolder(const QByteArray &folder);

@@ -1,19 +1,13 @@
 #include "TrashRestore.h"
 
 #include "Messages.h"
-#include "ShellTrash.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QSaveFile>
-#include <QSet>
 #include <QStandardPaths>
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,36 +15,8 @@ namespace dm {
 
 namespace {
 
-constexpr char kHeader[] = "Dustmote trash record 1";
+constexpr char kHeader[] = "Dustmote trash record 2";
 constexpr int kReportedFailures = 10;
-constexpr std::int64_t kDateSlack = 2; // the trash records whole local seconds
-
-struct Trashed
-{
-    QByteArray trash; // the trash folder, ending in "/"
-    QByteArray name;  // in its files/, and with ".trashinfo" in its info/
-    std::int64_t date = 0;
-};
-
-std::optional<dev_t> deviceOf(const QByteArray &path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0 ? std::optional<dev_t>(st.st_dev) : std::nullopt;
-}
-
-// The top folder of the mount that holds folder: its last ancestor on the
-// same device.
-QByteArray mountTop(QByteArray folder, dev_t device)
-{
-    while (folder.size() > 1) {
-        const qsizetype slash = folder.lastIndexOf('/', folder.size() - 2);
-        const QByteArray parent = slash <= 0 ? QByteArray("/") : folder.left(slash);
-        if (deviceOf(parent) != device)
-            break;
-        folder = parent;
-    }
-    return folder;
-}
 
 QByteArray folderOf(const QByteArray &path)
 {
@@ -58,93 +24,44 @@ QByteArray folderOf(const QByteArray &path)
     return slash <= 0 ? QByteArray("/") : path.left(slash);
 }
 
-// The trash folders a file of these paths may have gone to: the user's own,
-// and on other mounts the two that the desktop's trash layout allows.
-QList<std::pair<QByteArray, QByteArray>> trashFolders(const std::vector<QByteArray> &paths)
+// Whether the trash's record of the file still names its original path (a
+// record made since by another program for the same name must not send
+// that file here).
+bool recordNames(const TrashedFile &f, const QByteArray &infoPath)
 {
-    const HomeTrash home = homeTrash();
-    QList<std::pair<QByteArray, QByteArray>> found{{home.folder, {}}};
-    QSet<dev_t> seen;
-    const QByteArray uid = QByteArray::number(::getuid());
-    for (const QByteArray &path : paths) {
-        const QByteArray folder = folderOf(path);
-        const std::optional<dev_t> device = deviceOf(folder);
-        if (!device || device == home.homeDevice || seen.contains(*device))
-            continue;
-        seen.insert(*device);
-        QByteArray top = mountTop(folder, *device);
-        if (!top.endsWith('/'))
-            top += '/';
-        found.append({top + ".Trash/" + uid + '/', top});
-        found.append({top + ".Trash-" + uid + '/', top});
-    }
-    return found;
-}
-
-QByteArray readSmallFile(int dirFd, const char *name)
-{
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(infoPath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return {};
-    char buffer[8192];
+        return false;
+    char buffer[16384];
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     ::close(fd);
-    return n > 0 ? QByteArray(buffer, n) : QByteArray();
-}
-
-// The trash's records of the wanted paths made within [from, to]; the newest
-// where one path went to the trash more than once.
-QHash<QByteArray, Trashed> findTrashed(const TrashRecord &record)
-{
-    const QSet<QByteArray> wanted(record.paths.begin(), record.paths.end());
-    QHash<QByteArray, Trashed> found;
-    for (const auto &[trash, top] : trashFolders(record.paths)) {
-        const QByteArray info = trash + "info";
-        DIR *dir = ::opendir(info.constData());
-        if (!dir)
+    for (const QByteArray &line : QByteArray(buffer, n > 0 ? n : 0).split('\n')) {
+        if (!line.startsWith("Path="))
             continue;
-        while (const dirent *e = ::readdir(dir)) {
-            const QByteArray file(e->d_name);
-            if (!file.endsWith(".trashinfo"))
-                continue;
-            QByteArray path;
-            std::int64_t date = 0;
-            for (const QByteArray &line : readSmallFile(::dirfd(dir), e->d_name).split('\n')) {
-                if (line.startsWith("Path="))
-                    path = QByteArray::fromPercentEncoding(line.mid(5).trimmed());
-                else if (line.startsWith("DeletionDate="))
-                    date = QDateTime::fromString(QString::fromLatin1(line.mid(13).trimmed()), Qt::ISODate)
-                               .toSecsSinceEpoch();
-            }
-            if (!path.isEmpty() && !path.startsWith('/'))
-                path.prepend(top);
-            if (!wanted.contains(path) || date < record.started - kDateSlack
-                || date > record.ended + kDateSlack)
-                continue;
-            const auto it = found.constFind(path);
-            if (it == found.cend() || it->date <= date)
-                found.insert(path, {trash, file.chopped(int(sizeof ".trashinfo") - 1), date});
-        }
-        ::closedir(dir);
+        const QByteArray path = QByteArray::fromPercentEncoding(line.mid(5).trimmed());
+        return path.startsWith('/') ? path == f.path : f.path.endsWith('/' + path);
     }
-    return found;
+    return false;
 }
 
-int moveBack(const Trashed &from, const QByteArray &to)
+int moveBack(const TrashedFile &f)
 {
-    const QByteArray source = from.trash + "files/" + from.name;
+    const QByteArray info = f.trash + "info/" + f.name + ".trashinfo";
+    const QByteArray source = f.trash + "files/" + f.name;
     struct stat st;
-    if (::lstat(to.constData(), &st) == 0)
+    if (::lstat(source.constData(), &st) != 0 || !recordNames(f, info))
+        return ENOENT;
+    if (::lstat(f.path.constData(), &st) == 0)
         return EEXIST;
     // Never over a file that appears meanwhile.
-    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-    if (result != 0 && errno == ENOENT && ::lstat(source.constData(), &st) == 0) {
-        QDir().mkpath(QFile::decodeName(folderOf(to)));
-        result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
+    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, f.path.constData(), RENAME_NOREPLACE);
+    if (result != 0 && errno == ENOENT) {
+        QDir().mkpath(QFile::decodeName(folderOf(f.path)));
+        result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, f.path.constData(), RENAME_NOREPLACE);
     }
     if (result != 0)
         return errno;
-    ::unlink((from.trash + "info/" + from.name + ".trashinfo").constData());
+    ::unlink(info.constData());
     return 0;
 }
 
@@ -159,17 +76,16 @@ QString trashRecordFile()
 bool saveTrashRecord(const TrashRecord &record)
 {
     const QString file = trashRecordFile();
-    if (record.paths.empty())
+    if (record.empty())
         return !QFile::exists(file) || QFile::remove(file);
     QDir().mkpath(QFileInfo(file).path());
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    out.write(kHeader);
-    out.write("\n" + QByteArray::number(qint64(record.started)) + ' '
-              + QByteArray::number(qint64(record.ended)) + '\n');
-    for (const QByteArray &path : record.paths)
-        out.write(path.toPercentEncoding("/") + '\n');
+    out.write(QByteArray(kHeader) + '\n');
+    for (const TrashedFile &f : record)
+        out.write(f.path.toPercentEncoding("/") + ' ' + f.trash.toPercentEncoding("/") + ' '
+                  + f.name.toPercentEncoding() + '\n');
     return out.commit();
 }
 
@@ -179,36 +95,29 @@ std::optional<TrashRecord> loadTrashRecord()
     if (!in.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QList<QByteArray> lines = in.readAll().split('\n');
-    if (lines.size() < 2 || lines[0] != kHeader)
-        return std::nullopt;
-    const QList<QByteArray> times = lines[1].split(' ');
-    if (times.size() != 2)
+    if (lines.value(0) != kHeader)
         return std::nullopt;
     TrashRecord record;
-    record.started = times[0].toLongLong();
-    record.ended = times[1].toLongLong();
-    for (qsizetype i = 2; i < lines.size(); ++i)
-        if (!lines[i].isEmpty())
-            record.paths.push_back(QByteArray::fromPercentEncoding(lines[i]));
-    if (record.paths.empty())
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QList<QByteArray> parts = lines[i].split(' ');
+        if (parts.size() == 3)
+            record.push_back({QByteArray::fromPercentEncoding(parts[0]), QByteArray::fromPercentEncoding(parts[1]),
+                              QByteArray::fromPercentEncoding(parts[2])});
+    }
+    if (record.empty())
         return std::nullopt;
     return record;
 }
 
-RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size_t> *done,
-                                const std::atomic<bool> *stop)
+RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size_t> *done)
 {
     RestoreOutcome outcome;
-    const QHash<QByteArray, Trashed> trashed = findTrashed(record);
-    for (const QByteArray &path : record.paths) {
-        if (stop && stop->load(std::memory_order_relaxed))
-            break;
-        const auto it = trashed.constFind(path);
-        const int error = it == trashed.cend() ? ENOENT : moveBack(*it, path);
+    for (const TrashedFile &f : record) {
+        const int error = moveBack(f);
         if (error == 0)
             ++outcome.restored;
         else
-            outcome.failures.push_back({path, error});
+            outcome.failures.push_back({f, error});
         if (done)
             done->fetch_add(1, std::memory_order_relaxed);
     }
@@ -224,7 +133,7 @@ QString RestoreReport(const std::vector<RestoreFailure> &failures)
             ? QStringLiteral("на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
             : error == ENOENT ? QStringLiteral("этого файла больше нет в Корзине")
                               : systemErrorText(error);
-        text += QStringLiteral("\n%1\n    %2").arg(QFile::decodeName(failures[i].path), reason);
+        text += QStringLiteral("\n%1\n    %2").arg(QFile::decodeName(failures[i].file.path), reason);
     }
     if (failures.size() > kReportedFailures)
         text += QStringLiteral("\n\n…и ещё %1.").arg(failures.size() - kReportedFailures);

@@ -1,26 +1,26 @@
 #pragma once
-// The way back from a deletion to the trash: what the last such deletion
-// moved there is kept per user (a small file beside the user's catalog, not
+// The way back from a deletion to the trash: where each file of the last such
+// deletion went is kept per user (a small file beside the user's catalog, not
 // the settings store, which every statistics change rewrites whole), and a
-// restore finds each file by the record the trash keeps of it and moves it
-// back to where it was, never over anything that is there now.
+// restore moves each one back to where it was, never over anything that is
+// there now.
 
 #include <QByteArray>
 #include <QString>
 #include <atomic>
-#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace dm {
 
-struct TrashRecord
+struct TrashedFile
 {
-    // The deletion's first and last second (POSIX), which tell its records
-    // in the trash from older ones of the same path.
-    std::int64_t started = 0, ended = 0;
-    std::vector<QByteArray> paths; // original full paths
+    QByteArray path;  // where it was
+    QByteArray trash; // the trash folder it went to, ending in "/"
+    QByteArray name;  // its name in that trash's files/
 };
+
+using TrashRecord = std::vector<TrashedFile>;
 
 // $XDG_DATA_HOME/Dustmote/LastDeletion.
 QString trashRecordFile();
@@ -33,7 +33,7 @@ std::optional<TrashRecord> loadTrashRecord();
 
 struct RestoreFailure
 {
-    QByteArray path;
+    TrashedFile file;
     int error = 0; // EEXIST: something is in its place; ENOENT: no longer in the trash
 };
 
@@ -43,12 +43,11 @@ struct RestoreOutcome
     std::vector<RestoreFailure> failures;
 };
 
-// Moves every file of the record back from the trash of its mount, creating
-// missing folders; `done` counts the paths handled, `stop` ends it early.
-RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size_t> *done = nullptr,
-                                const std::atomic<bool> *stop = nullptr);
+// Moves every file of the record back from the trash, creating missing
+// folders; `done` counts the files handled.
+RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size_t> *done = nullptr);
 
-// Why a file could not be restored, in the user's words, and the report.
+// The report of the files that could not be restored, in the user's words.
 QString RestoreReport(const std::vector<RestoreFailure> &failures);
 
 } // namespace dm

@@ -157,7 +157,7 @@ void TForm1::endDeletion()
     m_storeTimer.stop();
     m_dels->add(std::uint32_t(m_deletion->removed() - m_delsCounted));
     const std::unique_ptr<dm::DeletionPass> pass = std::move(m_deletion);
-    if (!pass->trashed().paths.empty() && !dm::saveTrashRecord(pass->trashed()))
+    if (!pass->trashed().empty() && !dm::saveTrashRecord(pass->trashed()))
         dm::showErrorBox(QStringLiteral("Не удалось сохранить список файлов, удалённых в Корзину: "
                                         "вернуть их можно будет только из Корзины"),
                          this);
@@ -207,7 +207,7 @@ void TForm1::ActionRestoreExecute()
         updateActions();
         return;
     }
-    ProgressBar1->setMaximum(int(record->paths.size()));
+    ProgressBar1->setMaximum(int(record->size()));
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     ui->StatusBar1->setSimplePanel(true);
@@ -223,10 +223,10 @@ void TForm1::endRestore()
     const dm::RestoreOutcome &outcome = pass->outcome();
     // What stays in the trash because something now is in its place can be
     // tried again once the user has made room; the rest is done with.
-    dm::TrashRecord rest{pass->record().started, pass->record().ended, {}};
+    dm::TrashRecord rest;
     for (const dm::RestoreFailure &f : outcome.failures)
         if (f.error != ENOENT)
-            rest.paths.push_back(f.path);
+            rest.push_back(f.file);
     dm::saveTrashRecord(rest);
     ProgressBar1->hide();
     ProgressBar1->setValue(0);

@@ -6,7 +6,6 @@
 #include "DmGroupBar.h"
 #include "DmTray.h"
 #include "ScanFixture.h"
-#include "ShellTrash.h"
 #include "Statistics.h"
 #include "TrashRestore.h"
 #include "ui_Unit1.h"
@@ -16,7 +15,10 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <QScopeGuard>
 #include <cstdlib>
+#include <sys/mount.h>
+#include <unistd.h>
 
 using dm::test::writeFile;
 
@@ -31,7 +33,6 @@ const QByteArray kProcessHome = [] {
         std::abort();
     qputenv("HOME", dir);
     qputenv("XDG_DATA_HOME", dir + "/data");
-    dm::homeTrash();
     return dir;
 }();
 
@@ -52,6 +53,7 @@ private slots:
     void heldDeletion_data();
     void heldDeletion();
     void trashAndRestore();
+    void trashOnAnotherMount();
 
 private:
     // A window that has found `count` files "f<i>.tmp" in the home folder,
@@ -157,7 +159,7 @@ void TestDeletion::heldDeletion()
 
 void TestDeletion::trashAndRestore()
 {
-    QVERIFY(writeFile(home("a.tmp"), 10) && writeFile(home("sub/b.tmp"), 20) && writeFile(home("c.tmp"), 30));
+    QVERIFY(writeFile(home("a.tmp"), 10) && writeFile(home("sub/a.tmp"), 20) && writeFile(home("c.tmp"), 30));
     auto form = makeForm({"*.tmp"});
     form->ActionTrash->trigger();
     QVERIFY(form->ActionTrash->isChecked());
@@ -168,9 +170,10 @@ void TestDeletion::trashAndRestore()
     QTRY_VERIFY(!form->busy());
     QCOMPARE(m_boxes->shown.value(0).text, QString("Вы уверены, что хотите удалить выбраные файлы?"));
     QCOMPARE(m_boxes->shown.size(), 1);
-    for (const char *name : {"a.tmp", "sub/b.tmp", "c.tmp"})
+    for (const char *name : {"a.tmp", "sub/a.tmp", "c.tmp"})
         QVERIFY2(!QFileInfo::exists(home(name)), name);
-    QCOMPARE(QDir(trashFiles()).entryList(QDir::Files).size(), 3);
+    // Two of one name: both kept, under names of their own.
+    QCOMPARE(QDir(trashFiles()).entryList(QDir::Files), (QStringList{"a.2.tmp", "a.tmp", "c.tmp"}));
     QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", 0), 3);
     QVERIFY(form->ActionRestore->isEnabled());
 
@@ -185,7 +188,7 @@ void TestDeletion::trashAndRestore()
     form->ActionRestore->trigger();
     QTRY_VERIFY(!form->busy());
     QCOMPARE(QFileInfo(home("a.tmp")).size(), 10);
-    QCOMPARE(QFileInfo(home("sub/b.tmp")).size(), 20);
+    QCOMPARE(QFileInfo(home("sub/a.tmp")).size(), 20);
     QCOMPARE(QFileInfo(home("c.tmp")).size(), 5);
     QCOMPARE(m_boxes->shown.size(), 1);
     QVERIFY(m_boxes->shown[0].text.startsWith("Возвращено файлов: 2."));
@@ -198,6 +201,33 @@ void TestDeletion::trashAndRestore()
     QCOMPARE(QFileInfo(home("c.tmp")).size(), 30);
     QVERIFY(!form->ActionRestore->isEnabled());
     QVERIFY(QDir(trashFiles()).entryList(QDir::Files).isEmpty());
+}
+
+void TestDeletion::trashOnAnotherMount()
+{
+    const QByteArray mnt = QFile::encodeName(home("mnt"));
+    QVERIFY(QDir().mkpath(home("mnt")));
+    if (::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("Mounting a file system is not allowed here");
+    const auto unmount = qScopeGuard([&] { ::umount2(mnt.constData(), MNT_DETACH); });
+    QVERIFY(writeFile(home("mnt/d/x.tmp"), 7));
+    auto form = makeForm({"*.tmp"});
+    form->ActionTrash->setChecked(true);
+    scan(*form);
+    form->ui->CheckBox2->setChecked(true);
+    m_boxes->answer = QMessageBox::Yes;
+    form->BitBtn1Click();
+    QTRY_VERIFY(!form->busy());
+    // The mount's own trash, the record's path relative to its top.
+    const QString trash = home("mnt/.Trash-" + QString::number(::getuid()));
+    QCOMPARE(QFileInfo(trash + "/files/x.tmp").size(), 7);
+    QFile info(trash + "/info/x.tmp.trashinfo");
+    QVERIFY(info.open(QIODevice::ReadOnly));
+    QVERIFY(info.readAll().startsWith("[Trash Info]\nPath=d/x.tmp\nDeletionDate="));
+    form->ActionRestore->trigger();
+    QTRY_VERIFY(!form->busy());
+    QCOMPARE(QFileInfo(home("mnt/d/x.tmp")).size(), 7);
+    QVERIFY(!info.exists());
 }
 
 QTEST_MAIN(TestDeletion)
