@@ -3,10 +3,13 @@
 #include "Trash.h"
 
 #include <cerrno>
+#include <chrono>
 
 namespace dm {
 
 namespace {
+
+constexpr auto kCheckpointInterval = std::chrono::seconds(1);
 
 std::function<void()> &beforeFileHook()
 {
@@ -21,8 +24,10 @@ void DeletionPass::setBeforeFileHook(std::function<void()> hook)
     beforeFileHook() = std::move(hook);
 }
 
-DeletionPass::DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode)
-    : m_root(std::move(root)), m_targets(std::move(targets)), m_mode(mode)
+DeletionPass::DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode,
+                           Checkpoint checkpoint)
+    : m_root(std::move(root)), m_targets(std::move(targets)), m_mode(mode),
+      m_checkpoint(std::move(checkpoint))
 {
 }
 
@@ -30,6 +35,7 @@ void DeletionPass::run()
 {
     FoundEntryRemover remover(m_root);
     TrashCan trash;
+    auto lastCheckpoint = std::chrono::steady_clock::now();
     for (std::size_t i = 0; i < m_targets.size() && !stopRequested(); ++i) {
         if (beforeFileHook())
             beforeFileHook()();
@@ -51,7 +57,13 @@ void DeletionPass::run()
         else if (error != ENOENT) // gone already: what the user wanted
             m_failures.push_back({i, error});
         m_done.fetch_add(1, std::memory_order_relaxed);
+        if (m_checkpoint && std::chrono::steady_clock::now() - lastCheckpoint >= kCheckpointInterval) {
+            m_checkpoint(removed());
+            lastCheckpoint = std::chrono::steady_clock::now();
+        }
     }
+    if (m_checkpoint)
+        m_checkpoint(removed());
 }
 
 void RestorePass::run()

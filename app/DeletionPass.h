@@ -31,7 +31,13 @@ public:
         int error;
     };
 
-    DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode);
+    // Called on the pass's thread with the files removed so far, about once
+    // a second and once at the end, so that what went is counted even if the
+    // program is killed; it may take a while (the store syncs to disk)
+    // without the window waiting for it.
+    using Checkpoint = std::function<void(std::size_t removed)>;
+
+    DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode, Checkpoint checkpoint = {});
     ~DeletionPass() override { finish(); }
 
     const std::vector<DeletionTarget> &targets() const { return m_targets; }
@@ -52,6 +58,7 @@ private:
     const ScanRoot m_root;
     const std::vector<DeletionTarget> m_targets;
     const Mode m_mode;
+    const Checkpoint m_checkpoint;
     std::vector<Failure> m_failures;
     TrashRecord m_trashed;
     std::atomic<std::size_t> m_removed{0};

@@ -165,9 +165,7 @@ private:
     std::unique_ptr<dm::DeletionPass> m_deletion;
     std::unique_ptr<dm::RestorePass> m_restore;
     std::unique_ptr<dm::DeletionCounter> m_dels; // of the deletion in progress
-    std::size_t m_delsCounted = 0;               // removed files added to m_dels
     QTimer m_taskTimer;                          // shows a deletion's or restore's progress
-    QTimer m_storeTimer;                         // stores the count while a deletion runs
     QShortcut *m_stopKey = nullptr;
     bool m_countFailureShown = false;            // a failed store of the count is told once
     bool m_closeAfterTask = false;               // a close waits for the deletion to stop

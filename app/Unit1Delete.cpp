@@ -5,8 +5,8 @@
 // list, the catalog, the tree or the statistics is disabled, and their
 // handlers refuse to run, so that nothing (a tray menu, a task-pane link, a
 // screen reader) can pull the list from under the pass. Progress is shown
-// every 50 ms, never per file, and the deleted-files count is stored as the
-// pass goes, so that a killed program loses at most a second of it.
+// every 50 ms, never per file, and the pass stores the deleted-files count
+// as it goes, so that a killed program loses at most a second of it.
 
 #include "Unit1.h"
 
@@ -32,7 +32,6 @@
 namespace {
 
 constexpr int kProgressIntervalMs = 50;
-constexpr int kStoreIntervalMs = 1000;
 
 QString pathText(const dm::DeletionTarget &t)
 {
@@ -46,6 +45,8 @@ void TForm1::buildDeletion()
     StopButton = new QPushButton(QStringLiteral("Остановить"), ui->Panel3);
     StopButton->setObjectName(QStringLiteral("StopButton"));
     StopButton->setToolTip(QStringLiteral("Остановить удаление после текущего файла (Esc)"));
+    StopButton->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
+    StopButton->setMinimumSize(ui->BitBtn1->minimumSize());
     StopButton->hide();
     auto *panel = static_cast<QBoxLayout *>(ui->Panel3->layout());
     panel->insertWidget(panel->indexOf(ui->BitBtn1), StopButton);
@@ -60,8 +61,6 @@ void TForm1::buildDeletion()
 
     m_taskTimer.setInterval(kProgressIntervalMs);
     connect(&m_taskTimer, &QTimer::timeout, this, dm::guarded([this] { showTaskProgress(); }));
-    m_storeTimer.setInterval(kStoreIntervalMs);
-    connect(&m_storeTimer, &QTimer::timeout, this, dm::guarded([this] { storeDeletionCount(); }));
     updateActions();
 }
 
@@ -83,6 +82,9 @@ void TForm1::setBusy(bool on)
     for (QWidget *w : {ui->TabSheet1, ui->TabSheet2, static_cast<QWidget *>(ui->ListView1),
                        static_cast<QWidget *>(ui->CheckBox2), static_cast<QWidget *>(ui->BitBtn1)})
         w->setEnabled(!on);
+    // The Stop control takes the place of the button that started the pass,
+    // so the page keeps its width.
+    ui->BitBtn1->setVisible(!(on && m_deletion));
     StopButton->setVisible(on && m_deletion);
     m_stopKey->setEnabled(on && m_deletion);
     if (on && m_deletion)
@@ -102,9 +104,19 @@ void TForm1::startDeletion(std::vector<dm::DeletionTarget> targets)
     // Rows that a running scan added since the maximum was set count too.
     ProgressBar1->setMaximum(std::max(ProgressBar1->maximum(), m_found->rowCount()));
     ProgressBar1->setValue(0);
-    m_deletion = std::make_unique<dm::DeletionPass>(m_scanRoot, std::move(targets), mode);
+    // The count is stored as the pass goes, on its thread: the window never
+    // waits for the disk, and the counter is the pass's alone until it ends.
+    auto checkpoint = [counter = m_dels.get(), counted = std::size_t(0)](std::size_t removed) mutable {
+        counter->add(std::uint32_t(removed - counted));
+        counted = removed;
+        try {
+            counter->write();
+        } catch (const dm::Exception &) {
+            // Told once by the closing steps, which store it again.
+        }
+    };
+    m_deletion = std::make_unique<dm::DeletionPass>(m_scanRoot, std::move(targets), mode, checkpoint);
     m_deletion->start();
-    m_storeTimer.start();
     setBusy(true);
 }
 
@@ -138,11 +150,6 @@ void TForm1::storeDeletionCount()
 {
     if (!m_dels)
         return;
-    if (m_deletion) {
-        const std::size_t removed = m_deletion->removed();
-        m_dels->add(std::uint32_t(removed - m_delsCounted));
-        m_delsCounted = removed;
-    }
     try {
         m_dels->write();
     } catch (const dm::Exception &e) {
@@ -154,8 +161,6 @@ void TForm1::storeDeletionCount()
 
 void TForm1::endDeletion()
 {
-    m_storeTimer.stop();
-    m_dels->add(std::uint32_t(m_deletion->removed() - m_delsCounted));
     const std::unique_ptr<dm::DeletionPass> pass = std::move(m_deletion);
     if (!pass->trashed().empty() && !dm::saveTrashRecord(pass->trashed()))
         dm::showErrorBox(QStringLiteral("Не удалось сохранить список файлов, удалённых в Корзину: "

@@ -75,7 +75,6 @@ void TForm1::BitBtn1Click()
          QStringLiteral("Вы уверены, что хотите удалить выбраные файлы?"), QMessageBox::Warning,
          QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
     m_dels = std::move(counter);
-    m_delsCounted = 0;
     if (answer != QMessageBox::Yes) {
         deletionClosingSteps();
         return;

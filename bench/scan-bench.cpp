@@ -3,6 +3,7 @@
 //   dustmote-scanbench delete FOLDER "MASK;..."      scan, tick all, delete
 //   dustmote-scanbench trash FOLDER "MASK;..."       scan, tick all, delete to
 //                                                   the trash, restore
+//   dustmote-scanbench totrash FOLDER "MASK;..."     the same without the restore
 // The folder is reached as the user's home, which the folder tree starts at.
 // Prints one "name value" line per figure: wall times in ms, the longest gap
 // between the main thread's 1 ms probe ticks while the scan runs, and resident
@@ -76,7 +77,7 @@ double timed(Step step)
 int main(int argc, char **argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s scan|delete|trash FOLDER \"MASK;MASK;...\"\n", argv[0]);
+        std::fprintf(stderr, "usage: %s scan|delete|trash|totrash FOLDER \"MASK;MASK;...\"\n", argv[0]);
         return 2;
     }
     const QByteArray mode = argv[1];
@@ -135,7 +136,7 @@ int main(int argc, char **argv)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         };
         form.ui->CheckBox2->setChecked(true);
-        form.ActionTrash->setChecked(mode == "trash");
+        form.ActionTrash->setChecked(mode != "delete");
         probe.start();
         report("delete_ms", timed([&] { form.BitBtn1Click(); untilIdle(); }));
         report("delete_stall_ms", double(probe.stop()));
