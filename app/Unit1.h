@@ -74,7 +74,12 @@ public:
     QList<QAction *> actions12() const;
 
     void FormCreate();
+    // Throws when the catalog cannot be saved; closeEvent then offers to
+    // quit without saving.
     void FormClose();
+    // Tells, once per session, that a counter of the statistics could not be
+    // stored (a full disk); the work that counted goes on.
+    void tellStatisticsNotStored(const QString &error);
     // The scan's closing step: stops a running scan and returns once it has
     // ended and its finish handler has run.
     void StopScanForClose();
@@ -128,8 +133,17 @@ private:
     // The folder the scan searches: the one selected in the folder tree.
     QString scanLocation() const;
     void setScanning(bool scanning);
+    // Writes the catalog to its file, or to the user's own copy when a
+    // device node, FIFO or socket has taken the file's place.
+    void saveCatalog();
+    // Asks whether to quit although the catalog could not be saved.
+    bool quitWithoutSaving(const QString &error);
     // Applies the worker's effects recorded since the last call.
     void applyScanFeed();
+    // The feed timer's handler: applies the feed; out of memory, stops the scan.
+    void feedTimerTimer();
+    // Whether the last scan's walk ended because memory ran out.
+    bool ranOutOfMemory();
     // Deletes the files of the ticked rows; returns those that stayed.
     QList<dm::DeletionFailure> deleteTickedFiles(dm::DeletionCounter &counter);
 
@@ -139,6 +153,8 @@ private:
     QTimer m_feedTimer;
     bool m_deleting = false;
     bool m_closing = false; // FormClose runs (and may wait for the scan)
+    bool m_statisticsNotStoredTold = false;
+    bool m_scanOutOfMemory = false; // the feed could not be applied
     QString m_caption; // the window's caption at rest
     QString m_listFile;
 };
