@@ -106,7 +106,6 @@ private slots:
     void cleanup();
     void staleLockIsTakenOver_data();
     void staleLockIsTakenOver();
-    void failedHandOverIsTold();
     void specialFileInTheCatalogsPlace_data();
     void specialFileInTheCatalogsPlace();
     void fullDiskStillScans_data();
@@ -158,69 +157,53 @@ std::unique_ptr<TForm1> TestAdversity::makeForm()
 }
 
 // Every start runs in a child process given up after 20 s: a lock that made
-// the start wait for ever fails the test instead of hanging it.
+// the start wait for ever fails the test instead of hanging it. In the lock
+// texts, PID is this process, DEAD one that has ended, OTHER a live process
+// of another program, SELF this program's name and HERE this machine.
 void TestAdversity::staleLockIsTakenOver_data()
 {
-    QTest::addColumn<QString>("lock");
+    QTest::addColumn<QByteArray>("lock");
     QTest::addColumn<bool>("claimed");
-    QTest::newRow("empty: killed before writing it") << "empty" << true;
-    QTest::newRow("garbled") << "garbled" << true;
-    QTest::newRow("a process that has ended") << "dead" << true;
-    QTest::newRow("another machine's") << "machine" << true;
-    QTest::newRow("a live process of another program") << "foreign" << true;
-    QTest::newRow("a FIFO in its place") << "fifo" << true;
-    QTest::newRow("held by a running copy") << "running" << false;
+    QTest::newRow("empty: killed before writing it") << QByteArray() << true;
+    QTest::newRow("garbled") << QByteArray("\x01\x02 not a lock") << true;
+    QTest::newRow("a process that has ended") << QByteArray("DEAD\nSELF\nHERE") << true;
+    QTest::newRow("another machine's")
+        << QByteArray("PID\nSELF\nother-host\n0123456789abcdef0123456789abcdef\n\n") << true;
+    QTest::newRow("a live process of another program") << QByteArray("OTHER\nSELF\nHERE") << true;
+    QTest::newRow("a FIFO in its place") << QByteArray("FIFO") << true;
+    QTest::newRow("held by a copy that does not answer") << QByteArray("HELD") << false;
 }
 
 void TestAdversity::staleLockIsTakenOver()
 {
-    QFETCH(QString, lock);
+    QFETCH(QByteArray, lock);
     QFETCH(bool, claimed);
     const QString path = m_dir->filePath("dustmote.lock");
-    const QByteArray here = QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId()
-        + '\n' + QSysInfo::bootUniqueId() + '\n';
-    const QByteArray self = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8();
-    dm::SingleInstance running(m_dir->path());
-    if (lock == "empty") {
-        QVERIFY(writeFile(path, {}));
-    } else if (lock == "garbled") {
-        QVERIFY(writeFile(path, "\x01\x02 not a lock"));
-    } else if (lock == "dead") {
-        const pid_t child = ::fork();
-        if (child == 0)
-            ::_exit(0);
-        ::waitpid(child, nullptr, 0);
-        QVERIFY(writeFile(path, QByteArray::number(child) + '\n' + self + '\n' + here));
-    } else if (lock == "machine") {
-        // This very process, as another machine would name its own.
-        QVERIFY(writeFile(path, QByteArray::number(::getpid()) + '\n' + self
-                                    + "\nother-host\n0123456789abcdef0123456789abcdef\n\n"));
-    } else if (lock == "foreign") {
-        const pid_t other = ::getppid(); // the test's runner, not this program
-        QVERIFY(writeFile(path, QByteArray::number(other) + '\n' + self + '\n' + here));
-    } else if (lock == "fifo") {
+    const pid_t dead = ::fork();
+    if (dead == 0)
+        ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    lock.replace("DEAD", QByteArray::number(dead)).replace("OTHER", QByteArray::number(::getppid()))
+        .replace("PID", QByteArray::number(::getpid()))
+        .replace("SELF", QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8())
+        .replace("HERE", QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId()
+                             + '\n' + QSysInfo::bootUniqueId() + '\n');
+    QLockFile hung(path); // holds the lock, never listens
+    if (lock == "FIFO")
         QVERIFY(makeSpecial(path, "fifo"));
-    } else {
-        QVERIFY(running.claim());
-    }
+    else if (lock == "HELD")
+        QVERIFY(hung.tryLock(0));
+    else
+        QVERIFY(writeFile(path, lock));
     const QString folder = m_dir->path();
-    const int got = dm::test::runInChild([folder] {
-        dm::SingleInstance start(folder);
-        return start.claim() ? 1 : 0;
-    }, false, 20000);
-    QCOMPARE(got, int(claimed));
-}
-
-void TestAdversity::failedHandOverIsTold()
-{
-    // A copy that holds the lock but never answers (hung).
-    QLockFile hung(m_dir->filePath("dustmote.lock"));
-    QVERIFY(hung.tryLock(0));
-    dm::SingleInstance start(m_dir->path());
-    QVERIFY(!start.claim());
-    QVERIFY(!start.handOver(300));
+    QCOMPARE(dm::test::runInChild([folder] { return int(dm::SingleInstance(folder).claim()); }, false, 20000),
+             int(claimed));
+    if (claimed)
+        return;
+    // Not handed over: said, not a silent end.
+    dm::SingleInstance start(folder);
+    QVERIFY(!start.claim() && !start.handOver(300));
     QCOMPARE(m_boxes->shown.size(), 1);
-    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Dustmote"));
     QCOMPARE(m_boxes->shown[0].text,
              QStringLiteral("Программа уже запущена, но не отвечает. Закройте её или завершите её "
                             "процесс и запустите программу снова."));
