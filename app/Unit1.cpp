@@ -292,6 +292,8 @@ void TForm1::closeEvent(QCloseEvent *event)
         failure = e.message();
     } catch (const std::exception &e) {
         failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        failure = QStringLiteral("Unknown error");
     }
     if (!failure.isEmpty() && !quitWithoutSaving(failure)) {
         event->ignore();
