@@ -41,7 +41,7 @@ void bindButton(QAbstractButton *button, QAction *action)
         button->setVisible(action->isVisible());
     };
     follow();
-    QObject::connect(action, &QAction::changed, button, follow);
+    QObject::connect(action, &QAction::changed, button, dm::guarded(follow));
     QObject::connect(button, &QAbstractButton::clicked, action, &QAction::trigger);
 }
 
@@ -59,7 +59,7 @@ QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon, const QS
         item->setVisible(action->isVisible());
     };
     follow();
-    QObject::connect(action, &QAction::changed, item, follow);
+    QObject::connect(action, &QAction::changed, item, dm::guarded(follow));
     QObject::connect(item, &QAction::triggered, action, &QAction::trigger);
     menu->addAction(item);
     return item;

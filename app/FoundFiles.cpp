@@ -173,6 +173,10 @@ void FoundFilesModel::append(std::vector<QByteArray> &&folders, std::vector<Foun
         m_folders.push_back({QFile::decodeName(bytes), std::move(bytes)});
     if (rows.empty())
         return;
+    // Room first: running out of memory must not leave an insertion begun.
+    const std::size_t needed = m_rows.size() + rows.size();
+    if (m_rows.capacity() < needed)
+        m_rows.reserve(std::max(needed, m_rows.capacity() * 2));
     const int first = int(m_rows.size());
     beginInsertRows({}, first, first + int(rows.size()) - 1);
     m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),

@@ -2,6 +2,7 @@
 
 #include "AppFolder.h"
 #include "DmTray.h"
+#include "ErrorBox.h"
 #include "MessageBox.h"
 #include "SingleInstance.h"
 #include "Unit2.h"
@@ -52,7 +53,7 @@ int Project1Main(int argc, char **argv)
     // each save the catalog at close, the last one undoing the other's edits.
     dm::SingleInstance instance;
     if (!instance.claim()) {
-        instance.activateRunning();
+        instance.handOver();
         return 0;
     }
 
@@ -73,7 +74,7 @@ int Project1Main(int argc, char **argv)
         Form1.move(frame.topLeft());
     }
     QObject::connect(&instance, &dm::SingleInstance::activationRequested, &Form1,
-                     [&Form1] { Form1.DmTrayIcon1->RestoreApp(); });
+                     dm::guarded([&Form1] { Form1.DmTrayIcon1->RestoreApp(); }));
     Form1.show();
     return app.exec();
 }

@@ -1,8 +1,10 @@
 #pragma once
 // One program per user: the first start holds a lock and listens; a later
 // start finds the lock, asks the running program to come forward, and ends.
-// The lock is the kernel's record of a live process, so a crashed program
-// never locks the user out.
+// The lock is the kernel's record of a live process (flock on the lock
+// file), so a crashed program never locks the user out; a lock file that
+// names no live copy of this program (empty, garbled, from another machine,
+// or naming a dead or foreign process) is taken over.
 
 #include <QLocalServer>
 #include <QLockFile>
@@ -23,6 +25,11 @@ public:
     // Asks the running instance to come forward; false when none answered
     // within timeoutMs (it may still be starting).
     bool activateRunning(int timeoutMs = 3000);
+    // activateRunning(), and when no running copy answers, says so in a
+    // message box instead of ending silently.
+    bool handOver(int timeoutMs = 3000);
+
+    QString lockPath() const { return m_lock.fileName(); }
 
 signals:
     // A later start asked this instance to come forward.
@@ -33,5 +40,9 @@ private:
     QLockFile m_lock;
     QLocalServer m_server;
 };
+
+// Whether the lock file at path names a live process of this program on this
+// machine (since its last start); false for an empty or garbled file.
+bool lockNamesLiveCopy(const QString &path);
 
 } // namespace dm

@@ -1,5 +1,7 @@
 #include "Sound.h"
 
+#include "ErrorBox.h"
+
 #include <QApplication>
 #include <QAudioDevice>
 #include <QFileInfo>
@@ -23,10 +25,10 @@ QSoundEffect *effect()
     static QPointer<QSoundEffect> e;
     if (!e) {
         e = new QSoundEffect(qApp);
-        QObject::connect(e, &QSoundEffect::statusChanged, e, [] {
+        QObject::connect(e, &QSoundEffect::statusChanged, e, dm::guarded([] {
             if (e->status() == QSoundEffect::Error)
                 QApplication::beep();
-        });
+        }));
     }
     return e;
 }

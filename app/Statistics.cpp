@@ -28,6 +28,13 @@ constexpr double kMaxDateTime = 2958466.0;
     throw Exception(QString::fromLatin1(format).arg(name));
 }
 
+// A value that could not be stored (a full disk, an unusable store file):
+// told apart from a wrong stored value, because it need not stop the work.
+[[noreturn]] void failWrite(const char *format, const QString &name)
+{
+    throw EWriteError(QString::fromLatin1(format).arg(name));
+}
+
 // The store tells of a damaged file once per run; here it reaches the user.
 void installDamageNotice()
 {
@@ -90,13 +97,13 @@ void StatisticsKey::WriteCounter(const QString &subKey, const QString &name,
 {
     RegKey sub;
     if (m_store.createKey(m_key, subKey, &sub) != ERROR_SUCCESS)
-        fail("Failed to create key %1", subKey);
+        failWrite("Failed to create key %1", subKey);
     QByteArray text = QByteArray::number(value);
     text.append('\0');
     const RegResult r = m_store.setValue(sub, name, REG_SZ, text);
     Registry::closeKey(sub);
     if (r != ERROR_SUCCESS)
-        fail("Failed to set data for '%1'", name);
+        failWrite("Failed to set data for '%1'", name);
 }
 
 TDateTime StatisticsKey::ReadDateTime(const QString &name)
@@ -130,7 +137,7 @@ void StatisticsKey::WriteDateTime(const QString &name, TDateTime value)
     qToLittleEndian(std::bit_cast<quint64>(value), bytes);
     if (m_store.setValue(m_key, name, REG_BINARY, QByteArrayView(bytes, sizeof bytes))
         != ERROR_SUCCESS)
-        fail("Failed to set data for '%1'", name);
+        failWrite("Failed to set data for '%1'", name);
 }
 
 StatisticsTexts ReadStartupStatistics()

@@ -6,7 +6,9 @@
 //
 // Every failure is a dm::Exception with one of the texts
 // "Invalid data type for '%s'", "Failed to create key %s",
-// "Failed to get data for '%s'", "Failed to set data for '%s'".
+// "Failed to get data for '%s'", "Failed to set data for '%s'"; the two
+// failures to store ("Failed to create key", "Failed to set data") are
+// dm::EWriteError, so that a caller can go on without the count.
 // A value of the wrong type fails only the operation that reads it.
 
 #include "DateTime.h"
@@ -63,7 +65,9 @@ struct StatisticsTexts
 StatisticsTexts ReadStartupStatistics();
 
 // Counting a scan: "Scans" + 1 (wrapping in 32 bits), then "LastScan" := start,
-// the local time the scan was started. Throws, and the scan must not start.
+// the local time the scan was started. Throws; a stored value of the wrong
+// type means the scan must not start, while EWriteError (the count could
+// not be stored) need not stop it.
 void CountScan(TDateTime start);
 
 // Counting deletions: made at the start of a deletion (reads "Dels"; throws,

@@ -7,6 +7,10 @@
 #include "DmGroupBar.h"
 #include "DmTray.h"
 #include "ErrorBox.h"
+#include "Exception.h"
+#include "FileStream.h"
+#include "MessageBox.h"
+#include "Messages.h"
 #include "Shell.h"
 #include "ImageList.h"
 #include "SearchAnimation.h"
@@ -17,10 +21,13 @@
 #include "Unit4.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QProgressBar>
 #include <QScopedValueRollback>
 #include <QUrl>
+#include <utility>
 
 namespace {
 
@@ -227,7 +234,50 @@ void TForm1::FormClose()
     StopScanForClose();
     // A description still being edited is kept, as leaving the editor would.
     ui->DmListView1->CommitEdit();
-    dm::SaveListViewToFile(*m_catalog, listFilePath());
+    saveCatalog();
+}
+
+void TForm1::saveCatalog()
+{
+    if (!dm::isSpecialFile(listFilePath())) {
+        dm::SaveListViewToFile(*m_catalog, listFilePath());
+        return;
+    }
+    // Never written over: the catalog moves to the user's own copy, which
+    // the next start reads (see catalogPathFor).
+    const QString own = dm::userCatalogPath();
+    QDir().mkpath(QFileInfo(own).path());
+    dm::SaveListViewToFile(*m_catalog, own);
+    const QString old = std::exchange(m_listFile, own);
+    dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
+                    QStringLiteral("На месте файла «%1» находится не обычный файл (устройство, "
+                                   "канал или сокет), и список типов файлов не записан поверх "
+                                   "него. Список сохранён в «%2»; программа будет читать его "
+                                   "оттуда.").arg(old, own),
+                    QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+}
+
+bool TForm1::quitWithoutSaving(const QString &error)
+{
+    return dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
+                           dm::withFullStop(error)
+                               + QStringLiteral("\n\nСписок типов файлов не сохранён. Выйти из "
+                                                "программы без сохранения? Файл списка останется "
+                                                "прежним."),
+                           QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
+                           QMessageBox::No})
+        == QMessageBox::Yes;
+}
+
+void TForm1::tellStatisticsNotStored(const QString &error)
+{
+    if (std::exchange(m_statisticsNotStoredTold, true))
+        return;
+    dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
+                    QStringLiteral("Статистика не сохранена: %1 Работа продолжается; до конца "
+                                   "сеанса это сообщение больше не появится.")
+                        .arg(dm::withFullStop(error)),
+                    QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
@@ -249,13 +299,25 @@ void TForm1::closeEvent(QCloseEvent *event)
     }
     // The program ends here, once the catalog is saved, and nowhere else:
     // closing a message box while this window hides in the tray must not.
+    // A catalog that cannot be saved (a full disk) must not keep the user
+    // in: they may quit anyway, the file staying as it was.
     const QScopedValueRollback<bool> closing(m_closing, true);
-    if (dm::runGuarded([this] { FormClose(); })) {
-        event->accept();
-        QCoreApplication::quit();
-    } else {
-        event->ignore();
+    QString failure;
+    try {
+        FormClose();
+    } catch (const dm::Exception &e) {
+        failure = e.message();
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        failure = QStringLiteral("Unknown error");
     }
+    if (!failure.isEmpty() && !quitWithoutSaving(failure)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QCoreApplication::quit();
 }
 
 void TForm1::Action1Execute()

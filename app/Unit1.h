@@ -88,7 +88,12 @@ public:
     QList<QAction *> actions12() const;
 
     void FormCreate();
+    // Throws when the catalog cannot be saved; closeEvent then offers to
+    // quit without saving.
     void FormClose();
+    // Tells, once per session, that a counter of the statistics could not be
+    // stored (a full disk); the work that counted goes on.
+    void tellStatisticsNotStored(const QString &error);
     // The scan's closing step: stops a running scan and returns once it has
     // ended and its finish handler has run.
     void StopScanForClose();
@@ -144,6 +149,11 @@ private:
     void placeOverlays();
     void showPage(int index);
     void setScanning(bool scanning);
+    // Writes the catalog to its file, or to the user's own copy when a
+    // device node, FIFO or socket has taken the file's place.
+    void saveCatalog();
+    // Asks whether to quit although the catalog could not be saved.
+    bool quitWithoutSaving(const QString &error);
     // Applies the worker's effects recorded since the last call.
     void applyScanFeed();
     // The deletion and the restore on their worker (Unit1Delete.cpp).
@@ -157,6 +167,10 @@ private:
     void storeDeletionCount();
     void setBusy(bool busy);
     void updateActions();
+    // The feed timer's handler: applies the feed; out of memory, stops the scan.
+    void feedTimerTimer();
+    // Whether the last scan's walk ended because memory ran out.
+    bool ranOutOfMemory();
 
     std::unique_ptr<dm::ListViewRows> m_catalog;
     dm::FoundFilesModel *m_found = nullptr;
@@ -167,11 +181,12 @@ private:
     std::unique_ptr<dm::DeletionCounter> m_dels; // of the deletion in progress
     QTimer m_taskTimer;                          // shows a deletion's or restore's progress
     QShortcut *m_stopKey = nullptr;
-    bool m_countFailureShown = false;            // a failed store of the count is told once
     bool m_closeAfterTask = false;               // a close waits for the deletion to stop
     bool m_scanActive = false;
     dm::ScanRoot m_scanRoot;                     // the folder the last scan searched
     bool m_closing = false; // FormClose runs (and may wait for the scan)
+    bool m_statisticsNotStoredTold = false;
+    bool m_scanOutOfMemory = false; // the feed could not be applied
     QString m_caption; // the window's caption at rest
     QString m_listFile;
 };

@@ -152,10 +152,9 @@ void TForm1::storeDeletionCount()
         return;
     try {
         m_dels->write();
-    } catch (const dm::Exception &e) {
+    } catch (const dm::EWriteError &e) {
         // A full disk must not stop a cleaning: told once, then carried on.
-        if (!std::exchange(m_countFailureShown, true))
-            dm::showErrorBox(e.message(), this);
+        tellStatisticsNotStored(e.message());
     }
 }
 

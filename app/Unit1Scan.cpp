@@ -15,6 +15,7 @@
 #include "DmShellTree.h"
 #include "DmTray.h"
 #include "ErrorBox.h"
+#include "Exception.h"
 #include "FoundFiles.h"
 #include "ScanTexts.h"
 #include "SearchAnimation.h"
@@ -25,6 +26,9 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <exception>
+#include <new>
+#include <utility>
 
 namespace {
 
@@ -58,7 +62,7 @@ void TForm1::buildScan()
         dm::runGuarded([this] { FindFile1SearchFinish(); });
     };
     m_feedTimer.setInterval(kFeedIntervalMs);
-    connect(&m_feedTimer, &QTimer::timeout, this, [this] { applyScanFeed(); });
+    connect(&m_feedTimer, &QTimer::timeout, this, dm::guarded([this] { feedTimerTimer(); }));
 }
 
 void TForm1::setScanning(bool scanning)
@@ -78,7 +82,14 @@ void TForm1::Action4Execute()
         return;
     const dm::TDateTime start = nowAsDateTime();
     TotalKB = 0;
-    dm::CountScan(start);
+    // The cleaner is needed most on a full disk: a count that cannot be
+    // stored is told once and the scan goes on. A stored value of the wrong
+    // type still stops it.
+    try {
+        dm::CountScan(start);
+    } catch (const dm::EWriteError &e) {
+        tellStatisticsNotStored(e.message());
+    }
 
     QList<QStringList> ticked;
     for (int i = 0; i < ui->DmListView1->topLevelItemCount(); ++i) {
@@ -152,10 +163,42 @@ void TForm1::applyScanFeed()
         ui->Label3->setText(dm::TotalText(batch.totalKB));
 }
 
+void TForm1::feedTimerTimer()
+{
+    try {
+        applyScanFeed();
+    } catch (const std::bad_alloc &) {
+        // Out of memory: the scan stops, and its finish tells why.
+        m_feedTimer.stop();
+        m_scanOutOfMemory = true;
+        FindFile1->AbortSearch();
+    }
+}
+
+bool TForm1::ranOutOfMemory()
+{
+    const std::exception_ptr failure = FindFile1->WalkFailure();
+    if (failure) {
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::bad_alloc &) {
+            return true;
+        } catch (...) {
+        }
+    }
+    return false;
+}
+
 void TForm1::FindFile1SearchFinish()
 {
     m_feedTimer.stop();
-    applyScanFeed();
+    bool outOfMemory = std::exchange(m_scanOutOfMemory, false) || ranOutOfMemory();
+    try {
+        applyScanFeed();
+    } catch (const std::bad_alloc &) {
+        m_feed.take(); // what is left is let go
+        outOfMemory = true;
+    }
     const int rows = m_found->rowCount();
 
     dm::playSound(AppFolder + QStringLiteral("alert.wav"));
@@ -175,4 +218,8 @@ void TForm1::FindFile1SearchFinish()
     // A deletion in progress keeps its own maximum.
     if (!m_deletion)
         ProgressBar1->setMaximum(rows);
+    if (outOfMemory)
+        dm::showErrorBox(QStringLiteral("Не хватило памяти: сканирование остановлено. В списке "
+                                        "только файлы, найденные до остановки"),
+                         this);
 }

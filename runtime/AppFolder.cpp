@@ -1,5 +1,7 @@
 #include "AppFolder.h"
 
+#include "FileStream.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -59,19 +61,25 @@ QString catalogPathFor(const QString &appFolder)
     // who could write it.
     const bool installed = appFolder.endsWith(QStringLiteral("/share/dustmote/"));
     if (!appFolder.isEmpty() && !installed
-        && ::access(QFile::encodeName(appFolder).constData(), W_OK | X_OK) == 0)
+        && ::access(QFile::encodeName(appFolder).constData(), W_OK | X_OK) == 0
+        && !isSpecialFile(appFolder + kListFile))
         return appFolder + kListFile;
-    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/Dustmote/");
-    const QString path = own + kListFile;
-    if (!QFileInfo::exists(path) && !appFolder.isEmpty() && QFileInfo::exists(appFolder + kListFile)) {
+    const QString path = userCatalogPath();
+    // Only a regular file is copied: opening a FIFO would wait for ever.
+    if (!QFileInfo::exists(path) && !appFolder.isEmpty() && QFileInfo(appFolder + kListFile).isFile()) {
         // The shipped catalog comes along; a copy that fails leaves the
         // first load to say that there is no list.
-        QDir().mkpath(own);
+        QDir().mkpath(QFileInfo(path).path());
         QFile::copy(appFolder + kListFile, path);
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     }
     return path;
+}
+
+QString userCatalogPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + QStringLiteral("/Dustmote/") + kListFile;
 }
 
 } // namespace dm

@@ -20,10 +20,13 @@ QString executablePath();
 QString programFolderOf(const QString &executablePath);
 
 // Where the catalog is read and written: List.lst in appFolder while the user
-// can write that folder (a build or a portable copy); otherwise, and always
-// for an installed program's share folder, or without any appFolder, List.lst
-// in the per-user data folder ($XDG_DATA_HOME/Dustmote/), seeded from
-// appFolder's List.lst the first time.
+// can write that folder (a build or a portable copy) and List.lst there is a
+// regular file or missing; otherwise (an installed program's share folder,
+// no appFolder, or a device node, FIFO or socket in List.lst's place)
+// userCatalogPath(), seeded from appFolder's List.lst the first time.
 QString catalogPathFor(const QString &appFolder);
+
+// List.lst in the per-user data folder ($XDG_DATA_HOME/Dustmote/).
+QString userCatalogPath();
 
 } // namespace dm

@@ -85,12 +85,28 @@ QString expandedPath(const QString &path)
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
+bool isSpecialFile(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)
+        && !S_ISDIR(st.st_mode);
+}
+
 FileReader::FileReader(const QString &path) : m_file(expandedPath(path))
 {
-    errno = 0;
-    if (!m_file.open(QIODevice::ReadOnly))
-        throw EFOpenError(openFailed(m_file.fileName(),
-                                     errno ? systemErrorText(errno) : m_file.errorString()));
+    // Without blocking, so that a FIFO put in the file's place is refused
+    // instead of waited on.
+    const int fd = ::open(QFile::encodeName(m_file.fileName()).constData(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw EFOpenError(openFailed(m_file.fileName(), systemErrorText(errno)));
+    struct stat st;
+    const int err = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR
+                                                  : !S_ISREG(st.st_mode) ? EINVAL : 0;
+    if (err != 0 || !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw EFOpenError(openFailed(m_file.fileName(), err ? systemErrorText(err) : m_file.errorString()));
+    }
 }
 
 qint64 FileReader::read(char *buffer, qint64 max)
@@ -129,6 +145,10 @@ AtomicFileWriter::AtomicFileWriter(const QString &path) : m_path(expandedPath(pa
     const QFileInfo target(m_target);
     if (target.isDir())
         fail(EISDIR);
+    // A device node, FIFO or socket is never replaced by a regular file (as
+    // root, a link to /dev/null would otherwise take the device's place).
+    if (isSpecialFile(m_target))
+        fail(QStringLiteral("Not a regular file"));
     // A read-only list is not replaced, also not by root, who may write anyway.
     constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (target.exists() && (!target.isWritable() || !(target.permissions() & anyWrite)))
@@ -210,7 +230,12 @@ void AtomicFileWriter::commit()
 
 void AtomicFileWriter::fail(int err) const
 {
-    throw EFCreateError(createFailed(m_path, systemErrorText(err)));
+    fail(systemErrorText(err));
+}
+
+void AtomicFileWriter::fail(const QString &reason) const
+{
+    throw EFCreateError(createFailed(m_path, reason));
 }
 
 } // namespace dm

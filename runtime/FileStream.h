@@ -17,10 +17,16 @@ namespace dm {
 // Absolute against the current folder, lexically normalised, links not resolved.
 QString expandedPath(const QString &path);
 
+// True when something other than a regular file or a folder is at path, its
+// links followed: a FIFO, a socket or a device node, which a writer of
+// files must never replace and a reader must never wait on.
+bool isSpecialFile(const QString &path);
+
 class FileReader
 {
 public:
-    // Throws EFOpenError "Cannot open file "%s". %s".
+    // Throws EFOpenError "Cannot open file "%s". %s", also for anything but
+    // a regular file (never waiting on a FIFO).
     explicit FileReader(const QString &path);
 
     // Up to max bytes; fewer only at the end of the file. Throws EReadError.
@@ -37,7 +43,8 @@ private:
 // byte is on disk. A writer killed at any moment leaves the old file whole;
 // a named leftover of a killed writer (".List.lst.<pid>.<n>.tmp") is removed
 // by the next commit in that folder. Where the path is a symbolic link, the
-// link stays and the file it leads to is replaced.
+// link stays and the file it leads to is replaced. Only a regular file (or
+// nothing) is ever replaced: never a device node, FIFO or socket.
 //
 // Written with plain system calls: every result is checked, because a short
 // write (a full disk, a size limit) must never pass for success.
@@ -47,9 +54,10 @@ public:
     AtomicFileWriter(const AtomicFileWriter &) = delete;
     AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
 
-    // Throws EFCreateError "Cannot create file "%s". %s" when a folder is in
-    // the file's place, or the file exists but is read-only (refused rather
-    // than replaced, also for root, who may write anyway).
+    // Throws EFCreateError "Cannot create file "%s". %s" when a folder or a
+    // special file is in the file's place, or the file exists but is
+    // read-only (refused rather than replaced, also for root, who may write
+    // anyway).
     explicit AtomicFileWriter(const QString &path);
 
     // Adds bytes to what the commit writes.
@@ -62,6 +70,7 @@ public:
 
 private:
     [[noreturn]] void fail(int err) const;
+    [[noreturn]] void fail(const QString &reason) const;
     QString m_path;     // as the caller named it, for the error text
     QString m_target;   // the file replaced: the path, or where its links lead
     QByteArray m_bytes;

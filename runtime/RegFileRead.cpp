@@ -6,6 +6,7 @@
 
 #include "Cp1251.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QtEndian>
 #include <cctype>
@@ -127,6 +128,16 @@ bool parseData(QStringView data, const QList<QStringView> &lines, qsizetype &nex
     return parseHexList(list, value.data);
 }
 
+// A key path or value name as the case-blind comparison sees it, for hashing:
+// every character folded on its own, as that comparison folds them.
+QString foldedName(QStringView path)
+{
+    QList<uint> ucs4 = path.toUcs4();
+    for (uint &c : ucs4)
+        c = QChar::toCaseFolded(char32_t(c));
+    return QString::fromUcs4(reinterpret_cast<const char32_t *>(ucs4.constData()), ucs4.size());
+}
+
 } // namespace
 
 std::optional<RegTree> parseRegFile(QByteArrayView bytes)
@@ -145,6 +156,12 @@ std::optional<RegTree> parseRegFile(QByteArrayView bytes)
 
     RegTree tree;
     RegKeyData *current = nullptr;
+    // Sections by folded path: a repeated section merges without a search
+    // through all before it, so the time grows with the file, not its square.
+    // Likewise the value names of each section.
+    QHash<QString, qsizetype> sections;
+    QList<QHash<QString, qsizetype>> valueNames;
+    QHash<QString, qsizetype> *currentNames = nullptr;
     for (qsizetype next = 1; next < lines.size();) {
         const QStringView line = lines[next++];
         if (line.isEmpty() || line.startsWith(u';'))
@@ -153,9 +170,15 @@ std::optional<RegTree> parseRegFile(QByteArrayView bytes)
             if (!line.endsWith(u']') || !isValidPath(line.sliced(1, line.size() - 2)))
                 return std::nullopt;
             const QString path = line.sliced(1, line.size() - 2).toString();
-            current = tree.findKey(path);
-            if (!current)
-                current = &tree.keys.emplace_back(RegKeyData{path, {}});
+            const QString folded = foldedName(path);
+            auto at = sections.constFind(folded);
+            if (at == sections.cend()) {
+                at = sections.insert(folded, tree.keys.size());
+                tree.keys.emplace_back(RegKeyData{path, {}});
+                valueNames.emplace_back();
+            }
+            current = &tree.keys[at.value()];
+            currentNames = &valueNames[at.value()];
             continue;
         }
         if (!current)
@@ -170,7 +193,16 @@ std::optional<RegTree> parseRegFile(QByteArrayView bytes)
         if (!rest.startsWith(u'=')
             || !parseData(rest.sliced(1).trimmed(), lines, next, value))
             return std::nullopt;
-        current->setValue(value.name, value.type, value.data);
+        const QString folded = foldedName(value.name);
+        auto known = currentNames->constFind(folded);
+        if (known == currentNames->cend()) {
+            currentNames->insert(folded, current->values.size());
+            current->values.append(std::move(value));
+        } else {
+            RegValue &old = current->values[known.value()];
+            old.type = value.type; // the stored spelling of the name stays
+            old.data = std::move(value.data);
+        }
     }
     return tree;
 }

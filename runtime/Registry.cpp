@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -33,10 +34,20 @@ struct Snapshot
 
 Snapshot load(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Without blocking: a FIFO in the file's place would otherwise wait for a
+    // writer for ever. Only a regular file (at the end of its links) is read;
+    // anything else reads as unreadable, so no change ever replaces it.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         const QFileInfo info(path);
         return {info.exists() || info.isSymLink() ? Snapshot::Unreadable : Snapshot::Ok, {}};
+    }
+    QFile file;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {Snapshot::Unreadable, {}};
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -100,9 +111,10 @@ public:
     explicit StoreLock(const QString &path)
     {
         const QByteArray name = QFile::encodeName(path);
-        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        // Never blocking in open(), whatever stands in the lock file's place.
+        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
         if (m_fd < 0) // a read-only folder or lock file: flock needs no write access
-            m_fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+            m_fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         if (m_fd < 0) {
             m_result = ERROR_ACCESS_DENIED;
             return;

@@ -16,7 +16,9 @@
 // first change moves it aside to a free name ("registry.reg.damaged",
 // "registry.reg.damaged2", ...) and reports that once through the damage notice.
 // A file that exists but cannot be read also reads as empty, and every change
-// fails, so what it holds is never replaced.
+// fails, so what it holds is never replaced. So does anything in the file's
+// place that is not a regular file (a FIFO, a device, a folder): it is never
+// read, never waited on, and never replaced.
 
 #include "RegFile.h"
 

@@ -161,6 +161,7 @@ void TFindFile::PrepareSearch()
 {
     m_searching.store(true, std::memory_order_release);
     m_abortRequested.store(false, std::memory_order_relaxed);
+    m_walkFailure = nullptr;
     m_search = std::make_unique<TTargetSearch>(m_criteria);
     // A content scan of a large file stops when the search is stopped.
     m_search->Stop = &m_abortRequested;
@@ -226,7 +227,9 @@ void TFindFile::threadBody(TThreadPriority priority)
     try {
         RunSearch();
     } catch (...) {
-        // A failure on the worker ends the search quietly.
+        // A failure on the worker ends the search quietly; the finish
+        // handler may tell why.
+        m_walkFailure = std::current_exception();
     }
     // Orders the walk's writes before whatever the notice's handlers read.
     m_walkEnded.store(true, std::memory_order_release);

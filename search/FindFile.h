@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <exception>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -99,6 +100,10 @@ public:
     bool Searching() const { return m_searching.load(std::memory_order_acquire); }
     // Set by AbortSearch, cleared by the next StartSearch.
     bool AbortRequested() const { return m_abortRequested.load(std::memory_order_relaxed); }
+    // Threaded: what ended the last search's walk early (a handler's or the
+    // walk's own exception, such as running out of memory), or null. The
+    // search itself still ends quietly; read it from OnSearchFinish on.
+    std::exception_ptr WalkFailure() const { return m_walkFailure; }
     // Level of the folder being searched (1 for a target folder, 0 between
     // them); a walk deeper than 65,535 levels goes on, and this stays at 65,535.
     std::uint16_t FolderLevel() const { return m_folderLevel.load(std::memory_order_relaxed); }
@@ -155,6 +160,8 @@ private:
     // Set by the worker once its walk is over, before it hands over the notice.
     std::atomic<bool> m_walkEnded{false};
     std::thread m_worker;
+    // Written by the worker before m_walkEnded, cleared by PrepareSearch.
+    std::exception_ptr m_walkFailure;
     // Main thread only: the termination notice is running.
     std::atomic<bool> m_inNotice{false};
     // Cleared by the destructor, so that a step further up the stack (a finish

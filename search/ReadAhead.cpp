@@ -1,6 +1,7 @@
 #include "ReadAhead.h"
 
 #include <fcntl.h>
+#include <new>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -365,9 +366,19 @@ void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock
     lock.unlock();
 
     const long sleepsBefore = sleeps();
-    auto read = std::make_shared<FolderRead>();
-    const ReadResult result =
-        readFolder(scratch, parentFd->get(), name, false, parentDevice, claim.wants, m_stopFlag, *read);
+    std::shared_ptr<FolderRead> read;
+    ReadResult result = ReadResult::NoDescriptor;
+    try {
+        read = std::make_shared<FolderRead>();
+        result = readFolder(scratch, parentFd->get(), name, false, parentDevice, claim.wants,
+                            m_stopFlag, *read);
+    } catch (const std::bad_alloc &) {
+        // Out of memory: never a helper's end (that would end the program).
+        // As without descriptors, the walk then reads the folder itself, and
+        // its own failure there ends the search.
+        read.reset();
+        result = ReadResult::NoDescriptor;
+    }
     parentFd.reset();
     const bool waited = sleeps() != sleepsBefore;
 

@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "Shell.h"
 #include "ShellClipboard.h"
+#include "ShellMounts.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -138,6 +139,11 @@ void TDmShellTree::trash(const QModelIndex &index)
 {
     if (!isFolder(index))
         return;
+    if (const QString refusal = dm::mountRefusal(pathOf(index), QStringLiteral("переместить в корзину"));
+        !refusal.isEmpty()) {
+        showError(refusal);
+        return;
+    }
     m_shell->trash(pathOf(index), this, [this](const QString &error) {
         dm::runGuarded([&] {
             if (!error.isEmpty())
@@ -151,6 +157,11 @@ void TDmShellTree::deleteForGood(const QModelIndex &index)
 {
     if (!isFolder(index))
         return;
+    if (const QString refusal = dm::mountRefusal(pathOf(index), QStringLiteral("удалить"));
+        !refusal.isEmpty()) {
+        showError(refusal);
+        return;
+    }
     if (ask(this, QStringLiteral("Удалить папку «%1» со всем её содержимым безвозвратно?")
                       .arg(index.data().toString()))
         == QMessageBox::Yes)
@@ -203,10 +214,10 @@ void TDmShellTree::runJob(TDmShellTransferKind kind, const QStringList &sources,
     progress->setRange(0, 1000);
     progress->setValue(0);
     connect(progress, &QProgressDialog::canceled, job, &TDmShellJob::cancel);
-    connect(job, &TDmShellJob::progress, progress, [progress](qint64 done, qint64 total) {
+    connect(job, &TDmShellJob::progress, progress, dm::guarded([progress](qint64 done, qint64 total) {
         if (total > 0 && done < total)
             progress->setValue(int(done * 1000 / total));
-    });
+    }));
     connect(job, &TDmShellJob::finished, this,
             dm::guarded([this, job, progress, succeeded](const QString &error, bool cancelled) {
                 progress->deleteLater();

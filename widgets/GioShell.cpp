@@ -4,6 +4,7 @@
 
 #include "GioShell.h"
 #include "GioUtil.h"
+#include "ShellMounts.h"
 
 #include <QFile>
 #include <QPointer>
@@ -255,6 +256,13 @@ void TDmGioShell::rename(const QString &path, const QString &newName, QObject *c
 
 void TDmGioShell::trash(const QString &path, QObject *context, DoneCallback done)
 {
+    // The trash is a rename on the same file system: a mount below would go along.
+    if (const QString refusal = dm::mountRefusal(path, QStringLiteral("переместить в корзину"));
+        !refusal.isEmpty()) {
+        QMetaObject::invokeMethod(context, [done = std::move(done), refusal] { done(refusal); },
+                                  Qt::QueuedConnection);
+        return;
+    }
     GFile *file = fileFor(path);
     g_file_trash_async(file, G_PRIORITY_DEFAULT, nullptr, onTrashed,
                        new OpCall{context, std::move(done)});

@@ -9,8 +9,10 @@
 #include "GioUtil.h" // GIO before Qt
 
 #include "GioShell.h"
+#include "ShellMounts.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QThread>
 
 using dm::gio::fileFor;
@@ -55,7 +57,9 @@ private:
             if (target)
                 g_object_unref(target);
         }
-        const bool cancelled = g_cancellable_is_cancelled(m_cancellable);
+        // Cancelled only when the cancel stopped something: a move whose
+        // source was being removed is finished all the same.
+        const bool cancelled = g_error_matches(error, G_IO_ERROR, G_IO_ERROR_CANCELLED);
         if (cancelled)
             g_clear_error(&error);
         const QString text = takeError(error);
@@ -67,6 +71,19 @@ private:
 
     bool runOne(GFile *source, GFile *target, GError **error)
     {
+        // Never into another mount: deleting would empty it, moving carry it along.
+        if (m_kind != stkCopy) {
+            char *path = g_file_get_path(source);
+            const QString refusal = path ? dm::mountRefusal(QFile::decodeName(path),
+                                                            m_kind == stkDelete ? QStringLiteral("удалить")
+                                                                                : QStringLiteral("переместить"))
+                                         : QString();
+            g_free(path);
+            if (!refusal.isEmpty()) {
+                g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_BUSY, refusal.toUtf8().constData());
+                return false;
+            }
+        }
         switch (m_kind) {
         case stkCopy:
             return measure(source, error) && copyOrUndo(source, target, error);
@@ -74,8 +91,7 @@ private:
             return measure(source, error) && deleteTree(source, m_cancellable, error);
         case stkMove:
             // Within one file system a move is a rename; across file systems
-            // the folder is copied and the source deleted only once the whole
-            // copy has succeeded.
+            // see moveAcross().
             if (g_file_move(source, target,
                             GFileCopyFlags(G_FILE_COPY_NOFOLLOW_SYMLINKS
                                            | G_FILE_COPY_NO_FALLBACK_FOR_MOVE),
@@ -85,10 +101,71 @@ private:
                 && !g_error_matches(*error, G_IO_ERROR, G_IO_ERROR_WOULD_RECURSE))
                 return false;
             g_clear_error(error);
-            return measure(source, error) && copyOrUndo(source, target, error)
-                && deleteTree(source, m_cancellable, error);
+            return moveAcross(source, target, error);
         }
         return false;
+    }
+
+    // A move across file systems: the folder is copied, the copy checked
+    // against the source (the same files of the same sizes), and only then is
+    // the source removed, and that no longer stops for a cancel. A cancel or a
+    // failure before that takes the copy away and leaves the source whole;
+    // a source that cannot be removed whole is told, with where the copy is.
+    bool moveAcross(GFile *source, GFile *target, GError **error)
+    {
+        if (!measure(source, error) || !copyOrUndo(source, target, error))
+            return false;
+        Content original, copied;
+        if (!content(source, m_cancellable, original, error)
+            || !content(target, m_cancellable, copied, error) || !(original == copied)) {
+            if (!*error)
+                g_set_error(error, G_IO_ERROR, G_IO_ERROR_FAILED,
+                            "Копия не совпала с «%s»: перемещение отменено, копия убрана, "
+                            "исходное не тронуто.", g_file_peek_path(source));
+            deleteTree(target, nullptr, nullptr);
+            return false;
+        }
+        GError *failure = nullptr;
+        if (deleteTree(source, nullptr, &failure))
+            return true;
+        g_set_error(error, G_IO_ERROR, G_IO_ERROR_FAILED,
+                    "«%s» скопировано в «%s» целиком, но удалить исходное полностью не удалось "
+                    "(%s): всё, что от него осталось, есть и в копии.",
+                    g_file_peek_path(source), g_file_peek_path(target), failure->message);
+        g_error_free(failure);
+        return false;
+    }
+
+    // What a copy must match: the entries at and below a file or folder and
+    // the bytes of its files and links (folders' own sizes differ between
+    // file systems).
+    struct Content
+    {
+        guint64 entries = 0, bytes = 0;
+        bool operator==(const Content &) const = default;
+    };
+
+    bool content(GFile *file, GCancellable *cancellable, Content &out, GError **error)
+    {
+        GFileInfo *info = g_file_query_info(file, G_FILE_ATTRIBUTE_STANDARD_TYPE "," G_FILE_ATTRIBUTE_STANDARD_SIZE,
+                                            kNoFollow, cancellable, error);
+        if (!info)
+            return false;
+        const bool ok = addContent(file, info, cancellable, out, error);
+        g_object_unref(info);
+        return ok;
+    }
+
+    bool addContent(GFile *file, GFileInfo *info, GCancellable *cancellable, Content &out, GError **error)
+    {
+        ++out.entries;
+        if (g_file_info_get_file_type(info) != G_FILE_TYPE_DIRECTORY) {
+            out.bytes += guint64(g_file_info_get_size(info));
+            return true;
+        }
+        return forEachChild(file, cancellable, error, [&](GFile *child, GFileInfo *childInfo) {
+            return addContent(child, childInfo, cancellable, out, error);
+        });
     }
 
     // A copy that fails or is cancelled takes away what it has made, so no
@@ -166,7 +243,8 @@ private:
     bool forEachChild(GFile *folder, GCancellable *cancellable, GError **error, F step)
     {
         GFileEnumerator *children = g_file_enumerate_children(
-            folder, G_FILE_ATTRIBUTE_STANDARD_NAME, kNoFollow, cancellable, error);
+            folder, G_FILE_ATTRIBUTE_STANDARD_NAME "," G_FILE_ATTRIBUTE_STANDARD_TYPE "," G_FILE_ATTRIBUTE_STANDARD_SIZE,
+            kNoFollow, cancellable, error);
         if (!children)
             return false;
         bool ok = true;

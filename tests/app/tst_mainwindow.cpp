@@ -200,33 +200,50 @@ void TestMainWindow::failedSaveAbandonsClose_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("a folder in the list's place") << "folder" << "Is a directory";
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::newRow("a folder in the list's place") << "folder" << "Is a directory" << QMessageBox::No;
     // Reported like any failure, not the end of the program (SIGXFSZ).
-    QTest::newRow("file size limit") << "size limit" << "File too large";
+    QTest::newRow("file size limit") << "size limit" << "File too large" << QMessageBox::No;
+    // A full disk never keeps the user in: quitting anyway leaves the file as it was.
+    QTest::newRow("file size limit, quit anyway") << "size limit" << "File too large" << QMessageBox::Yes;
 }
 
 void TestMainWindow::failedSaveAbandonsClose()
 {
     QFETCH(QString, obstacle);
     QFETCH(QString, reason);
+    QFETCH(QMessageBox::StandardButton, answer);
     dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
+    QVERIFY(form->close()); // a list file to keep
+    const QByteArray before = readFile(form->listFilePath());
+    form->catalog().appendRow({"Новый", {"*.new"}, 0});
+    form->show();
     std::optional<dm::test::ScopedLimit> limit;
     if (obstacle == "folder")
-        QVERIFY(QDir(m_dir->path()).mkdir("List.lst"));
+        QVERIFY(QFile::remove(form->listFilePath()) && QDir(m_dir->path()).mkdir("List.lst"));
     else
         limit.emplace(RLIMIT_FSIZE, 4);
     boxes.shown.clear();
-    QVERIFY(!form->close());
-    QVERIFY(form->isVisible());
+    boxes.answer = answer;
+    QCOMPARE(form->close(), answer == QMessageBox::Yes);
+    QCOMPARE(form->isVisible(), answer != QMessageBox::Yes);
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown[0].title, QStringLiteral("Dustmote"));
-    QCOMPARE(boxes.shown[0].icon, QMessageBox::Critical);
+    QCOMPARE(boxes.shown[0].icon, QMessageBox::Warning);
+    QCOMPARE(boxes.shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(boxes.shown[0].defaultButton, QMessageBox::No);
     QCOMPARE(boxes.shown[0].text,
-             QStringLiteral("Cannot create file \"%1/List.lst\". %2.").arg(m_dir->path(), reason));
-    // Once the way is free, the close goes through.
+             QStringLiteral("Cannot create file \"%1/List.lst\". %2.\n\nСписок типов файлов не "
+                            "сохранён. Выйти из программы без сохранения? Файл списка останется "
+                            "прежним.").arg(m_dir->path(), reason));
     limit.reset();
+    if (answer == QMessageBox::Yes) {
+        QCOMPARE(readFile(form->listFilePath()), before);
+        return;
+    }
+    // Once the way is free, the close goes through.
     QDir(m_dir->path()).rmdir("List.lst");
     QVERIFY(form->close());
 }

@@ -46,6 +46,8 @@ private slots:
     void concurrentWritersKeepEveryValue();
     void lockNeverHangs_data();
     void lockNeverHangs();
+    void storedFileShapes_data();
+    void storedFileShapes();
     void defaultPathFollowsXdg();
 
 private:
@@ -461,6 +463,81 @@ void TestRegistry::lockNeverHangs()
     }
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     QCOMPARE(got, result);
+}
+
+// Whatever stands in the store file's place, a start neither hangs nor
+// replaces it: anything but a regular file reads as empty and refuses every
+// change; a regular file of any size is read and changed. Each case runs in a
+// child process given up after 30 s, so a hang fails instead of stopping the
+// test program.
+void TestRegistry::storedFileShapes_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<int>("scans");   // what "Scans" reads as (-1: missing)
+    QTest::addColumn<int>("change");  // the result of storing a value
+    QTest::newRow("FIFO") << "fifo" << -1 << int(ERROR_ACCESS_DENIED);
+    QTest::newRow("link to a character device") << "device" << -1 << int(ERROR_ACCESS_DENIED);
+    QTest::newRow("folder") << "folder" << -1 << int(ERROR_ACCESS_DENIED);
+    QTest::newRow("empty file") << "empty" << -1 << int(ERROR_SUCCESS);
+    QTest::newRow("link to a regular file") << "link" << 7 << int(ERROR_SUCCESS);
+    QTest::newRow("25,000 sections") << "sections" << 7 << int(ERROR_SUCCESS);
+}
+
+void TestRegistry::storedFileShapes()
+{
+    QFETCH(QString, shape);
+    QFETCH(int, scans);
+    QFETCH(int, change);
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    const QByteArray path = QFile::encodeName(m_path);
+    QByteArray text = "REGEDIT4\n\n";
+    const int sections = shape == "sections" ? 25000 : 1;
+    for (int i = 0; i < sections; ++i)
+        text += "[HKEY_CURRENT_USER\\Software\\Other" + QByteArray::number(i) + "]\n\"v\"=\"1\"\n\n";
+    text += "[HKEY_CURRENT_USER\\Software\\Dustmote\\Quantity]\n\"Scans\"=\"7\"\n";
+    const QString real = m_dir->filePath("real.reg");
+    QFile realFile(real);
+    if (shape == "fifo")
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    else if (shape == "device")
+        QVERIFY(QFile::link("/dev/zero", m_path));
+    else if (shape == "folder")
+        QVERIFY(QDir().mkpath(m_path));
+    else if (shape == "link")
+        QVERIFY(realFile.open(QIODevice::WriteOnly) && realFile.write(text) == text.size()
+                && QFile::link(real, m_path));
+    else
+        writeFile(shape == "empty" ? QByteArray() : text);
+    realFile.close();
+    struct stat before;
+    QCOMPARE(::lstat(path.constData(), &before), 0);
+
+    const int got = test::runInChild([&] {
+        Registry store(m_path);
+        RegKey key;
+        char data[16] = {};
+        quint32 size = sizeof data;
+        const bool found = store.openKey(Registry::currentUser(), "Software\\Dustmote\\Quantity", &key) == ERROR_SUCCESS
+            && store.queryValue(key, "Scans", nullptr, data, &size) == ERROR_SUCCESS;
+        if ((found ? QByteArray(data).toInt() : -1) != scans)
+            return 1;
+        if (store.setValue(Registry::currentUser(), "x", REG_SZ, QByteArray("1", 2)) != change)
+            return 2;
+        return 0;
+    }, false, 30000);
+    QCOMPARE(got, 0);
+
+    // Whatever was in place is still there, as it was (a link stays a link).
+    struct stat after;
+    QCOMPARE(::lstat(path.constData(), &after), 0);
+    QCOMPARE(after.st_mode & S_IFMT, before.st_mode & S_IFMT);
+    if (change == ERROR_SUCCESS) {
+        QFile stored(shape == "link" ? real : m_path);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        const QByteArray bytes = stored.readAll();
+        QVERIFY(bytes.contains("\"x\"=\"1\""));
+        QCOMPARE(bytes.count("\n["), qsizetype(shape == "empty" ? 1 : sections + 2)); // and the root's
+    }
 }
 
 void TestRegistry::defaultPathFollowsXdg()

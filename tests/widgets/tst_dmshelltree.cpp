@@ -6,6 +6,7 @@
 #include "DmShellTree.h"
 #include "GioShell.h"
 #include "RecordedBoxes.h"
+#include "ShellMounts.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -19,7 +20,9 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QScopeGuard>
 #include <QTest>
+#include <sys/mount.h>
 #include <unistd.h>
 
 namespace {
@@ -191,6 +194,33 @@ void run(Rig &rig, Operation op, const QString &newName = u"Альбом"_qs)
 bool exists(const QString &relative)
 {
     return QFileInfo::exists(homePath(relative));
+}
+
+// Files directly in folder; -1 when there is no such folder.
+int fileCount(const QString &folder)
+{
+    return QFileInfo(folder).isDir() ? int(QDir(folder).entryList(QDir::Files | QDir::Hidden).size()) : -1;
+}
+
+// Mounts what (a folder to bind, or "tmpfs") at point; false when mounting is
+// not allowed here (not root, or no mounting in this container).
+bool mountAt(const QString &what, const QString &point)
+{
+    const QByteArray at = QFile::encodeName(point);
+    return what == u"tmpfs"
+        ? ::mount("tmpfs", at.constData(), "tmpfs", 0, "size=64m") == 0
+        : ::mount(QFile::encodeName(what).constData(), at.constData(), nullptr, MS_BIND, nullptr) == 0;
+}
+
+// Takes away every mount below the test's home, wherever an operation may
+// have carried it.
+void unmountAll()
+{
+    for (int i = 0; i < 100; ++i) {
+        const QString point = dm::mountPointWithin(homePath());
+        if (point.isEmpty() || ::umount2(QFile::encodeName(point).constData(), MNT_DETACH) != 0)
+            return;
+    }
 }
 
 } // namespace
@@ -505,6 +535,87 @@ private Q_SLOTS:
             QCOMPARE(texts, (QStringList{u"Открыть"_qs, u"Вырезать"_qs, u"Копировать"_qs, u"Вставить"_qs,
                                          u"Переименовать"_qs, u"Удалить"_qs, u"Обновить"_qs}));
         QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Проекты"_qs));
+    }
+
+    // A file system mounted below a folder (a bind mount of the test's own)
+    // is never crossed: trash, deletion for good and a move are refused with
+    // a message naming the mount, and the mounted files stay.
+    void mountsAreNeverCrossed_data()
+    {
+        QTest::addColumn<int>("op");
+        QTest::addColumn<bool>("itself");  // the folder itself is the mount point
+        QTest::newRow("trash, mount below") << int(opTrash) << false;
+        QTest::newRow("delete for good, mount below") << int(opDeleteForGood) << false;
+        QTest::newRow("cut and paste, mount below") << int(opCutPaste) << false;
+        QTest::newRow("delete for good, the folder is a mount point") << int(opDeleteForGood) << true;
+        QTest::newRow("trash, the folder is a mount point") << int(opTrash) << true;
+    }
+
+    void mountsAreNeverCrossed()
+    {
+        QFETCH(int, op);
+        QFETCH(bool, itself);
+        makeFolders({u"outside"_qs});
+        QFile kept(homePath(u"outside/keep.txt"_qs));
+        QVERIFY(kept.open(QIODevice::WriteOnly));
+        kept.close();
+        const QString point = desktop(itself ? u"Фото"_qs : u"Фото/лето"_qs);
+        if (!mountAt(homePath(u"outside"_qs), point))
+            QSKIP(qPrintable(u"bind mounts are not allowed here: "_qs + qt_error_string(errno)));
+        const auto unmount = qScopeGuard(unmountAll);
+        dm::test::RecordedBoxes recorded;
+        recorded.answer = QMessageBox::Yes;
+        Rig rig;
+        run(rig, Operation(op));
+        QTRY_COMPARE(recorded.shown.size(), 1);
+        const QString text = recorded.shown.first().text;
+        QVERIFY2(text.contains(u"Фото"_qs) && text.contains(u"подключена"_qs)
+                     && (itself || text.contains(point)), qPrintable(text));
+        QTest::qWait(200);  // nothing else follows
+        QCOMPARE(recorded.shown.size(), 1);
+        QVERIFY(exists(u"outside/keep.txt"_qs));
+        QVERIFY(QFileInfo::exists(point + u"/keep.txt"_qs));
+        QVERIFY(!exists(u".local/share/Trash/files/Фото"_qs));
+        QVERIFY(!exists(u"Desktop/Архив/Фото"_qs));
+    }
+
+    // A move to another file system cancelled at any moment leaves either the
+    // source whole and no copy, or the finished move: never a full copy beside
+    // a half-deleted source.
+    void cancelledMoveAcrossFileSystems_data()
+    {
+        QTest::addColumn<double>("copied");  // share of the files at the target when cancelled
+        QTest::newRow("while copying") << 0.5;
+        QTest::newRow("once copied") << 1.0;
+    }
+
+    void cancelledMoveAcrossFileSystems()
+    {
+        QFETCH(double, copied);
+        const QString other = homePath(u"other"_qs);
+        makeFolders({u"other"_qs});
+        if (!mountAt(u"tmpfs"_qs, other))
+            QSKIP(qPrintable(u"mounting a tmpfs is not allowed here: "_qs + qt_error_string(errno)));
+        const auto unmount = qScopeGuard(unmountAll);
+        constexpr int kFiles = 3000;
+        const QString source = desktop(u"Фото/лето"_qs), target = other + u"/лето"_qs;
+        for (int i = 0; i < kFiles; ++i) {
+            QFile f(source + u"/f"_qs + QString::number(i));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(512, 'x')) == 512);
+        }
+        TDmGioShell shell;
+        const std::unique_ptr<TDmShellJob> job = shell.transfer(stkMove, {source}, {target});
+        QSignalSpy finished(job.get(), &TDmShellJob::finished);
+        while (finished.isEmpty() && fileCount(target) < int(kFiles * copied))
+            QTest::qWait(1);
+        job->cancel();
+        QVERIFY(!finished.isEmpty() || finished.wait(30000));
+        const int inSource = fileCount(source), inTarget = fileCount(target);
+        const bool sourceWhole = inSource == kFiles && inTarget == -1;
+        const bool moved = inSource == -1 && inTarget == kFiles;
+        QVERIFY2(sourceWhole || moved, qPrintable(u"source: %1 files, target: %2"_qs.arg(inSource).arg(inTarget)));
+        // Cancelled is said only of what the cancel stopped.
+        QCOMPARE(finished.first().at(1).toBool(), sourceWhole);
     }
 
     void accessible()
