@@ -90,7 +90,7 @@ FileReader::FileReader(const QString &path) : m_file(expandedPath(path))
     errno = 0;
     if (!m_file.open(QIODevice::ReadOnly))
         throw EFOpenError(openFailed(m_file.fileName(),
-                                     errno ? systemErrorText(errno) : m_file.errorString()));
+                                     errno ? libraryErrorText(errno) : m_file.errorString()));
 }
 
 qint64 FileReader::read(char *buffer, qint64 max)
@@ -210,7 +210,7 @@ void AtomicFileWriter::commit()
 
 void AtomicFileWriter::fail(int err) const
 {
-    throw EFCreateError(createFailed(m_path, systemErrorText(err)));
+    throw EFCreateError(createFailed(m_path, libraryErrorText(err)));
 }
 
 } // namespace dm

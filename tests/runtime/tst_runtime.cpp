@@ -19,6 +19,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <sys/stat.h>
 #include <thread>
@@ -58,6 +60,8 @@ private slots:
 
     void fullStop_data();
     void fullStop();
+    void failureReasons_data();
+    void failureReasons();
 
     void appFolder_data();
     void appFolder();
@@ -170,6 +174,36 @@ void TestRuntime::fullStop()
     QFETCH(QString, message);
     QFETCH(QString, shown);
     QCOMPARE(dm::withFullStop(message), shown);
+}
+
+void TestRuntime::failureReasons_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("permission") << EACCES << u"нет прав доступа"_qs;
+    QTest::newRow("not permitted") << EPERM << u"нет прав доступа"_qs;
+    QTest::newRow("read-only file system") << EROFS << u"файловая система доступна только для чтения"_qs;
+    QTest::newRow("busy") << EBUSY << u"занято системой или другой программой"_qs;
+    QTest::newRow("not found") << ENOENT << u"файл или папка не найдены"_qs;
+    QTest::newRow("exists") << EEXIST << u"файл или папка с таким именем уже есть"_qs;
+    QTest::newRow("no space") << ENOSPC << u"на диске нет места"_qs;
+    QTest::newRow("name too long") << ENAMETOOLONG << u"слишком длинное имя"_qs;
+    QTest::newRow("not a folder") << ENOTDIR << u"часть пути не является папкой"_qs;
+    QTest::newRow("a folder") << EISDIR << u"это папка"_qs;
+    // Rare failures keep the system's own words, whatever they are.
+    QTest::newRow("other") << EIO << dm::libraryErrorText(EIO);
+}
+
+void TestRuntime::failureReasons()
+{
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    // The user's language is Russian whatever the locale says.
+    const QByteArray locale = setlocale(LC_MESSAGES, nullptr);
+    setlocale(LC_MESSAGES, "C");
+    QCOMPARE(dm::systemErrorText(error), reason);
+    setlocale(LC_MESSAGES, locale.constData());
+    QVERIFY(!reason.isEmpty());
 }
 
 void TestRuntime::appFolder_data()

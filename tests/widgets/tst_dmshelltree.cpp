@@ -3,6 +3,8 @@
 // programs, and the folder operations with their refreshes. Mounts come from
 // a namespace of the test's own; everything else is the real one on disk.
 
+#include "GioUtil.h"
+
 #include "DmShellTree.h"
 #include "GioShell.h"
 #include "RecordedBoxes.h"
@@ -457,9 +459,37 @@ private Q_SLOTS:
         if (op != opRename)
             QCOMPARE(QDir(desktop(u"Архив/Фото"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                      QStringList{u"зима"_qs});
-        else  // the file system's own words
-            QVERIFY2(recorded.shown.first().text.contains(u"exists"_qs),
-                     qPrintable(recorded.shown.first().text));
+        else  // what failed and why, in Russian
+            QCOMPARE(recorded.shown.first().text,
+                     u"Папку «Фото» не удалось переименовать в «Архив»: файл или папка с таким "
+                     u"именем уже есть."_qs);
+    }
+
+    // GIO's errors that the program words itself, and one it leaves to GIO.
+    void gioReasons_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("error");
+        QTest::newRow("exists") << int(G_IO_ERROR_EXISTS) << EEXIST;
+        QTest::newRow("permission") << int(G_IO_ERROR_PERMISSION_DENIED) << EACCES;
+        QTest::newRow("read-only") << int(G_IO_ERROR_READ_ONLY) << EROFS;
+        QTest::newRow("busy") << int(G_IO_ERROR_BUSY) << EBUSY;
+        QTest::newRow("not found") << int(G_IO_ERROR_NOT_FOUND) << ENOENT;
+        QTest::newRow("no space") << int(G_IO_ERROR_NO_SPACE) << ENOSPC;
+        QTest::newRow("name too long") << int(G_IO_ERROR_FILENAME_TOO_LONG) << ENAMETOOLONG;
+        QTest::newRow("not a folder") << int(G_IO_ERROR_NOT_DIRECTORY) << ENOTDIR;
+        QTest::newRow("a folder") << int(G_IO_ERROR_IS_DIRECTORY) << EISDIR;
+        QTest::newRow("other") << int(G_IO_ERROR_NOT_SUPPORTED) << 0;
+    }
+
+    void gioReasons()
+    {
+        QFETCH(int, code);
+        QFETCH(int, error);
+        GError *gerror = g_error_new_literal(G_IO_ERROR, code, "GIO's own words");
+        QCOMPARE(dm::gio::errnoOf(gerror), error);
+        QCOMPARE(dm::gio::takeError(gerror),
+                 error ? dm::systemErrorText(error) : u"GIO's own words"_qs);
     }
 
     void contextMenu_data()
