@@ -199,12 +199,22 @@ void TForm1::FormCreate()
 {
     showPage(0);
     dm::LoadListViewFromFile(*m_catalog, listFilePath());
+    showStatistics();
+}
+
+void TForm1::showStatistics()
+{
     // All three are read before any label changes, so a failing read leaves
     // every label as it was.
     const dm::StatisticsTexts statistics = dm::ReadStartupStatistics();
     ui->DmLabel2->setText(statistics.DmLabel2);
     ui->DmLabel3->setText(statistics.DmLabel3);
     ui->DmLabel4->setText(statistics.DmLabel4);
+}
+
+void TForm1::refreshStatistics()
+{
+    dm::runGuarded([this] { showStatistics(); });
 }
 
 void TForm1::StopScanForClose()

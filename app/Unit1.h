@@ -75,6 +75,9 @@ public:
 
     void FormCreate();
     void FormClose();
+    // Shows the stored statistics on the Information page, as at start; a
+    // failing read is shown in the error box and stops nothing.
+    void refreshStatistics();
     // The scan's closing step: stops a running scan and returns once it has
     // ended and its finish handler has run.
     void StopScanForClose();
@@ -125,6 +128,8 @@ private:
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);
+    // Reads the statistics and sets the Information page's labels; throws.
+    void showStatistics();
     // The folder the scan searches: the one selected in the folder tree.
     QString scanLocation() const;
     void setScanning(bool scanning);

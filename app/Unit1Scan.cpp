@@ -166,4 +166,5 @@ void TForm1::FindFile1SearchFinish()
     ui->ListView1->horizontalHeader()->setSectionsClickable(true);
     ui->CheckBox1->setChecked(false);
     ProgressBar1->setMaximum(rows);
+    refreshStatistics();
 }

@@ -79,6 +79,8 @@ private slots:
     void stopAndClose_data();
     void stopAndClose();
     void failedStatisticsLeavesTheWindowIdle();
+    void statisticsShownAfterAScan_data();
+    void statisticsShownAfterAScan();
     void sorting_data();
     void sorting();
     void deletion_data();
@@ -291,6 +293,44 @@ void TestScan::failedStatisticsLeavesTheWindowIdle()
     QVERIFY(form->ui->Action4->isEnabled());
     QVERIFY(!form->ui->Action5->isEnabled());
     QVERIFY(!form->Animate1->Active());
+}
+
+void TestScan::statisticsShownAfterAScan_data()
+{
+    QTest::addColumn<bool>("badDels");
+    QTest::newRow("stored figures") << false;
+    QTest::newRow("unreadable deletions count") << true;
+}
+
+void TestScan::statisticsShownAfterAScan()
+{
+    QFETCH(bool, badDels);
+    QVERIFY(writeFile(home("sub/a.tmp")));
+    auto form = makeForm({"*.tmp"});
+    const QString before = form->ui->DmLabel2->text();
+    if (badDels) {
+        dm::Registry reg;
+        dm::RegKey key;
+        QCOMPARE(reg.createKey(dm::Registry::currentUser(), "Software\\Dustmote\\Quantity", &key),
+                 dm::ERROR_SUCCESS);
+        QCOMPARE(reg.setValue(key, "Dels", dm::REG_DWORD, QByteArray(4, '\0')), dm::ERROR_SUCCESS);
+    }
+    scan(*form);
+    form->ui->CheckBox1->setChecked(true); // the scan's end clears the ticks
+    scan(*form);
+    QCOMPARE(form->foundFiles().rowCount(), 1);
+    if (badDels) {
+        // Said once a scan, and the scan still ends as always.
+        QCOMPARE(m_boxes->shown.size(), 2);
+        QCOMPARE(m_boxes->shown.value(0).text, QString("Invalid data type for 'Dels'"));
+        QCOMPARE(form->ui->DmLabel2->text(), before);
+        QVERIFY(form->ui->Action4->isEnabled());
+        return;
+    }
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(form->ui->DmLabel3->text(), QString("Общее число сканирований: 2"));
+    QCOMPARE(form->ui->DmLabel4->text(), QString("Общее число удаленных файлов: 0"));
+    QVERIFY2(form->ui->DmLabel2->text() != before, qPrintable(before));
 }
 
 void TestScan::sorting_data()
