@@ -537,6 +537,39 @@ private Q_SLOTS:
         QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Проекты"_qs));
     }
 
+    void selectionStays_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::newRow("click on the blank area") << u"blank"_qs;
+        QTest::newRow("double click on the blank area") << u"blank double"_qs;
+        QTest::newRow("Ctrl+click on the chosen folder") << u"ctrl click"_qs;
+        QTest::newRow("Ctrl+Space") << u"ctrl space"_qs;
+    }
+
+    // One folder is always chosen, whatever the user clicks or types.
+    void selectionStays()
+    {
+        QFETCH(QString, gesture);
+        Rig rig;
+        rig.select({u"Архив"_qs});
+        const QModelIndex chosen = rig.tree.currentIndex();
+        const QPoint blank(rig.tree.viewport()->width() / 2, rig.tree.viewport()->height() - 5);
+        QVERIFY(!rig.tree.indexAt(blank).isValid());
+        QWidget *viewport = rig.tree.viewport();
+        if (gesture == u"blank") {
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, blank);
+        } else if (gesture == u"blank double") {
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, blank);
+        } else if (gesture == u"ctrl click") {
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                              rig.tree.visualRect(chosen).center());
+        } else {
+            rig.tree.setFocus();
+            rig.key(Qt::Key_Space, Qt::ControlModifier);
+        }
+        QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Архив"_qs));
+    }
+
     void accessible()
     {
         Rig rig;
