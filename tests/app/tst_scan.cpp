@@ -10,6 +10,7 @@
 #include "FoundFiles.h"
 #include "Messages.h"
 #include "RecordedBoxes.h"
+#include "Shell.h"
 #include "ScanTexts.h"
 #include "SearchAnimation.h"
 #include "Sound.h"
@@ -79,6 +80,8 @@ private slots:
     void stopAndClose_data();
     void stopAndClose();
     void failedStatisticsLeavesTheWindowIdle();
+    void doubleClickOpensTheFileItself_data();
+    void doubleClickOpensTheFileItself();
     void statisticsShownAfterAScan_data();
     void statisticsShownAfterAScan();
     void sorting_data();
@@ -293,6 +296,38 @@ void TestScan::failedStatisticsLeavesTheWindowIdle()
     QVERIFY(form->ui->Action4->isEnabled());
     QVERIFY(!form->ui->Action5->isEnabled());
     QVERIFY(!form->Animate1->Active());
+}
+
+void TestScan::doubleClickOpensTheFileItself_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("UTF-8") << QByteArray("отчёт.tmp");
+    QTest::newRow("not UTF-8") << QByteArray("caf\xe9 \xff.tmp");
+    QTest::newRow("begins with a dash") << QByteArray("-rf.tmp");
+}
+
+void TestScan::doubleClickOpensTheFileItself()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray folder = QFile::encodeName(home("sub/"));
+    QVERIFY(QDir().mkpath(home("sub")));
+    const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    QList<QByteArrayList> opened;
+    dm::setFileOpener([&](const QByteArray &f, const QByteArray &n) {
+        opened.append({f, n});
+        return true;
+    });
+    auto form = makeForm({"*.tmp"});
+    scan(*form);
+    QCOMPARE(form->foundFiles().rowCount(), 1);
+    QTableView *list = form->ui->ListView1;
+    const QRect row = list->visualRect(list->model()->index(0, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    dm::setFileOpener({});
+    QCOMPARE(opened, (QList<QByteArrayList>{{folder, name}}));
 }
 
 void TestScan::statisticsShownAfterAScan_data()

@@ -11,6 +11,7 @@
 #include "RecordedBoxes.h"
 #include "Registry.h"
 #include "ScopedLimit.h"
+#include "Shell.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,6 +63,7 @@ private slots:
     void fullStop();
     void failureReasons_data();
     void failureReasons();
+    void openerGetsTheFilesBytesInItsFolder();
 
     void appFolder_data();
     void appFolder();
@@ -204,6 +206,37 @@ void TestRuntime::failureReasons()
     QCOMPARE(dm::systemErrorText(error), reason);
     setlocale(LC_MESSAGES, locale.constData());
     QVERIFY(!reason.isEmpty());
+}
+
+void TestRuntime::openerGetsTheFilesBytesInItsFolder()
+{
+    // A stand-in for the desktop's opener that writes down where it ran and
+    // what it was given.
+    QTemporaryDir dir;
+    const QByteArray bin = QFile::encodeName(dir.filePath("bin"));
+    const QByteArray record = QFile::encodeName(dir.filePath("record"));
+    QVERIFY(QDir().mkpath(dir.filePath("bin")));
+    QFile script(dir.filePath("bin/xdg-open"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n{ pwd; printf '%s' \"$1\"; } > \"" + record + ".part\"\n"
+                 "mv \"" + record + ".part\" \"" + record + "\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray folder = QFile::encodeName(dir.filePath("caf\u00e9")) + "\xe9/";
+    QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin + ':' + path);
+    const bool started = dm::shellOpenFile(folder, "-\xff.txt");
+    qputenv("PATH", path);
+    QVERIFY(started);
+    QTRY_VERIFY(QFile::exists(QFile::decodeName(record)));
+    QFile result(QFile::decodeName(record));
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), folder.chopped(1) + "\n./-\xff.txt");
+    // No opener at all: said, not hidden.
+    qputenv("PATH", dir.filePath("none").toLocal8Bit());
+    QVERIFY(!dm::shellOpenFile(folder, "a.txt"));
+    qputenv("PATH", path);
 }
 
 void TestRuntime::appFolder_data()
