@@ -122,6 +122,9 @@ private:
     void buildMenus();
     void buildTaskPane();
     void buildOverlays();
+    void holdTextWidths();
+    void holdStripHeights();
+    void pagesResized();
     void buildCatalog();
     void buildScan();
     void buildFoundFiles();
