@@ -1,10 +1,13 @@
 #include "FoundListView.h"
 
+#include "AccessibleRows.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 
 TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
 {
+    dm::setAccessibleRowAction(this, dm::RowAction::raToggleCheck);
     setShowGrid(true);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
