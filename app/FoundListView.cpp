@@ -7,7 +7,7 @@
 
 TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
 {
-    dm::setAccessibleRowAction(this, dm::RowAction::raToggleCheck);
+    dm::setAccessibleRowActionTicks(this);
     setShowGrid(true);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);

@@ -14,7 +14,7 @@
 
 namespace {
 
-const char kRowAction[] = "dmAccessibleRowAction";
+const char kRowAction[] = "dmAccessibleRowActionTicks";
 
 bool &standingAside()
 {
@@ -24,14 +24,13 @@ bool &standingAside()
 
 class RowsView;
 
-// One cell of the view: Qt's cell with the view's row action.
+// One cell of the view: Qt's cell whose action ticks its row.
 class RowCell : public QAccessibleInterface,
                 public QAccessibleTableCellInterface,
                 public QAccessibleActionInterface
 {
 public:
-    RowCell(QAccessible::Id qtCell, QAbstractItemView *view, dm::RowAction action)
-        : m_qtCell(qtCell), m_view(view), m_action(action)
+    RowCell(QAccessible::Id qtCell, QAbstractItemView *view) : m_qtCell(qtCell), m_view(view)
     {
     }
 
@@ -90,20 +89,12 @@ public:
     QStringList actionNames() const override { return {toggleAction()}; }
     QStringList keyBindingsForAction(const QString &name) const override
     {
-        return name == toggleAction() && m_action == dm::RowAction::raToggleCheck
-            ? QStringList{QStringLiteral("Space")} : QStringList();
+        return name == toggleAction() ? QStringList{QStringLiteral("Space")} : QStringList();
     }
     void doAction(const QString &name) override
     {
         if (name != toggleAction() || !isValid())
             return;
-        if (m_action == dm::RowAction::raSelect) {
-            // Selecting a selected row keeps it: there is always a choice.
-            if (!isSelected())
-                if (QAccessibleActionInterface *qtAction = qt()->actionInterface())
-                    qtAction->doAction(name);
-            return;
-        }
         QAbstractItemModel *model = m_view->model();
         const QModelIndex box = model->index(rowIndex(), 0, m_view->rootIndex());
         const bool ticked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
@@ -113,15 +104,14 @@ public:
 private:
     QAccessible::Id m_qtCell;
     QPointer<QAbstractItemView> m_view;
-    dm::RowAction m_action;
 };
 
 // The view: Qt's interface, whose cells are handed out as RowCells.
 class RowsView : public QAccessibleInterface, public QAccessibleTableInterface
 {
 public:
-    RowsView(QAccessibleInterface *qt, QAbstractItemView *view, dm::RowAction action)
-        : m_qt(QAccessible::uniqueId(qt)), m_view(view), m_action(action)
+    RowsView(QAccessibleInterface *qt, QAbstractItemView *view)
+        : m_qt(QAccessible::uniqueId(qt)), m_view(view)
     {
     }
     ~RowsView() override
@@ -142,7 +132,7 @@ public:
         const QAccessible::Id qtId = QAccessible::uniqueId(qtCell);
         if (QAccessibleInterface *known = QAccessible::accessibleInterface(m_cells.value(qtId)))
             return known;
-        auto *cell = new RowCell(qtId, m_view, m_action);
+        auto *cell = new RowCell(qtId, m_view);
         m_cells.insert(qtId, QAccessible::registerAccessibleInterface(cell));
         return cell;
     }
@@ -233,15 +223,8 @@ public:
     bool isRowSelected(int row) const override { return qtTable() && qtTable()->isRowSelected(row); }
     bool selectRow(int row) override { return qtTable() && qtTable()->selectRow(row); }
     bool selectColumn(int column) override { return qtTable() && qtTable()->selectColumn(column); }
-    bool unselectRow(int row) override
-    {
-        // A tree that says what the program works on keeps its choice.
-        return m_action != dm::RowAction::raSelect && qtTable() && qtTable()->unselectRow(row);
-    }
-    bool unselectColumn(int column) override
-    {
-        return m_action != dm::RowAction::raSelect && qtTable() && qtTable()->unselectColumn(column);
-    }
+    bool unselectRow(int row) override { return qtTable() && qtTable()->unselectRow(row); }
+    bool unselectColumn(int column) override { return qtTable() && qtTable()->unselectColumn(column); }
     void modelChange(QAccessibleTableModelChangeEvent *event) override
     {
         if (qtTable())
@@ -252,7 +235,6 @@ public:
 private:
     QAccessible::Id m_qt;
     QPointer<QAbstractItemView> m_view;
-    dm::RowAction m_action;
     mutable QHash<QAccessible::Id, QAccessible::Id> m_cells; // Qt's cell -> ours
 };
 
@@ -261,8 +243,7 @@ QAccessibleInterface *rowsFactory(const QString &className, QObject *object)
     auto *view = qobject_cast<QAbstractItemView *>(object);
     if (!view || standingAside() || className != QLatin1String(object->metaObject()->className()))
         return nullptr;
-    const QVariant action = view->property(kRowAction);
-    if (!action.isValid())
+    if (!view->property(kRowAction).toBool())
         return nullptr;
     QAccessibleInterface *qt = nullptr;
     {
@@ -271,21 +252,21 @@ QAccessibleInterface *rowsFactory(const QString &className, QObject *object)
     }
     if (!qt || !qt->tableInterface())
         return nullptr; // not a table after all: Qt's own interface stays
-    return new RowsView(qt, view, dm::RowAction(action.toInt()));
+    return new RowsView(qt, view);
 }
 
 } // namespace
 
 namespace dm {
 
-void setAccessibleRowAction(QAbstractItemView *view, RowAction action)
+void setAccessibleRowActionTicks(QAbstractItemView *view)
 {
     static const bool installed = [] {
         QAccessible::installFactory(rowsFactory);
         return true;
     }();
     Q_UNUSED(installed);
-    view->setProperty(kRowAction, int(action));
+    view->setProperty(kRowAction, true);
 }
 
 } // namespace dm

@@ -71,7 +71,7 @@ void TDmListView::CommitEdit()
 
 TDmListView::TDmListView(QWidget *parent) : QTreeWidget(parent)
 {
-    dm::setAccessibleRowAction(this, dm::RowAction::raToggleCheck);
+    dm::setAccessibleRowActionTicks(this);
     setItemDelegate(new GridDelegate(this));
     setRootIsDecorated(false);
     setUniformRowHeights(true);

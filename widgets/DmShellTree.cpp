@@ -2,7 +2,6 @@
 // menu and dragging. The file operations are in DmShellTreeOps.cpp.
 
 #include "DmShellTree.h"
-#include "AccessibleRows.h"
 #include "ErrorBox.h"
 #include "GioShell.h"
 #include "ShellClipboard.h"
@@ -34,8 +33,6 @@ TDmShellTree::TDmShellTree(QWidget *parent) : TDmShellTree(parent, std::make_uni
 TDmShellTree::TDmShellTree(QWidget *parent, std::unique_ptr<TDmShellNamespace> shell)
     : QTreeView(parent), m_shell(std::move(shell)), m_model(new TDmShellModel(m_shell.get(), this))
 {
-    // A screen reader selects a folder with a node's action; the choice stays.
-    dm::setAccessibleRowAction(this, dm::RowAction::raSelect);
     setModel(m_model);
     setHeaderHidden(true);
     setRootIsDecorated(false);  // no button or line at the top level

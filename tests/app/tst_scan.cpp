@@ -20,6 +20,7 @@
 #include "ui_Unit1.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -80,6 +81,8 @@ private slots:
     void stopAndClose_data();
     void stopAndClose();
     void failedStatisticsLeavesTheWindowIdle();
+    void screenReaderTicksRows_data();
+    void screenReaderTicksRows();
     void doubleClickOpensTheFileItself_data();
     void doubleClickOpensTheFileItself();
     void statisticsShownAfterAScan_data();
@@ -296,6 +299,49 @@ void TestScan::failedStatisticsLeavesTheWindowIdle()
     QVERIFY(form->ui->Action4->isEnabled());
     QVERIFY(!form->ui->Action5->isEnabled());
     QVERIFY(!form->Animate1->Active());
+}
+
+void TestScan::screenReaderTicksRows_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("column"); // the cell whose action runs
+    QTest::newRow("catalog, description") << "catalog" << 0;
+    QTest::newRow("catalog, mask") << "catalog" << 1;
+    QTest::newRow("found files, name") << "found" << 0;
+    QTest::newRow("found files, size") << "found" << 2;
+}
+
+// The screen reader's action on a row ticks it and clears it again, as Space
+// does, and leaves the selection alone.
+void TestScan::screenReaderTicksRows()
+{
+    QFETCH(QString, list);
+    QFETCH(int, column);
+    QVERIFY(writeFile(home("a.tmp")));
+    QVERIFY(writeFile(home("b.tmp")));
+    auto form = makeForm({"*.tmp"});
+    scan(*form);
+    form->show(); // a tree lays its rows out when shown
+    form->ui->DmPageControl1->setCurrentIndex(list == "catalog" ? 0 : 2);
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QAbstractItemView *view = list == "catalog" ? static_cast<QAbstractItemView *>(form->ui->DmListView1)
+                                                : form->ui->ListView1;
+    QAbstractItemModel *model = view->model();
+    const int row = model->rowCount() - 1;
+    const QModelIndex box = model->index(row, 0);
+    const bool before = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(table && table->tableInterface());
+    QCOMPARE(table->text(QAccessible::Name), list == "catalog" ? u"Типы файлов"_qs : u"Найденные файлы"_qs);
+    for (bool ticked : {!before, before}) {
+        QAccessibleInterface *cell = table->tableInterface()->cellAt(row, column);
+        QVERIFY(cell && cell->actionInterface());
+        QCOMPARE(cell->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+        cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked, ticked);
+        QCOMPARE(table->tableInterface()->cellAt(row, 0)->state().checked, ticked);
+        QVERIFY(view->selectionModel()->selectedIndexes().isEmpty());
+    }
 }
 
 void TestScan::doubleClickOpensTheFileItself_data()

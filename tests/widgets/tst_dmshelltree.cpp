@@ -10,6 +10,7 @@
 #include "RecordedBoxes.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -583,6 +584,24 @@ private Q_SLOTS:
         QVERIFY(computer);
         QVERIFY(computer->state().expandable);
         QVERIFY(!computer->state().expanded);
+        // A node's action chooses it; the chosen node's action keeps it, and
+        // the table's row deselection is refused: a folder is always chosen.
+        auto doToggle = [](QAccessibleInterface *node) {
+            QCOMPARE(node->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+            node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        };
+        doToggle(computer);
+        QCOMPARE(rig.tree.currentIndex().isValid(), true);
+        QVERIFY(computer->state().selected);
+        QCOMPARE(rig.tree.SelectedPathName(), QString()); // the computer has no path
+        QAccessibleInterface *root = tree->child(tree->indexOfChild(computer) - 1);
+        doToggle(root);
+        QCOMPARE(rig.tree.SelectedPathName(), desktop());
+        doToggle(root);
+        QCOMPARE(rig.tree.SelectedPathName(), desktop());
+        QVERIFY(!tree->tableInterface()->unselectRow(root->tableCellInterface()->rowIndex()));
+        QCOMPARE(rig.tree.SelectedPathName(), desktop());
+        rig.tree.setCurrentIndex(rig.model->rootIndex());
         // Keyboard alone: down to the computer, open it, down to "/".
         rig.key(Qt::Key_Down);
         rig.key(Qt::Key_Right);
