@@ -166,6 +166,9 @@ void TForm1::holdTextWidths()
     QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     policy.setHeightForWidth(true);
     total->setSizePolicy(policy);
+    // It takes the strip's spare room before the gap does, so it wraps only
+    // when it must.
+    ui->Panel3Layout->setStretchFactor(total, 1);
     // The statistics have the room of their widest figures.
     const dm::StatisticsTexts longest = dm::WidestStatisticsTexts();
     const std::pair<QLabel *, QString> figures[] = {
