@@ -1,10 +1,13 @@
 #include "FoundListView.h"
 
+#include "AccessibleRows.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 
 TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
 {
+    dm::setAccessibleRowActionTicks(this);
     setShowGrid(true);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);

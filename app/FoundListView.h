@@ -1,7 +1,8 @@
 #pragma once
 // The found-files list's view: a report with a check box before each name,
 // grid lines, whole-row selection of one row at most and no in-place editing.
-// Space ticks or clears the selected row, whichever column has the focus.
+// Space ticks or clears the selected row, whichever column has the focus; so
+// does a screen reader's action on any cell of a row.
 
 #include <QTableView>
 

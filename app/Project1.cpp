@@ -12,6 +12,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QScreen>
 #include <cstdio>
 
@@ -35,6 +37,17 @@ bool haveDisplay()
 
 } // namespace
 
+bool loadQtRussian()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int Project1Main(int argc, char **argv)
 {
     if (!haveDisplay()) {
@@ -48,6 +61,7 @@ int Project1Main(int argc, char **argv)
     QApplication::setApplicationName(QString::fromUtf16(dm::kApplicationTitle));
     // Only the main window's successful close ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    loadQtRussian();
 
     // A second start brings the running program forward: two copies would
     // each save the catalog at close, the last one undoing the other's edits.

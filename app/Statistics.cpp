@@ -140,12 +140,10 @@ void StatisticsKey::WriteDateTime(const QString &name, TDateTime value)
         failWrite("Failed to set data for '%1'", name);
 }
 
-StatisticsTexts ReadStartupStatistics()
+namespace {
+
+StatisticsTexts statisticsTexts(std::int32_t scans, std::optional<TDateTime> last, std::int32_t dels)
 {
-    StatisticsKey key;
-    const std::int32_t scans = key.ReadCounter(kQuantity, kScans, 0);
-    const std::optional<TDateTime> last = key.ReadDateTimeIfStored(kLastScan);
-    const std::int32_t dels = key.ReadCounter(kQuantity, kDels, 0);
     StatisticsTexts texts;
     texts.DmLabel2 = QStringLiteral("Дата последнего сканирования системы: ")
         + (last ? DateTimeToText(*last) : QStringLiteral("сканирований ещё не было"));
@@ -153,6 +151,22 @@ StatisticsTexts ReadStartupStatistics()
     texts.DmLabel4 = QStringLiteral("Общее число удаленных файлов: ")
         + QString::number(std::uint32_t(dels));
     return texts;
+}
+
+} // namespace
+
+StatisticsTexts ReadStartupStatistics()
+{
+    StatisticsKey key;
+    const std::int32_t scans = key.ReadCounter(kQuantity, kScans, 0);
+    const std::optional<TDateTime> last = key.ReadDateTimeIfStored(kLastScan);
+    const std::int32_t dels = key.ReadCounter(kQuantity, kDels, 0);
+    return statisticsTexts(scans, last, dels);
+}
+
+StatisticsTexts WidestStatisticsTexts()
+{
+    return statisticsTexts(INT32_MIN, EncodeDateTime(2028, 12, 28, 20, 48, 58, 0), -1);
 }
 
 void CountScan(TDateTime start)

@@ -64,6 +64,11 @@ struct StatisticsTexts
 // first scan the date text says that no scan has been made yet.
 StatisticsTexts ReadStartupStatistics();
 
+// The texts with the widest figures they can hold (the lowest count of
+// scans, the highest of deletions, a date with two-digit day and month): the
+// room the Information page keeps for them.
+StatisticsTexts WidestStatisticsTexts();
+
 // Counting a scan: "Scans" + 1 (wrapping in 32 bits), then "LastScan" := start,
 // the local time the scan was started. Throws; a stored value of the wrong
 // type means the scan must not start, while EWriteError (the count could

@@ -15,6 +15,7 @@
 #include "ImageList.h"
 #include "SearchAnimation.h"
 #include "Site.h"
+#include "ScanTexts.h"
 #include "Statistics.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -37,6 +38,8 @@ constexpr int kAnimateLeft = 48, kAnimateGap = 12;
 constexpr QSize kAnimateSize(80, 50);
 constexpr int kProgressLeft = 5, kProgressBottomGap = 27;
 constexpr QSize kProgressSize(164, 17);
+// The design heights of the strips under the pages and of the title.
+constexpr int kStripHeight = 41, kTitleHeight = 54;
 
 } // namespace
 
@@ -57,6 +60,12 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildMenus();
     buildTaskPane();
     buildOverlays();
+    holdTextWidths();
+    for (QWidget *label : {ui->Label3, ui->DmLabel2, ui->DmLabel3, ui->DmLabel4})
+        label->installEventFilter(this);
+    for (QWidget *strip : {ui->Panel1, ui->Panel2, ui->Panel3, ui->Panel5, static_cast<QWidget *>(ui->DmLabel5)})
+        strip->installEventFilter(this);
+    holdStripHeights();
     buildCatalog();
     buildFoundFiles();
     buildDeletion();
@@ -157,8 +166,82 @@ void TForm1::buildOverlays()
     placeOverlays();
 }
 
+void TForm1::holdTextWidths()
+{
+    // Labels whose texts change never ask for more room than they had at the
+    // start, so no text widens the window or pushes a button out of it. The
+    // total wraps after its caption when a long one must share the strip.
+    QLabel *total = ui->Label3;
+    total->setWordWrap(true);
+    const QFontMetrics metrics = total->fontMetrics();
+    int widest = 0;
+    for (const QString &line : dm::TotalText(9'999'999'999ULL).split(u' ', Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(line + u' '));
+    total->setMinimumWidth(widest + total->contentsMargins().left() + total->contentsMargins().right()
+                           + 2 * total->margin());
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    total->setSizePolicy(policy);
+    // It takes the strip's spare room before the gap does, so it wraps only
+    // when it must.
+    ui->Panel3Layout->setStretchFactor(total, 1);
+    // The statistics have the room of their widest figures.
+    const dm::StatisticsTexts longest = dm::WidestStatisticsTexts();
+    const std::pair<QLabel *, QString> figures[] = {
+        {ui->DmLabel2, longest.DmLabel2}, {ui->DmLabel3, longest.DmLabel3}, {ui->DmLabel4, longest.DmLabel4}};
+    for (const auto &[label, text] : figures) {
+        const QString shown = label->text();
+        label->setText(text);
+        label->setMinimumWidth(label->sizeHint().width());
+        label->setText(shown);
+        label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
+    }
+    pagesResized();
+}
+
+void TForm1::pagesResized()
+{
+    // A hidden page does not pass a change of its size on; the window's
+    // minimum must know it before the page shows, or showing it would
+    // resize the window.
+    for (int i = 0; i < ui->DmPageControl1->count(); ++i) {
+        QWidget *page = ui->DmPageControl1->widget(i);
+        for (QWidget *child : page->findChildren<QWidget *>())
+            child->updateGeometry();
+        if (page->layout())
+            page->layout()->invalidate();
+    }
+    ui->DmPageControl1->updateGeometry();
+}
+
+void TForm1::holdStripHeights()
+{
+    // The strips under the pages and the title keep their design height, and
+    // grow when larger fonts need more (a set minimum outranks the size the
+    // contents ask for, so it follows them).
+    const std::pair<QWidget *, int> strips[] = {
+        {ui->Panel1, kStripHeight}, {ui->Panel2, kStripHeight}, {ui->Panel3, kStripHeight},
+        {ui->Panel5, kStripHeight}, {ui->DmLabel5, kTitleHeight}};
+    bool changed = false;
+    for (const auto &[strip, height] : strips) {
+        const int wanted = std::max(height, strip->layout() ? strip->layout()->sizeHint().height()
+                                                            : strip->sizeHint().height());
+        changed = changed || strip->minimumHeight() != wanted;
+        strip->setMinimumHeight(wanted);
+    }
+    if (changed) // and only then, or the pages' new layouts would call this again
+        pagesResized();
+}
+
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FontChange
+        && (watched == ui->Label3 || watched == ui->DmLabel2 || watched == ui->DmLabel3 || watched == ui->DmLabel4))
+        holdTextWidths();
+    if ((event->type() == QEvent::LayoutRequest || event->type() == QEvent::FontChange)
+        && (watched == ui->Panel1 || watched == ui->Panel2 || watched == ui->Panel3
+            || watched == ui->Panel5 || watched == ui->DmLabel5))
+        holdStripHeights();
     if (watched == ui->DmGroup3 && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         placeOverlays();
     return QMainWindow::eventFilter(watched, event);
@@ -215,12 +298,22 @@ void TForm1::FormCreate()
 {
     showPage(0);
     dm::LoadListViewFromFile(*m_catalog, listFilePath());
+    showStatistics();
+}
+
+void TForm1::showStatistics()
+{
     // All three are read before any label changes, so a failing read leaves
     // every label as it was.
     const dm::StatisticsTexts statistics = dm::ReadStartupStatistics();
     ui->DmLabel2->setText(statistics.DmLabel2);
     ui->DmLabel3->setText(statistics.DmLabel3);
     ui->DmLabel4->setText(statistics.DmLabel4);
+}
+
+void TForm1::refreshStatistics()
+{
+    dm::runGuarded([this] { showStatistics(); });
 }
 
 void TForm1::StopScanForClose()

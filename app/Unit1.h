@@ -94,6 +94,9 @@ public:
     // Tells, once per session, that a counter of the statistics could not be
     // stored (a full disk); the work that counted goes on.
     void tellStatisticsNotStored(const QString &error);
+    // Shows the stored statistics on the Information page, as at start; a
+    // failing read is shown in the error box and stops nothing.
+    void refreshStatistics();
     // The scan's closing step: stops a running scan and returns once it has
     // ended and its finish handler has run.
     void StopScanForClose();
@@ -142,12 +145,17 @@ private:
     void buildMenus();
     void buildTaskPane();
     void buildOverlays();
+    void holdTextWidths();
+    void holdStripHeights();
+    void pagesResized();
     void buildCatalog();
     void buildScan();
     void buildFoundFiles();
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);
+    // Reads the statistics and sets the Information page's labels; throws.
+    void showStatistics();
     void setScanning(bool scanning);
     // Writes the catalog to its file, or to the user's own copy when a
     // device node, FIFO or socket has taken the file's place.

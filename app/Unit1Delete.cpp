@@ -191,6 +191,8 @@ void TForm1::deletionClosingSteps()
     m_found->removeAllRows();
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
+    // The page just shown tells the count as it now is.
+    refreshStatistics();
 }
 
 void TForm1::ActionTrashExecute()

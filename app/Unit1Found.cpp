@@ -50,7 +50,10 @@ void TForm1::ListView1DblClick()
     const QModelIndexList selected = ui->ListView1->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
-    dm::shellOpen(QUrl::fromLocalFile(m_found->fullPath(selected.first().row())));
+    // From the file's own bytes: a name that is not valid UTF-8 would not
+    // survive a text path. The opener runs in the file's folder.
+    const int row = selected.first().row();
+    dm::shellOpenFile(m_found->folderBytes(row), m_found->nameBytes(row));
 }
 
 void TForm1::CheckBox2Click()

@@ -222,4 +222,5 @@ void TForm1::FindFile1SearchFinish()
         dm::showErrorBox(QStringLiteral("Не хватило памяти: сканирование остановлено. В списке "
                                         "только файлы, найденные до остановки"),
                          this);
+    refreshStatistics();
 }

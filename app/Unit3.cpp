@@ -77,8 +77,13 @@ void TForm3::setVisible(bool visible)
 {
     // Positioning here rather than leaving it to the first show keeps the box
     // on the main window even after that window has moved.
-    if (visible)
+    if (visible) {
         adjustPosition(parentWidget());
+        // The box itself takes the keys when it comes up, as it has no
+        // control that does; the link gets the focus only from Tab (or a
+        // click), where its frame shows it.
+        setFocus(Qt::OtherFocusReason);
+    }
     QDialog::setVisible(visible);
 }
 

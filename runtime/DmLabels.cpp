@@ -154,6 +154,9 @@ void TDmLinkLabel::paintEvent(QPaintEvent *event)
     QPainter p(this);
     QStyleOptionFocusRect focus;
     focus.initFrom(this);
+    // Styles draw the frame only after keyboard moves; a link that answers
+    // Enter shows that it has the focus however it got it.
+    focus.state |= QStyle::State_KeyboardFocusChange;
     focus.rect = contentsRect();
     style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
 }

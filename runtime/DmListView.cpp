@@ -1,5 +1,7 @@
 #include "DmListView.h"
 
+#include "AccessibleRows.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -69,6 +71,7 @@ void TDmListView::CommitEdit()
 
 TDmListView::TDmListView(QWidget *parent) : QTreeWidget(parent)
 {
+    dm::setAccessibleRowActionTicks(this);
     setItemDelegate(new GridDelegate(this));
     setRootIsDecorated(false);
     setUniformRowHeights(true);

@@ -3,7 +3,8 @@
 // lines, whole-row selection of one row at most, and the last column fitted to
 // the room the other columns leave. Only the caption (column 0) can be edited
 // in place, by a second click on the selected row's caption; clicking a
-// column header never sorts.
+// column header never sorts. A screen reader's action on a row ticks it, as
+// Space does.
 
 #include <QTreeWidget>
 #include <functional>

@@ -99,13 +99,13 @@ FileReader::FileReader(const QString &path) : m_file(expandedPath(path))
     const int fd = ::open(QFile::encodeName(m_file.fileName()).constData(),
                           O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw EFOpenError(openFailed(m_file.fileName(), systemErrorText(errno)));
+        throw EFOpenError(openFailed(m_file.fileName(), libraryErrorText(errno)));
     struct stat st;
     const int err = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR
                                                   : !S_ISREG(st.st_mode) ? EINVAL : 0;
     if (err != 0 || !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        throw EFOpenError(openFailed(m_file.fileName(), err ? systemErrorText(err) : m_file.errorString()));
+        throw EFOpenError(openFailed(m_file.fileName(), err ? libraryErrorText(err) : m_file.errorString()));
     }
 }
 
@@ -230,7 +230,7 @@ void AtomicFileWriter::commit()
 
 void AtomicFileWriter::fail(int err) const
 {
-    fail(systemErrorText(err));
+    fail(libraryErrorText(err));
 }
 
 void AtomicFileWriter::fail(const QString &reason) const

@@ -2,6 +2,7 @@
 
 #include "Cp1251.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace dm {
@@ -18,6 +19,35 @@ QString withFullStop(const QString &message)
 }
 
 QString systemErrorText(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав доступа");
+    case EROFS:
+        return QStringLiteral("файловая система доступна только для чтения");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("занято системой или другой программой");
+    case ENOENT:
+        return QStringLiteral("файл или папка не найдены");
+    case EEXIST:
+        return QStringLiteral("файл или папка с таким именем уже есть");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("на диске нет места");
+    case ENAMETOOLONG:
+        return QStringLiteral("слишком длинное имя");
+    case ENOTDIR:
+        return QStringLiteral("часть пути не является папкой");
+    case EISDIR:
+        return QStringLiteral("это папка");
+    default:
+        return libraryErrorText(err);
+    }
+}
+
+QString libraryErrorText(int err)
 {
     return QString::fromLocal8Bit(std::strerror(err));
 }

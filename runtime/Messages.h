@@ -9,7 +9,15 @@ namespace dm {
 // does not hold count by their Unicode position.
 QString withFullStop(const QString &message);
 
-// The system's description of an errno value, as error texts quote it.
+// Why a file operation failed, in the program's language: a Russian text for
+// the failures that deleting, renaming, copying, moving or trashing commonly
+// meets (permission, read-only file system, busy, missing, existing, no
+// space, name too long, not a folder, a folder), the system's own
+// description for any other errno value.
 QString systemErrorText(int err);
+
+// The C library's description of an errno value, in the locale's language:
+// what the toolkit's own English messages quote.
+QString libraryErrorText(int err);
 
 } // namespace dm

@@ -25,7 +25,7 @@ struct FileGuard
 {
     throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
                          .arg(QString::fromLocal8Bit(path.c_str()),
-                              systemErrorText(error)));
+                              libraryErrorText(error)));
 }
 
 // Up to max bytes; fewer only at the end of the file.

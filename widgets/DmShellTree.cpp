@@ -298,13 +298,32 @@ void TDmShellTree::mousePressEvent(QMouseEvent *event)
         event->accept();
         return;
     }
+    // A press on the blank area below the nodes keeps the selection, as on
+    // every desktop tree: the next scan must still have its folder.
+    if (!indexAt(event->position().toPoint()).isValid()) {
+        setFocus(Qt::MouseFocusReason);
+        event->accept();
+        return;
+    }
     QTreeView::mousePressEvent(event);
+}
+
+QItemSelectionModel::SelectionFlags TDmShellTree::selectionCommand(const QModelIndex &index,
+                                                                   const QEvent *event) const
+{
+    // Nothing the user does empties the selection (Ctrl with a click or
+    // Space would deselect the chosen folder): one folder is always chosen.
+    const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
+    if (!index.isValid() || command.testFlag(QItemSelectionModel::Deselect)
+        || command.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
 }
 
 void TDmShellTree::focusInEvent(QFocusEvent *event)
 {
     QTreeView::focusInEvent(event);
-    viewport()->update();  // the selection shows only while focused
+    viewport()->update();  // the selection's highlight follows the focus
 }
 
 void TDmShellTree::focusOutEvent(QFocusEvent *event)

@@ -1,11 +1,12 @@
 // The shell folder tree's operations on folders: open, cut, copy, paste,
-// drop, rename, trash and permanent deletion. Each ends in a refresh; errors
-// show the system's text. Nothing is ever overwritten or merged: a paste onto
+// drop, rename, trash and permanent deletion. Each ends in a refresh; an error
+// names the operation and the folder, and gives the reason in Russian. Nothing is ever overwritten or merged: a paste onto
 // an existing name offers a new name or changes nothing.
 
 #include "DmShellTree.h"
 #include "ErrorBox.h"
 #include "MessageBox.h"
+#include "Messages.h"
 #include "Shell.h"
 #include "ShellClipboard.h"
 #include "ShellMounts.h"
@@ -48,6 +49,12 @@ QString freeName(const QString &folder, const QString &name)
     for (int n = 2; taken(joined(folder, candidate)); ++n)
         candidate = QStringLiteral("%1 (копия %2)").arg(name).arg(n);
     return candidate;
+}
+
+// "What failed: why." as one sentence.
+QString failure(const QString &what, const QString &reason)
+{
+    return dm::withFullStop(QStringLiteral("%1: %2").arg(what, reason));
 }
 
 QMessageBox::StandardButton ask(QWidget *owner, const QString &text)
@@ -144,10 +151,12 @@ void TDmShellTree::trash(const QModelIndex &index)
         showError(refusal);
         return;
     }
-    m_shell->trash(pathOf(index), this, [this](const QString &error) {
+    const QString name = index.data().toString();
+    m_shell->trash(pathOf(index), this, [this, name](const QString &error) {
         dm::runGuarded([&] {
             if (!error.isEmpty())
-                showError(error);
+                showError(failure(
+                    QStringLiteral("Папку «%1» не удалось переместить в корзину").arg(name), error));
             RefreshTree();
         });
     });
@@ -180,11 +189,13 @@ void TDmShellTree::rename(const QModelIndex &index, const QString &newName)
     // The rename's own change notice may come before or after its answer.
     m_model->setSkipNextNotice(true);
     const QPersistentModelIndex node(index);
-    m_shell->rename(pathOf(index), newName, this, [this, node, newName](const QString &error) {
+    const QString oldName = index.data().toString();
+    m_shell->rename(pathOf(index), newName, this, [this, node, oldName, newName](const QString &error) {
         dm::runGuarded([&] {
             if (!error.isEmpty()) {
                 m_model->setSkipNextNotice(false);
-                showError(error);
+                showError(failure(QStringLiteral("Папку «%1» не удалось переименовать в «%2»")
+                                      .arg(oldName, newName), error));
                 return;
             }
             if (node.isValid())
@@ -218,12 +229,15 @@ void TDmShellTree::runJob(TDmShellTransferKind kind, const QStringList &sources,
         if (total > 0 && done < total)
             progress->setValue(int(done * 1000 / total));
     }));
+    const QString failed = kind == stkCopy ? QStringLiteral("«%1» не удалось скопировать").arg(name)
+        : kind == stkMove ? QStringLiteral("«%1» не удалось переместить").arg(name)
+                          : QStringLiteral("«%1» не удалось удалить").arg(name);
     connect(job, &TDmShellJob::finished, this,
-            dm::guarded([this, job, progress, succeeded](const QString &error, bool cancelled) {
+            dm::guarded([this, job, progress, succeeded, failed](const QString &error, bool cancelled) {
                 progress->deleteLater();
                 job->deleteLater();
                 if (!error.isEmpty())
-                    showError(error);
+                    showError(failure(failed, error));
                 else if (!cancelled && succeeded)
                     succeeded();
                 RefreshTree();

@@ -4,8 +4,11 @@
 
 #include <gio/gio.h>
 
+#include "Messages.h"
+
 #include <QFile>
 #include <QString>
+#include <cerrno>
 
 namespace dm::gio {
 
@@ -17,12 +20,35 @@ inline GFile *fileFor(const QString &pathOrUri)
     return g_file_new_for_uri(pathOrUri.toUtf8().constData());
 }
 
-/// The error's text (empty for none), freeing the error.
+/// The errno value a GIO error stands for where the program words the
+/// reason itself; 0 for every other error.
+inline int errnoOf(const GError *error)
+{
+    if (!error || error->domain != G_IO_ERROR)
+        return 0;
+    switch (error->code) {
+    case G_IO_ERROR_PERMISSION_DENIED: return EACCES;
+    case G_IO_ERROR_READ_ONLY: return EROFS;
+    case G_IO_ERROR_BUSY: return EBUSY;
+    case G_IO_ERROR_NOT_FOUND: return ENOENT;
+    case G_IO_ERROR_EXISTS: return EEXIST;
+    case G_IO_ERROR_NO_SPACE: return ENOSPC;
+    case G_IO_ERROR_FILENAME_TOO_LONG: return ENAMETOOLONG;
+    case G_IO_ERROR_NOT_DIRECTORY: return ENOTDIR;
+    case G_IO_ERROR_IS_DIRECTORY: return EISDIR;
+    default: return 0;
+    }
+}
+
+/// The error's reason in the program's words (GIO's own message, in the
+/// locale's language, for errors it has no words for); empty for none.
+/// Frees the error.
 inline QString takeError(GError *error)
 {
     if (!error)
         return {};
-    const QString text = QString::fromUtf8(error->message);
+    const int err = errnoOf(error);
+    const QString text = err ? dm::systemErrorText(err) : QString::fromUtf8(error->message);
     g_error_free(error);
     return text;
 }

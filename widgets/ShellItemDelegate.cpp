@@ -21,8 +21,11 @@ void ShellItemDelegate::initStyleOption(QStyleOptionViewItem *option,
         if (open.isValid())
             option->icon = open.value<QIcon>();
     }
-    if (option->widget && !option->widget->hasFocus())
-        option->state &= ~QStyle::State_Selected;
+    if ((option->state & QStyle::State_Selected) && option->widget && !option->widget->hasFocus()) {
+        // The folder a scan will search stays visible, in a quieter highlight.
+        option->palette.setColor(QPalette::Highlight, option->palette.color(QPalette::Button).darker(112));
+        option->palette.setColor(QPalette::HighlightedText, option->palette.color(QPalette::Text));
+    }
     if (option->state & QStyle::State_MouseOver) {
         option->font.setUnderline(true);
         option->palette.setBrush(QPalette::Text, option->palette.link());

@@ -1,8 +1,9 @@
 #pragma once
 // Draws a node of the shell folder tree as a desktop tree does: the open
 // folder image on the selected node, the node under the mouse underlined in
-// the link colour (hot tracking), no selection while the tree has no focus,
-// and the highlight over the image and caption only, not the whole row.
+// the link colour (hot tracking), the selection in a quiet grey while the
+// tree has no focus (so the folder a scan will search always shows), and the
+// highlight over the image and caption only, not the whole row.
 
 #include <QStyledItemDelegate>
 

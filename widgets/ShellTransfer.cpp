@@ -80,7 +80,8 @@ private:
                                          : QString();
             g_free(path);
             if (!refusal.isEmpty()) {
-                g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_BUSY, refusal.toUtf8().constData());
+                // Its own words, which name the mount.
+                g_set_error_literal(error, G_IO_ERROR, G_IO_ERROR_FAILED, refusal.toUtf8().constData());
                 return false;
             }
         }

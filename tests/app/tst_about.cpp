@@ -96,29 +96,43 @@ private slots:
 
 void TestAbout::aboutBoxKeys_data()
 {
-    QTest::addColumn<int>("key");
+    QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
     QTest::addColumn<bool>("closes");
-    QTest::newRow("Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers() << true;
-    QTest::newRow("Shift+Esc") << int(Qt::Key_Escape) << Qt::KeyboardModifiers(Qt::ShiftModifier) << true;
-    QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers() << false;
-    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier) << false;
-    QTest::newRow("Space") << int(Qt::Key_Space) << Qt::KeyboardModifiers() << false;
-    QTest::newRow("letter") << int(Qt::Key_A) << Qt::KeyboardModifiers() << false;
-    QTest::newRow("Tab") << int(Qt::Key_Tab) << Qt::KeyboardModifiers() << false;
+    QTest::addColumn<int>("opens"); // documents opened
+    const auto none = Qt::KeyboardModifiers();
+    QTest::newRow("Esc") << QList<int>{Qt::Key_Escape} << none << true << 0;
+    QTest::newRow("Shift+Esc") << QList<int>{Qt::Key_Escape} << Qt::KeyboardModifiers(Qt::ShiftModifier) << true << 0;
+    QTest::newRow("Enter") << QList<int>{Qt::Key_Return} << none << false << 0;
+    QTest::newRow("keypad Enter") << QList<int>{Qt::Key_Enter} << Qt::KeyboardModifiers(Qt::KeypadModifier) << false << 0;
+    QTest::newRow("Space") << QList<int>{Qt::Key_Space} << none << false << 0;
+    QTest::newRow("letter") << QList<int>{Qt::Key_A} << none << false << 0;
+    QTest::newRow("Tab") << QList<int>{Qt::Key_Tab} << none << false << 0;
+    // The link answers keys only once Tab has visibly given it the focus.
+    QTest::newRow("Tab, Enter") << QList<int>{Qt::Key_Tab, Qt::Key_Return} << none << false << 1;
+    QTest::newRow("Tab, Esc") << QList<int>{Qt::Key_Tab, Qt::Key_Escape} << none << true << 0;
 }
 
 void TestAbout::aboutBoxKeys()
 {
-    QFETCH(int, key);
+    QFETCH(QList<int>, keys);
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(bool, closes);
+    QFETCH(int, opens);
+    Opened opened;
     TForm3 box;
     box.show();
+    QApplication::setActiveWindow(&box);
+    QVERIFY(QTest::qWaitForWindowActive(&box));
     QSignalSpy rejected(&box, &QDialog::rejected);
-    QTest::keyClick(&box, Qt::Key(key), modifiers);
+    // Each key goes where the window system sends it: to the focus.
+    for (int key : keys) {
+        QWidget *focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : &box, Qt::Key(key), key == keys.last() ? modifiers : Qt::NoModifier);
+    }
     QCOMPARE(box.isVisible(), !closes);
     QCOMPARE(rejected.count(), closes ? 1 : 0);
+    QCOMPARE(opened.urls.size(), opens);
 }
 
 void TestAbout::aboutBoxPresses_data()

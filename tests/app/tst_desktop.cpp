@@ -9,6 +9,7 @@
 #include "RecordedBoxes.h"
 #include "Shell.h"
 #include "SingleInstance.h"
+#include "Project1.h"
 #include "Unit1.h"
 #include "Unit3.h"
 #include "ui_Unit1.h"
@@ -18,6 +19,8 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -55,6 +58,7 @@ private slots:
     void onlyOneProgramPerUser();
     void linksAnswerMouseKeysAndScreenReaders_data();
     void linksAnswerMouseKeysAndScreenReaders();
+    void qtsOwnButtonsSpeakRussian();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -239,6 +243,17 @@ void TestDesktop::linksAnswerMouseKeysAndScreenReaders()
     // selected, says so.
     QCOMPARE(link == "site" ? opened : int(boxes.shown.size()), clicks);
     dm::setShellHandler({});
+}
+
+void TestDesktop::qtsOwnButtonsSpeakRussian()
+{
+    // Whatever the locale: the tests run in the C locale.
+    QVERIFY(loadQtRussian());
+    QMessageBox box(QMessageBox::Warning, u"Внимание!!!"_qs, u"Удалить?"_qs,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), u"&Да"_qs);
+    QCOMPARE(box.button(QMessageBox::No)->text(), u"&Нет"_qs);
+    QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"Отмена"_qs);
 }
 
 QTEST_MAIN(TestDesktop)

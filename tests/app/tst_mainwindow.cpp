@@ -5,6 +5,7 @@
 #include "DmLabels.h"
 #include "DmTray.h"
 #include "ListFile.h"
+#include "ScanTexts.h"
 #include "MessageBox.h"
 #include "Shell.h"
 #include "Sound.h"
@@ -15,7 +16,9 @@
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QTemporaryDir>
@@ -79,6 +82,8 @@ private slots:
     void taskPaneLinksSwitchPages();
     void boundLinkAndButtonFollowTheirAction();
     void webSiteAddress();
+    void windowHoldsItsShape_data();
+    void windowHoldsItsShape();
     void exitRoutesEndInFormClose_data();
     void exitRoutesEndInFormClose();
 
@@ -474,6 +479,78 @@ void TestMainWindow::webSiteAddress()
     QVERIFY(link->Visited());
     QCOMPARE(link->palette().color(QPalette::WindowText), QColor(128, 0, 128));
     QCOMPARE(opened.urls.size(), 3);
+}
+
+void TestMainWindow::windowHoldsItsShape_data()
+{
+    QTest::addColumn<double>("scale"); // of the fonts
+    QTest::addColumn<bool>("smallest"); // the window at its minimum size
+    for (double scale : {1.0, 1.25, 1.5})
+        for (bool smallest : {false, true})
+            QTest::addRow("%d %%, %s", int(scale * 100), smallest ? "minimum size" : "design size")
+                << scale << smallest;
+}
+
+void TestMainWindow::windowHoldsItsShape()
+{
+    QFETCH(double, scale);
+    QFETCH(bool, smallest);
+    dm::test::RecordedBoxes boxes;
+    auto form = makeForm();
+    // As a larger font setting does: every size grows, set ones too.
+    QList<QWidget *> widgets{form.get()};
+    for (QWidget *w : form->findChildren<QWidget *>())
+        if (w->testAttribute(Qt::WA_SetFont) && (w->font().resolveMask() & QFont::SizeResolved))
+            widgets.append(w);
+    for (QWidget *w : widgets) {
+        QFont font = w->font();
+        font.setPointSizeF(font.pointSizeF() * scale);
+        w->setFont(font);
+    }
+    // Styled labels take their fonts when polished.
+    for (QWidget *w : form->findChildren<QWidget *>())
+        if (!w->styleSheet().isEmpty())
+            w->setStyleSheet(w->styleSheet());
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    if (smallest)
+        form->resize(form->minimumSize());
+    QCoreApplication::processEvents();
+    const QSize before = form->size();
+    if (!smallest && scale == 1.0)
+        QCOMPARE(before, QSize(688, 446));
+    // A ten-digit total on the found page; the statistics with their longest
+    // figures on the Information page.
+    form->ui->Label3->setText(dm::TotalText(9999999999ULL));
+    form->ui->DmLabel3->setText(u"Общее число сканирований: -2147483648"_qs);
+    form->ui->DmLabel4->setText(u"Общее число удаленных файлов: 4294967295"_qs);
+    form->ui->DmLabel2->setText(u"Дата последнего сканирования системы: 31.12.2026 23:59:59"_qs);
+    for (int page = 0; page < form->ui->DmPageControl1->count(); ++page) {
+        form->ui->DmPageControl1->setCurrentIndex(page);
+        QTest::qWait(20); // layouts settle in rounds of posted requests
+        QCOMPARE(form->size(), before); // never resized by itself
+        // No control is cut: each has the room its text asks for, inside the window.
+        QWidget *shown = form->ui->DmPageControl1->currentWidget();
+        const QList<QWidget *> controls = shown->findChildren<QWidget *>();
+        for (QWidget *w : controls) {
+            if (!w->isVisibleTo(form.get()) || !(qobject_cast<QAbstractButton *>(w) || qobject_cast<QLabel *>(w)))
+                continue;
+            const QRect inWindow(w->mapTo(form.get(), QPoint()), w->size());
+            QSize wanted = w->sizeHint();
+            if (auto *label = qobject_cast<QLabel *>(w); label && label->wordWrap())
+            {
+                // A wrapping text needs room for its longest word and its lines.
+                int word = 0;
+                for (const QString &w : label->text().split(u' '))
+                    word = std::max(word, label->fontMetrics().horizontalAdvance(w));
+                wanted = QSize(word, label->heightForWidth(label->width()));
+            }
+            QVERIFY2(w->width() >= wanted.width() && w->height() >= wanted.height(),
+                     qPrintable(u"%1: %2x%3 of %4x%5"_qs.arg(w->objectName()).arg(w->width())
+                                    .arg(w->height()).arg(wanted.width()).arg(wanted.height())));
+            QVERIFY2(form->rect().contains(inWindow), qPrintable(w->objectName()));
+        }
+    }
 }
 
 void TestMainWindow::exitRoutesEndInFormClose_data()

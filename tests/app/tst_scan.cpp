@@ -12,6 +12,7 @@
 #include "Messages.h"
 #include "RecordedBoxes.h"
 #include "ScanFixture.h"
+#include "Shell.h"
 #include "ScanTexts.h"
 #include "SearchAnimation.h"
 #include "Sound.h"
@@ -21,6 +22,7 @@
 #include "ui_Unit1.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -77,6 +79,12 @@ private slots:
     void stopAndClose_data();
     void stopAndClose();
     void failedStatisticsLeavesTheWindowIdle();
+    void screenReaderTicksRows_data();
+    void screenReaderTicksRows();
+    void doubleClickOpensTheFileItself_data();
+    void doubleClickOpensTheFileItself();
+    void statisticsShownAfterAScan_data();
+    void statisticsShownAfterAScan();
     void sorting_data();
     void sorting();
     void deletion_data();
@@ -262,6 +270,119 @@ void TestScan::failedStatisticsLeavesTheWindowIdle()
     QVERIFY(form->ui->Action4->isEnabled());
     QVERIFY(!form->ui->Action5->isEnabled());
     QVERIFY(!form->Animate1->Active());
+}
+
+void TestScan::screenReaderTicksRows_data()
+{
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<int>("column"); // the cell whose action runs
+    QTest::newRow("catalog, description") << "catalog" << 0;
+    QTest::newRow("catalog, mask") << "catalog" << 1;
+    QTest::newRow("found files, name") << "found" << 0;
+    QTest::newRow("found files, size") << "found" << 2;
+}
+
+// The screen reader's action on a row ticks it and clears it again, as Space
+// does, and leaves the selection alone.
+void TestScan::screenReaderTicksRows()
+{
+    QFETCH(QString, list);
+    QFETCH(int, column);
+    QVERIFY(writeFile(home("a.tmp")));
+    QVERIFY(writeFile(home("b.tmp")));
+    auto form = makeForm({"*.tmp"});
+    scan(*form);
+    form->show(); // a tree lays its rows out when shown
+    form->ui->DmPageControl1->setCurrentIndex(list == "catalog" ? 0 : 2);
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QAbstractItemView *view = list == "catalog" ? static_cast<QAbstractItemView *>(form->ui->DmListView1)
+                                                : form->ui->ListView1;
+    QAbstractItemModel *model = view->model();
+    const int row = model->rowCount() - 1;
+    const QModelIndex box = model->index(row, 0);
+    const bool before = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+    QAccessibleInterface *table = QAccessible::queryAccessibleInterface(view);
+    QVERIFY(table && table->tableInterface());
+    QCOMPARE(table->text(QAccessible::Name), list == "catalog" ? u"Типы файлов"_qs : u"Найденные файлы"_qs);
+    for (bool ticked : {!before, before}) {
+        QAccessibleInterface *cell = table->tableInterface()->cellAt(row, column);
+        QVERIFY(cell && cell->actionInterface());
+        QCOMPARE(cell->actionInterface()->actionNames(), QStringList{QAccessibleActionInterface::toggleAction()});
+        cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        QCOMPARE(box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked, ticked);
+        QCOMPARE(table->tableInterface()->cellAt(row, 0)->state().checked, ticked);
+        QVERIFY(view->selectionModel()->selectedIndexes().isEmpty());
+    }
+}
+
+void TestScan::doubleClickOpensTheFileItself_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("UTF-8") << QByteArray("отчёт.tmp");
+    QTest::newRow("not UTF-8") << QByteArray("caf\xe9 \xff.tmp");
+    QTest::newRow("begins with a dash") << QByteArray("-rf.tmp");
+}
+
+void TestScan::doubleClickOpensTheFileItself()
+{
+    QFETCH(QByteArray, name);
+    const QByteArray folder = QFile::encodeName(home("sub/"));
+    QVERIFY(QDir().mkpath(home("sub")));
+    const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    QList<QByteArrayList> opened;
+    dm::setFileOpener([&](const QByteArray &f, const QByteArray &n) {
+        opened.append({f, n});
+        return true;
+    });
+    auto form = makeForm({"*.tmp"});
+    scan(*form);
+    QCOMPARE(form->foundFiles().rowCount(), 1);
+    QTableView *list = form->ui->ListView1;
+    const QRect row = list->visualRect(list->model()->index(0, 1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+    dm::setFileOpener({});
+    QCOMPARE(opened, (QList<QByteArrayList>{{folder, name}}));
+}
+
+void TestScan::statisticsShownAfterAScan_data()
+{
+    QTest::addColumn<bool>("badDels");
+    QTest::newRow("stored figures") << false;
+    QTest::newRow("unreadable deletions count") << true;
+}
+
+void TestScan::statisticsShownAfterAScan()
+{
+    QFETCH(bool, badDels);
+    QVERIFY(writeFile(home("sub/a.tmp")));
+    auto form = makeForm({"*.tmp"});
+    const QString before = form->ui->DmLabel2->text();
+    if (badDels) {
+        dm::Registry reg;
+        dm::RegKey key;
+        QCOMPARE(reg.createKey(dm::Registry::currentUser(), "Software\\Dustmote\\Quantity", &key),
+                 dm::ERROR_SUCCESS);
+        QCOMPARE(reg.setValue(key, "Dels", dm::REG_DWORD, QByteArray(4, '\0')), dm::ERROR_SUCCESS);
+    }
+    scan(*form);
+    form->ui->CheckBox1->setChecked(true); // the scan's end clears the ticks
+    scan(*form);
+    QCOMPARE(form->foundFiles().rowCount(), 1);
+    if (badDels) {
+        // Said once a scan, and the scan still ends as always.
+        QCOMPARE(m_boxes->shown.size(), 2);
+        QCOMPARE(m_boxes->shown.value(0).text, QString("Invalid data type for 'Dels'"));
+        QCOMPARE(form->ui->DmLabel2->text(), before);
+        QVERIFY(form->ui->Action4->isEnabled());
+        return;
+    }
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(form->ui->DmLabel3->text(), QString("Общее число сканирований: 2"));
+    QCOMPARE(form->ui->DmLabel4->text(), QString("Общее число удаленных файлов: 0"));
+    QVERIFY2(form->ui->DmLabel2->text() != before, qPrintable(before));
 }
 
 void TestScan::sorting_data()

@@ -11,6 +11,7 @@
 #include "RecordedBoxes.h"
 #include "Registry.h"
 #include "ScopedLimit.h"
+#include "Shell.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,6 +20,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <clocale>
 #include <csignal>
 #include <sys/stat.h>
 #include <thread>
@@ -58,6 +61,9 @@ private slots:
 
     void fullStop_data();
     void fullStop();
+    void failureReasons_data();
+    void failureReasons();
+    void openerGetsTheFilesBytesInItsFolder();
 
     void appFolder_data();
     void appFolder();
@@ -170,6 +176,67 @@ void TestRuntime::fullStop()
     QFETCH(QString, message);
     QFETCH(QString, shown);
     QCOMPARE(dm::withFullStop(message), shown);
+}
+
+void TestRuntime::failureReasons_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("permission") << EACCES << u"нет прав доступа"_qs;
+    QTest::newRow("not permitted") << EPERM << u"нет прав доступа"_qs;
+    QTest::newRow("read-only file system") << EROFS << u"файловая система доступна только для чтения"_qs;
+    QTest::newRow("busy") << EBUSY << u"занято системой или другой программой"_qs;
+    QTest::newRow("not found") << ENOENT << u"файл или папка не найдены"_qs;
+    QTest::newRow("exists") << EEXIST << u"файл или папка с таким именем уже есть"_qs;
+    QTest::newRow("no space") << ENOSPC << u"на диске нет места"_qs;
+    QTest::newRow("name too long") << ENAMETOOLONG << u"слишком длинное имя"_qs;
+    QTest::newRow("not a folder") << ENOTDIR << u"часть пути не является папкой"_qs;
+    QTest::newRow("a folder") << EISDIR << u"это папка"_qs;
+    // Rare failures keep the system's own words, whatever they are.
+    QTest::newRow("other") << EIO << dm::libraryErrorText(EIO);
+}
+
+void TestRuntime::failureReasons()
+{
+    QFETCH(int, error);
+    QFETCH(QString, reason);
+    // The user's language is Russian whatever the locale says.
+    const QByteArray locale = setlocale(LC_MESSAGES, nullptr);
+    setlocale(LC_MESSAGES, "C");
+    QCOMPARE(dm::systemErrorText(error), reason);
+    setlocale(LC_MESSAGES, locale.constData());
+    QVERIFY(!reason.isEmpty());
+}
+
+void TestRuntime::openerGetsTheFilesBytesInItsFolder()
+{
+    // A stand-in for the desktop's opener that writes down where it ran and
+    // what it was given.
+    QTemporaryDir dir;
+    const QByteArray bin = QFile::encodeName(dir.filePath("bin"));
+    const QByteArray record = QFile::encodeName(dir.filePath("record"));
+    QVERIFY(QDir().mkpath(dir.filePath("bin")));
+    QFile script(dir.filePath("bin/xdg-open"));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n{ pwd; printf '%s' \"$1\"; } > \"" + record + ".part\"\n"
+                 "mv \"" + record + ".part\" \"" + record + "\"\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QByteArray folder = QFile::encodeName(dir.filePath("caf\u00e9")) + "\xe9/";
+    QVERIFY(::mkdir(folder.constData(), 0700) == 0);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", bin + ':' + path);
+    const bool started = dm::shellOpenFile(folder, "-\xff.txt");
+    qputenv("PATH", path);
+    QVERIFY(started);
+    QTRY_VERIFY(QFile::exists(QFile::decodeName(record)));
+    QFile result(QFile::decodeName(record));
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), folder.chopped(1) + "\n./-\xff.txt");
+    // No opener at all: said, not hidden.
+    qputenv("PATH", dir.filePath("none").toLocal8Bit());
+    QVERIFY(!dm::shellOpenFile(folder, "a.txt"));
+    qputenv("PATH", path);
 }
 
 void TestRuntime::appFolder_data()

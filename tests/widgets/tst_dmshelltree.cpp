@@ -3,12 +3,15 @@
 // programs, and the folder operations with their refreshes. Mounts come from
 // a namespace of the test's own; everything else is the real one on disk.
 
+#include "GioUtil.h"
+
 #include "DmShellTree.h"
 #include "GioShell.h"
 #include "RecordedBoxes.h"
 #include "ShellMounts.h"
 
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -487,9 +490,37 @@ private Q_SLOTS:
         if (op != opRename)
             QCOMPARE(QDir(desktop(u"Архив/Фото"_qs)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
                      QStringList{u"зима"_qs});
-        else  // the file system's own words
-            QVERIFY2(recorded.shown.first().text.contains(u"exists"_qs),
-                     qPrintable(recorded.shown.first().text));
+        else  // what failed and why, in Russian
+            QCOMPARE(recorded.shown.first().text,
+                     u"Папку «Фото» не удалось переименовать в «Архив»: файл или папка с таким "
+                     u"именем уже есть."_qs);
+    }
+
+    // GIO's errors that the program words itself, and one it leaves to GIO.
+    void gioReasons_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("error");
+        QTest::newRow("exists") << int(G_IO_ERROR_EXISTS) << EEXIST;
+        QTest::newRow("permission") << int(G_IO_ERROR_PERMISSION_DENIED) << EACCES;
+        QTest::newRow("read-only") << int(G_IO_ERROR_READ_ONLY) << EROFS;
+        QTest::newRow("busy") << int(G_IO_ERROR_BUSY) << EBUSY;
+        QTest::newRow("not found") << int(G_IO_ERROR_NOT_FOUND) << ENOENT;
+        QTest::newRow("no space") << int(G_IO_ERROR_NO_SPACE) << ENOSPC;
+        QTest::newRow("name too long") << int(G_IO_ERROR_FILENAME_TOO_LONG) << ENAMETOOLONG;
+        QTest::newRow("not a folder") << int(G_IO_ERROR_NOT_DIRECTORY) << ENOTDIR;
+        QTest::newRow("a folder") << int(G_IO_ERROR_IS_DIRECTORY) << EISDIR;
+        QTest::newRow("other") << int(G_IO_ERROR_NOT_SUPPORTED) << 0;
+    }
+
+    void gioReasons()
+    {
+        QFETCH(int, code);
+        QFETCH(int, error);
+        GError *gerror = g_error_new_literal(G_IO_ERROR, code, "GIO's own words");
+        QCOMPARE(dm::gio::errnoOf(gerror), error);
+        QCOMPARE(dm::gio::takeError(gerror),
+                 error ? dm::systemErrorText(error) : u"GIO's own words"_qs);
     }
 
     void contextMenu_data()
@@ -618,6 +649,39 @@ private Q_SLOTS:
         QCOMPARE(finished.first().at(1).toBool(), sourceWhole);
     }
 
+    void selectionStays_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::newRow("click on the blank area") << u"blank"_qs;
+        QTest::newRow("double click on the blank area") << u"blank double"_qs;
+        QTest::newRow("Ctrl+click on the chosen folder") << u"ctrl click"_qs;
+        QTest::newRow("Ctrl+Space") << u"ctrl space"_qs;
+    }
+
+    // One folder is always chosen, whatever the user clicks or types.
+    void selectionStays()
+    {
+        QFETCH(QString, gesture);
+        Rig rig;
+        rig.select({u"Архив"_qs});
+        const QModelIndex chosen = rig.tree.currentIndex();
+        const QPoint blank(rig.tree.viewport()->width() / 2, rig.tree.viewport()->height() - 5);
+        QVERIFY(!rig.tree.indexAt(blank).isValid());
+        QWidget *viewport = rig.tree.viewport();
+        if (gesture == u"blank") {
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, blank);
+        } else if (gesture == u"blank double") {
+            QTest::mouseDClick(viewport, Qt::LeftButton, {}, blank);
+        } else if (gesture == u"ctrl click") {
+            QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier,
+                              rig.tree.visualRect(chosen).center());
+        } else {
+            rig.tree.setFocus();
+            rig.key(Qt::Key_Space, Qt::ControlModifier);
+        }
+        QCOMPARE(rig.tree.SelectedPathName(), desktop(u"Архив"_qs));
+    }
+
     void accessible()
     {
         Rig rig;
@@ -631,6 +695,14 @@ private Q_SLOTS:
         QVERIFY(computer);
         QVERIFY(computer->state().expandable);
         QVERIFY(!computer->state().expanded);
+        // A screen reader chooses a folder with its node's action; the
+        // action on the chosen one keeps it: a folder is always chosen.
+        const QString toggle = QAccessibleActionInterface::toggleAction();
+        QAccessibleInterface *root = tree->child(tree->indexOfChild(computer) - 1);
+        for (QAccessibleInterface *node : {computer, root, root})
+            node->actionInterface()->doAction(toggle);
+        QCOMPARE(rig.tree.SelectedPathName(), desktop());
+        rig.tree.setCurrentIndex(rig.model->rootIndex());
         // Keyboard alone: down to the computer, open it, down to "/".
         rig.key(Qt::Key_Down);
         rig.key(Qt::Key_Right);

@@ -1,0 +1,19 @@
+#pragma once
+// A screen reader's action on a row of a checklist. Qt's own action on a row
+// ("Toggle") selects or deselects it; in a checklist it must tick the row or
+// clear it, as Space does.
+//
+// Qt's accessible table stays in charge of everything else (names, cells,
+// headers, selection, events): the view's interface wraps it and changes only
+// the rows' action.
+
+class QAbstractItemView;
+
+namespace dm {
+
+// Makes the row action of `view` (a flat list or table whose column 0 holds
+// the check boxes) tick or clear the row. Call it first thing in the view's
+// constructor, before anything asks for the view's interface.
+void setAccessibleRowActionTicks(QAbstractItemView *view);
+
+} // namespace dm
