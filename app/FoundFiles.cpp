@@ -18,63 +18,6 @@ namespace {
 constexpr std::int64_t kFirstSecond = -11644473600LL + 2 * 86400;
 constexpr std::int64_t kLastSecond = 253402128000LL;
 
-// A key whose plain code-unit order is the natural, case-insensitive order:
-// letters folded, and each run of digits written as a marker that sorts with
-// the digits, its significant length and its significant digits, so that
-// "file9" comes before "file10".
-QString naturalKey(const QString &text)
-{
-    const QString folded = text.toCaseFolded();
-    QString key;
-    key.reserve(folded.size() + 4);
-    const qsizetype n = folded.size();
-    for (qsizetype i = 0; i < n;) {
-        const QChar c = folded[i];
-        if (c < u'0' || c > u'9') {
-            key += c;
-            ++i;
-            continue;
-        }
-        qsizetype end = i;
-        while (end < n && folded[end] >= u'0' && folded[end] <= u'9')
-            ++end;
-        qsizetype first = i;
-        while (first + 1 < end && folded[first] == u'0')
-            ++first;
-        key += u'0';
-        key += QChar(char16_t(std::min<qsizetype>(end - first, 0xD7FF)));
-        key += QStringView(folded).mid(first, end - first);
-        i = end;
-    }
-    return key;
-}
-
-// One sort key per item, computed once.
-template <typename Item, typename Project>
-auto keysOf(const std::vector<Item> &items, Project project)
-{
-    std::vector<std::decay_t<decltype(project(items.front()))>> keys;
-    keys.reserve(items.size());
-    for (const Item &item : items)
-        keys.push_back(project(item));
-    return keys;
-}
-
-// Item indexes in key order; equal keys keep their order in either direction.
-template <typename Key>
-std::vector<std::uint32_t> stableOrder(const std::vector<Key> &keys, bool descending)
-{
-    std::vector<std::uint32_t> order(keys.size());
-    std::iota(order.begin(), order.end(), 0u);
-    if (descending)
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return keys[b] < keys[a]; });
-    else
-        std::stable_sort(order.begin(), order.end(),
-                         [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
-    return order;
-}
-
 } // namespace
 
 QString SizeText(std::uint64_t bytes)
@@ -94,9 +37,15 @@ QString TimeText(std::int64_t posixSeconds)
 
 FoundFilesModel::FoundFilesModel(QObject *parent) : QAbstractTableModel(parent) {}
 
+FoundFilesModel::~FoundFilesModel()
+{
+    m_cancel = true;
+    joinWorker();
+}
+
 int FoundFilesModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_rows);
 }
 
 int FoundFilesModel::columnCount(const QModelIndex &parent) const
@@ -108,23 +57,23 @@ QVariant FoundFilesModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid())
         return {};
-    const FoundFile &f = file(index.row());
+    const int row = index.row();
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case NameColumn: return f.name;
-        case FolderColumn: return m_folders[f.folder].text;
-        case SizeColumn: return SizeText(f.version.size);
-        case TimeColumn: return TimeText(f.version.modified);
+        case NameColumn: return name(row);
+        case FolderColumn: return folder(row);
+        case SizeColumn: return SizeText(version(row).size);
+        case TimeColumn: return TimeText(version(row).modified);
         }
         break;
     case Qt::CheckStateRole:
         if (index.column() == NameColumn)
-            return f.checked ? Qt::Checked : Qt::Unchecked;
+            return isChecked(row) ? Qt::Checked : Qt::Unchecked;
         break;
     case Qt::ToolTipRole:
         if (index.column() <= FolderColumn)
-            return fullPath(index.row());
+            return fullPath(row);
         break;
     case Qt::TextAlignmentRole:
         if (index.column() == SizeColumn)
@@ -161,33 +110,66 @@ QVariant FoundFilesModel::headerData(int section, Qt::Orientation orientation, i
     return section >= 0 && section < ColumnCount ? QString::fromUtf16(captions[section]) : QVariant();
 }
 
-QByteArray FoundFilesModel::nameBytes(int row) const
+QString FoundFilesModel::name(int row) const
 {
-    const FoundFile &f = file(row);
-    return f.rawName ? *f.rawName : QFile::encodeName(f.name);
+    const FoundRow &f = stored(row);
+    return QFile::decodeName(QByteArray::fromRawData(f.name, f.nameLength));
 }
 
-void FoundFilesModel::append(std::vector<QByteArray> &&folders, std::vector<FoundFile> &&rows)
+QByteArray FoundFilesModel::nameBytes(int row) const
 {
-    for (QByteArray &bytes : folders)
-        m_folders.push_back({QFile::decodeName(bytes), std::move(bytes)});
-    if (rows.empty())
+    const FoundRow &f = stored(row);
+    return QByteArray(f.name, f.nameLength);
+}
+
+void FoundFilesModel::append(FoundBatch &batch)
+{
+    for (QByteArray &bytes : batch.folders())
+        m_folders.push_back(std::move(bytes));
+    const std::size_t count = batch.rowCount();
+    if (count == 0) {
+        batch.clear();
         return;
+    }
     // Room first: running out of memory must not leave an insertion begun.
-    const std::size_t needed = m_rows.size() + rows.size();
-    if (m_rows.capacity() < needed)
-        m_rows.reserve(std::max(needed, m_rows.capacity() * 2));
-    const int first = int(m_rows.size());
-    beginInsertRows({}, first, first + int(rows.size()) - 1);
-    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
-                  std::make_move_iterator(rows.end()));
+    // The names are copied into the list's own blocks, packed, so that the
+    // batch can be filled again.
+    const std::size_t needed = m_rows + count;
+    while (m_chunks.size() * FoundChunk::kRows < needed)
+        m_chunks.push_back(std::make_shared<FoundChunk>());
+    std::shared_ptr<std::vector<std::uint32_t>> order;
+    if (m_order) {
+        order = std::make_shared<std::vector<std::uint32_t>>();
+        order->reserve(needed);
+        *order = *m_order;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t s = m_rows + i;
+        FoundRow &row = m_chunks[s / FoundChunk::kRows]->rows[s % FoundChunk::kRows];
+        row = batch.row(i);
+        row.name = m_names.add({row.name, row.nameLength});
+        m_chunks[s / FoundChunk::kRows]->checked[s % FoundChunk::kRows] = false;
+        if (order)
+            order->push_back(std::uint32_t(s));
+    }
+    batch.clear();
+    beginInsertRows({}, int(m_rows), int(needed) - 1);
+    m_rows = needed;
+    if (order)
+        m_order = std::move(order);
+    rowsChanged();
     endInsertRows();
 }
 
 void FoundFilesModel::removeAllRows()
 {
     beginResetModel();
-    std::vector<FoundFile>().swap(m_rows);
+    m_chunks = {};
+    m_rows = 0;
+    m_names = {};
+    m_order = nullptr;
+    rowsChanged();
+    m_wanted = {};
     endResetModel();
 }
 
@@ -197,70 +179,118 @@ void FoundFilesModel::reset()
     m_folders = {};
 }
 
+bool FoundFilesModel::isChecked(int row) const
+{
+    const std::size_t s = storedRow(row);
+    return m_chunks[s / FoundChunk::kRows]->checked[s % FoundChunk::kRows];
+}
+
+bool &FoundFilesModel::checkMark(int row)
+{
+    const std::size_t s = storedRow(row);
+    return m_chunks[s / FoundChunk::kRows]->checked[s % FoundChunk::kRows];
+}
+
 void FoundFilesModel::setChecked(int row, bool checked)
 {
-    FoundFile &f = m_rows[std::size_t(row)];
-    if (f.checked == checked)
+    bool &mark = checkMark(row);
+    if (mark == checked)
         return;
-    f.checked = checked;
+    mark = checked;
     const QModelIndex i = index(row, NameColumn);
     emit dataChanged(i, i, {Qt::CheckStateRole});
 }
 
 void FoundFilesModel::setAllChecked(bool checked)
 {
-    if (m_rows.empty())
+    if (m_rows == 0)
         return;
-    for (FoundFile &f : m_rows)
-        f.checked = checked;
+    for (const auto &chunk : m_chunks)
+        std::fill(std::begin(chunk->checked), std::end(chunk->checked), checked);
     emit dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::CheckStateRole});
+}
+
+void FoundFilesModel::rowsChanged()
+{
+    ++m_generation;
+    m_cancel = true;
+    m_nameRanks = nullptr;
+    m_folderRanks = nullptr;
 }
 
 void FoundFilesModel::sortBy(int column, bool descending)
 {
-    std::vector<std::uint32_t> order;
-    switch (column) {
-    case NameColumn:
-        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return naturalKey(f.name); }),
-                            descending);
-        break;
-    case FolderColumn: {
-        // Folders are far fewer than files: order them once, then rows by rank.
-        const std::vector<std::uint32_t> folderOrder =
-            stableOrder(keysOf(m_folders, [](const Folder &f) { return naturalKey(f.text); }), false);
-        std::vector<std::uint32_t> rank(m_folders.size());
-        for (std::uint32_t r = 0; r < folderOrder.size(); ++r)
-            rank[folderOrder[r]] = r;
-        order = stableOrder(keysOf(m_rows, [&](const FoundFile &f) { return rank[f.folder]; }),
-                            descending);
-        break;
-    }
-    case SizeColumn:
-        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return f.version.size; }), descending);
-        break;
-    case TimeColumn:
-        order = stableOrder(keysOf(m_rows, [](const FoundFile &f) { return f.version.modified; }), descending);
-        break;
-    default:
+    if (column < 0 || column >= ColumnCount)
+        return;
+    m_wanted = {column, descending};
+    // A sort under way finishes first (its ranks are kept); the one wanted
+    // by then follows.
+    if (!sorting())
+        startSort();
+}
+
+void FoundFilesModel::startSort()
+{
+    joinWorker();
+    const Wanted wanted = m_wanted;
+    SortInput in{wanted.column, wanted.descending, m_chunks, m_names.blocks(), m_folders,
+                 m_rows, m_order, m_nameRanks, m_folderRanks};
+    m_cancel = false;
+    const std::uint64_t generation = m_generation;
+    if (m_rows < std::size_t(std::max(m_backgroundRows, 0)) || m_rows == 0) {
+        sortDone(sortRows(in, m_cancel), wanted, generation);
         return;
     }
+    m_worker = std::thread([this, in = std::move(in), wanted, generation] {
+        SortOutput out = sortRows(in, m_cancel);
+        QMetaObject::invokeMethod(
+            this, [this, out = std::move(out), wanted, generation] { sortDone(out, wanted, generation); },
+            Qt::QueuedConnection);
+    });
+}
 
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<FoundFile> sorted;
-    sorted.reserve(m_rows.size());
-    std::vector<int> newRow(m_rows.size());
-    for (std::uint32_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(m_rows[order[i]]));
-        newRow[order[i]] = int(i);
+void FoundFilesModel::sortDone(SortOutput out, Wanted done, std::uint64_t generation)
+{
+    joinWorker();
+    if (generation != m_generation) {
+        // The rows changed meanwhile: what was computed is of no use.
+        if (m_wanted.column >= 0)
+            startSort();
+        return;
     }
-    m_rows = std::move(sorted);
+    m_nameRanks = out.nameRanks;
+    m_folderRanks = out.folderRanks;
+    if (!(done == m_wanted)) {
+        startSort();
+        return;
+    }
+    m_wanted = {};
+    if (out.order)
+        show(std::move(out.order));
+    emit sorted();
+}
+
+void FoundFilesModel::show(RowOrder order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    // Where each stored row is shown now, for the selection and the current row.
+    std::vector<std::uint32_t> shownAt(m_rows);
+    for (std::uint32_t i = 0; i < order->size(); ++i)
+        shownAt[(*order)[i]] = i;
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
     for (const QModelIndex &i : before)
-        after.append(index(newRow[std::size_t(i.row())], i.column()));
+        after.append(index(int(shownAt[storedRow(i.row())]), i.column()));
+    m_order = std::move(order);
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void FoundFilesModel::joinWorker()
+{
+    if (m_worker.joinable())
+        m_worker.join();
 }
 
 } // namespace dm

@@ -1,14 +1,23 @@
 #include "ScanFeed.h"
 
-#include <QFile>
+#include <utility>
 
 namespace dm {
 
 namespace {
 
-constexpr std::size_t kRowStep = 1024;
+// Matches between two looks at whether the main thread wants a batch.
+constexpr std::size_t kLookEvery = 256;
 
 } // namespace
+
+void ScanFeed::Batch::clear()
+{
+    found.clear();
+    folderEntered = false;
+    lastFolder.clear();
+    totalKB = 0;
+}
 
 void ScanFeed::reset(bool severalMasks)
 {
@@ -16,8 +25,11 @@ void ScanFeed::reset(bool severalMasks)
     m_severalMasks = severalMasks;
     m_seenFolder.clear();
     m_seen.clear();
-    m_pending = {};
-    m_lastFolder.clear();
+    m_handed.clear();
+    m_handedEmpty = true;
+    m_taken.clear();
+    m_filling.clear();
+    m_sinceHandOver = 0;
     m_matchFolder.clear();
     m_haveMatchFolder = false;
     m_folderCount = 0;
@@ -38,51 +50,62 @@ bool ScanFeed::isRepeat(const std::string &folder, const std::string &name)
 
 void ScanFeed::folderEntered(const std::string &folder)
 {
-    const std::lock_guard guard(m_lock);
-    m_lastFolder = folder;
-    m_pending.folderEntered = true;
+    m_filling.lastFolder = folder;
+    m_filling.folderEntered = true;
+    handOver();
 }
 
-void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB)
+void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB,
+                         std::uint16_t type)
 {
-    // Names and folders are decoded here, off the main thread.
-    FoundFile row;
-    const QByteArray name = QByteArray::fromRawData(rec.Name.data(), qsizetype(rec.Name.size()));
-    row.name = QFile::decodeName(name);
-    if (!isAscii(rec.Name) && QFile::encodeName(row.name) != name)
-        row.rawName = std::make_unique<QByteArray>(name.constData(), name.size());
-    row.version = FileVersion::of(rec.FindData);
     const bool folderIsNew = !m_haveMatchFolder || folder != m_matchFolder;
     if (folderIsNew) {
+        m_filling.found.addFolder(folder);
         m_matchFolder = folder;
         m_haveMatchFolder = true;
         ++m_folderCount;
     }
-    row.folder = m_folderCount - 1;
-
-    const std::lock_guard guard(m_lock);
-    // Room in fixed steps: a batch never copies its rows to grow.
-    if (m_pending.rows.capacity() == m_pending.rows.size())
-        m_pending.rows.reserve(m_pending.rows.size() + kRowStep);
-    if (folderIsNew)
-        m_pending.folders.push_back(QByteArray::fromStdString(folder));
-    m_pending.rows.push_back(std::move(row));
-    m_pending.totalKB = totalKB;
+    m_filling.found.addRow(rec.Name, m_folderCount - 1, FileVersion::of(rec.FindData), type);
+    m_filling.totalKB = totalKB;
+    if (++m_sinceHandOver >= kLookEvery)
+        handOver();
 }
 
-ScanFeed::Batch ScanFeed::take()
+void ScanFeed::handOver()
 {
-    Batch batch;
-    std::string lastFolder;
+    m_sinceHandOver = 0;
+    // A look at a flag costs nothing; the lock is taken once per batch.
+    if (!m_handedEmpty.load(std::memory_order_acquire) || m_filling.empty())
+        return;
+    const std::lock_guard guard(m_lock);
+    std::swap(m_handed, m_filling);
+    m_handedEmpty.store(false, std::memory_order_release);
+}
+
+void ScanFeed::take(const std::function<void(Batch &)> &apply, bool walkEnded)
+{
     {
         const std::lock_guard guard(m_lock);
-        std::swap(batch, m_pending);
-        if (batch.folderEntered)
-            lastFolder = m_lastFolder;
+        std::swap(m_taken, m_handed);
+        m_handedEmpty.store(true, std::memory_order_release);
     }
-    if (batch.folderEntered)
-        batch.lastFolder = QFile::decodeName(QByteArray::fromStdString(lastFolder));
-    return batch;
+    struct Emptied
+    {
+        ScanFeed *feed;
+        bool walkEnded;
+        ~Emptied()
+        {
+            feed->m_taken.clear();
+            if (walkEnded)
+                feed->m_filling.clear();
+        }
+    } emptied{this, walkEnded};
+    if (!m_taken.empty())
+        apply(m_taken);
+    // After the walk the worker's own batch is the main thread's to read:
+    // the walk's end is ordered before the finish notice.
+    if (walkEnded && !m_filling.empty())
+        apply(m_filling);
 }
 
 } // namespace dm

@@ -1,18 +1,21 @@
 #pragma once
 // Carries a scan's effects from the engine's worker to the main thread. The
-// worker's handlers record here what they would do to the window; the main
-// thread takes everything recorded so far, in event order, as one batch and
-// applies it. Nothing here touches a widget.
+// worker's handlers record what they would do to the window into a batch of
+// the worker's own, without a lock; now and then, when the main thread has
+// taken the previous one, the worker hands its batch over with one swap under
+// the lock and goes on with an emptied one. Three batches go round, so a scan
+// allocates only while a batch grows past its largest size so far. Nothing
+// here touches a widget.
 
-#include "FoundFiles.h"
+#include "FoundBatch.h"
 #include "SearchRec.h"
 
-#include <QString>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
 namespace dm {
 
@@ -21,15 +24,17 @@ class ScanFeed
 public:
     struct Batch
     {
-        // New entries of the list's folder table (their bytes), in order;
-        // rows index the table as it is after them.
-        std::vector<QByteArray> folders;
-        std::vector<FoundFile> rows;
-        // The last folder entered, when one was entered since the last batch.
+        // New folders and the rows found, the rows indexing the folder table
+        // as it is after the folders.
+        FoundBatch found;
+        // The last folder entered (its bytes), when one was entered.
         bool folderEntered = false;
-        QString lastFolder;
+        std::string lastFolder;
         // The running total after the batch's last row, when it has rows.
         std::uint64_t totalKB = 0;
+
+        bool empty() const { return found.empty() && !folderEntered; }
+        void clear();
     };
 
     // Main thread, while no worker runs: forgets everything of a scan.
@@ -42,18 +47,29 @@ public:
 
     // Worker: a folder is about to be searched.
     void folderEntered(const std::string &folder);
-    // Worker: a file was found; totalKB is the running total including it.
-    void fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB);
+    // Worker: a file was found; totalKB is the running total including it,
+    // type the catalog type that matched it.
+    void fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB,
+                   std::uint16_t type = 0);
 
-    // Main thread: everything recorded since the last call.
-    Batch take();
+    // Main thread: applies what the worker has handed over since the last
+    // call, and, once the walk has ended, also what it still holds, in the
+    // order recorded. The batches are emptied afterwards, even when `apply`
+    // throws.
+    void take(const std::function<void(Batch &)> &apply, bool walkEnded = false);
 
 private:
-    std::mutex m_lock;
-    Batch m_pending;
-    std::string m_lastFolder; // bytes of the last folder entered (under the lock)
+    // Worker: hands the batch over when the main thread has taken the last.
+    void handOver();
 
-    // The worker's own: the folder of the last match and the table size so far.
+    std::mutex m_lock;
+    Batch m_handed;                       // under the lock
+    std::atomic<bool> m_handedEmpty = true;
+    Batch m_taken;                        // the main thread's
+
+    // The worker's own.
+    Batch m_filling;
+    std::size_t m_sinceHandOver = 0;
     std::string m_matchFolder;
     bool m_haveMatchFolder = false;
     std::uint32_t m_folderCount = 0;

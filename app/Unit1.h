@@ -162,8 +162,9 @@ private:
     void saveCatalog();
     // Asks whether to quit although the catalog could not be saved.
     bool quitWithoutSaving(const QString &error);
-    // Applies the worker's effects recorded since the last call.
-    void applyScanFeed();
+    // Applies the worker's effects handed over since the last call; once the
+    // walk has ended, all of them.
+    void applyScanFeed(bool walkEnded = false);
     // The deletion and the restore on their worker (Unit1Delete.cpp).
     void buildDeletion();
     void startDeletion(std::vector<dm::DeletionTarget> targets);

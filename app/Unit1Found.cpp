@@ -24,6 +24,10 @@ void TForm1::buildFoundFiles()
     QHeaderView *header = ui->ListView1->horizontalHeader();
     connect(header, &QHeaderView::sectionClicked, this,
             dm::guarded([this](int column) { ListView1ColumnClick(column); }));
+    // A long list is sorted on a worker: the current row is sought once the
+    // order is shown.
+    connect(m_found, &dm::FoundFilesModel::sorted, this,
+            [this] { ui->ListView1->scrollTo(ui->ListView1->currentIndex()); });
     connect(ui->ListView1, &QAbstractItemView::doubleClicked, this,
             dm::guarded([this] { ListView1DblClick(); }));
     connect(ui->CheckBox2, &QCheckBox::toggled, this, dm::guarded([this] { CheckBox2Click(); }));
@@ -42,7 +46,6 @@ void TForm1::ListView1ColumnClick(int column)
     QHeaderView *header = ui->ListView1->horizontalHeader();
     header->setSortIndicator(SortColumn, SortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
     header->setSortIndicatorShown(true);
-    ui->ListView1->scrollTo(ui->ListView1->currentIndex());
 }
 
 void TForm1::ListView1DblClick()
@@ -87,7 +90,7 @@ void TForm1::BitBtn1Click()
     std::vector<dm::DeletionTarget> targets;
     for (int row = 0; row < m_found->rowCount(); ++row)
         if (m_found->isChecked(row))
-            targets.push_back({m_found->folderBytes(row), m_found->nameBytes(row), m_found->file(row).version});
+            targets.push_back({m_found->folderBytes(row), m_found->nameBytes(row), m_found->version(row)});
     if (targets.empty()) {
         deletionClosingSteps();
         return;

@@ -150,17 +150,21 @@ void TForm1::FindFile1FileMatch(const std::string &Folder, const dm::TSearchRec 
     m_feed.fileFound(Folder, FileInfo, TotalKB);
 }
 
-void TForm1::applyScanFeed()
+void TForm1::applyScanFeed(bool walkEnded)
 {
-    dm::ScanFeed::Batch batch = m_feed.take();
-    if (batch.folderEntered) {
-        ui->StatusBar1->setSimplePanel(true);
-        ui->StatusBar1->setSimpleText(QStringLiteral("Ищем файлы в: ") + batch.lastFolder);
-    }
-    const bool rows = !batch.rows.empty();
-    m_found->append(std::move(batch.folders), std::move(batch.rows));
-    if (rows)
-        ui->Label3->setText(dm::TotalText(batch.totalKB));
+    m_feed.take(
+        [this](dm::ScanFeed::Batch &batch) {
+            if (batch.folderEntered) {
+                ui->StatusBar1->setSimplePanel(true);
+                ui->StatusBar1->setSimpleText(QStringLiteral("Ищем файлы в: ")
+                                              + QFile::decodeName(QByteArray::fromStdString(batch.lastFolder)));
+            }
+            const bool rows = batch.found.rowCount() != 0;
+            m_found->append(batch.found);
+            if (rows)
+                ui->Label3->setText(dm::TotalText(batch.totalKB));
+        },
+        walkEnded);
 }
 
 void TForm1::feedTimerTimer()
@@ -194,10 +198,9 @@ void TForm1::FindFile1SearchFinish()
     m_feedTimer.stop();
     bool outOfMemory = std::exchange(m_scanOutOfMemory, false) || ranOutOfMemory();
     try {
-        applyScanFeed();
+        applyScanFeed(true);
     } catch (const std::bad_alloc &) {
-        m_feed.take(); // what is left is let go
-        outOfMemory = true;
+        outOfMemory = true; // what is left is let go
     }
     const int rows = m_found->rowCount();
 

@@ -23,6 +23,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>
+#include <QCollator>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -37,7 +38,6 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-using dm::FoundFile;
 using dm::test::writeFile;
 
 namespace {
@@ -52,6 +52,20 @@ bool setImmutable(const QString &path, bool on)
     if (fd >= 0)
         ::close(fd);
     return ok;
+}
+
+// Rows as a scan would add them: names, sizes, times and folders.
+void addRows(dm::FoundFilesModel &model, const QStringList &names, const QList<qint64> &sizes = {},
+             const QList<qint64> &times = {}, const QList<std::uint32_t> &folders = {},
+             const std::vector<QByteArray> &folderTable = {"/d/"})
+{
+    dm::FoundBatch batch;
+    for (const QByteArray &folder : folderTable)
+        batch.addFolder(folder.toStdString());
+    for (int i = 0; i < names.size(); ++i)
+        batch.addRow(QFile::encodeName(names[i]).toStdString(), folders.value(i),
+                     {.size = quint64(sizes.value(i)), .modified = times.value(i)});
+    model.append(batch);
 }
 
 QStringList column(const dm::FoundFilesModel &model, int col)
@@ -87,6 +101,10 @@ private slots:
     void statisticsShownAfterAScan();
     void sorting_data();
     void sorting();
+    void sortingAsPeopleRead_data();
+    void sortingAsPeopleRead();
+    void headerClickWhileBusy_data();
+    void headerClickWhileBusy();
     void deletion_data();
     void deletion();
     void manyRowsAreAllReached();
@@ -411,14 +429,8 @@ void TestScan::sorting()
     QFETCH(bool, descending);
     auto form = makeForm({});
     QCOMPARE(form->SortColumn, 0);
-    std::vector<FoundFile> rows;
-    const QStringList added{"file10", "b", "File9", "a", "z"};
-    const qint64 size[] = {5, 9, 5, 1, 5};
-    const qint64 time[] = {40, 10, 30, 50, 20};
-    const std::uint32_t folder[] = {0, 1, 1, 1, 0};
-    for (int i = 0; i < 5; ++i)
-        rows.push_back({added[i], {}, folder[i], false, {.size = quint64(size[i]), .modified = time[i]}});
-    form->foundFiles().append({"/d/Folder2/", "/d/folder10/"}, std::move(rows));
+    addRows(form->foundFiles(), {"file10", "b", "File9", "a", "z"}, {5, 9, 5, 1, 5}, {40, 10, 30, 50, 20},
+            {0, 1, 1, 1, 0}, {"/d/Folder2/", "/d/folder10/"});
     form->ui->ListView1->selectRow(3);
 
     for (int column : clicks)
@@ -430,6 +442,135 @@ void TestScan::sorting()
              descending ? Qt::DescendingOrder : Qt::AscendingOrder);
     // The selected file stays selected.
     QCOMPARE(form->ui->ListView1->selectionModel()->selectedRows().value(0).data().toString(), QString("a"));
+}
+
+void TestScan::sortingAsPeopleRead_data()
+{
+    QTest::addColumn<QStringList>("added");
+    QTest::addColumn<QStringList>("ascending");
+    QTest::addColumn<bool>("onWorker");
+    // By character code "яблоко" came before "ёлка" and "étude" after "zeta".
+    QTest::newRow("Cyrillic, ё beside е") << QStringList{"яблоко", "ёлка", "жук", "Ель", "елка"}
+                                          << QStringList{"елка", "ёлка", "Ель", "жук", "яблоко"} << false;
+    QTest::newRow("Latin with accents") << QStringList{"zeta", "étude", "Etude", "eta", "e"}
+                                        << QStringList{"e", "eta", "Etude", "étude", "zeta"} << false;
+    QTest::newRow("numbers by value") << QStringList{"file10", "file9", "file100", "File2", "file02"}
+                                      << QStringList{"File2", "file02", "file9", "file10", "file100"} << false;
+    QTest::newRow("case ignored, ties keep their order")
+        << QStringList{"B", "a", "b", "A"} << QStringList{"a", "A", "B", "b"} << false;
+    QTest::newRow("on a worker, in slices") << QStringList{"яблоко", "ёлка", "b", "Ель", "елка", "A", "a"}
+                                            << QStringList{"A", "a", "b", "елка", "ёлка", "Ель", "яблоко"} << true;
+}
+
+void TestScan::sortingAsPeopleRead()
+{
+    QFETCH(QStringList, added);
+    QFETCH(QStringList, ascending);
+    QFETCH(bool, onWorker);
+    auto form = makeForm({});
+    dm::FoundFilesModel &model = form->foundFiles();
+    if (onWorker)
+        model.setBackgroundSortRows(0);
+    // Many copies, so that ranking works in several slices and merges them.
+    const int copies = onWorker ? 12000 : 1;
+    QStringList names;
+    for (int c = 0; c < copies; ++c)
+        names += added;
+    addRows(model, names);
+    // The expected texts in groups of ties; a group lists its rows in the
+    // order they were added, in either direction.
+    const QCollator collator = dm::listCollator();
+    QList<QStringList> groups;
+    for (const QString &name : ascending) {
+        if (groups.isEmpty() || collator.compare(groups.last().constFirst(), name) != 0)
+            groups.append(QStringList());
+        groups.last() << name;
+    }
+    const auto expected = [&](bool descending) {
+        QStringList rows;
+        for (qsizetype g = 0; g < groups.size(); ++g)
+            for (const QString &name : names)
+                if (groups[descending ? groups.size() - 1 - g : g].contains(name))
+                    rows << name;
+        return rows;
+    };
+    form->SortColumn = -1;
+    form->ListView1ColumnClick(0);
+    QTRY_VERIFY(!model.sorting());
+    QCOMPARE(column(model, 0), expected(false));
+    form->ListView1ColumnClick(0);
+    QTRY_VERIFY(!model.sorting());
+    QCOMPARE(column(model, 0), expected(true));
+}
+
+void TestScan::headerClickWhileBusy_data()
+{
+    QTest::addColumn<QString>("busy");
+    QTest::newRow("during a scan: clicks are off") << "scan";
+    QTest::newRow("during a sort: the last click is shown") << "sort";
+    QTest::newRow("a new scan during a sort: the sort is dropped") << "rescan";
+}
+
+void TestScan::headerClickWhileBusy()
+{
+    QFETCH(QString, busy);
+    for (const char *name : {"b.tmp", "c.tmp", "a.tmp"})
+        QVERIFY(writeFile(home(name)));
+    auto form = makeForm({"*.tmp"});
+    form->show();
+    dm::FoundFilesModel &model = form->foundFiles();
+    QHeaderView *header = form->ui->ListView1->horizontalHeader();
+    const auto click = [&](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+    };
+    if (busy == "scan") {
+        form->ui->Action4->trigger();
+        QVERIFY(form->FindFile1->Searching());
+        click(0);
+        QCOMPARE(form->SortColumn, -1);
+        QVERIFY(!header->isSortIndicatorShown());
+        QTRY_VERIFY(!form->FindFile1->Searching());
+        QCOMPARE(model.rowCount(), 3);
+        QVERIFY(!header->isSortIndicatorShown());
+        click(0);
+        QCOMPARE(form->SortColumn, 0);
+        QCOMPARE(column(model, 0), (QStringList{"a.tmp", "b.tmp", "c.tmp"}));
+        return;
+    }
+    model.setBackgroundSortRows(0);
+    QStringList names;
+    for (int i = 0; i < 30000; ++i)
+        names << QString("f%1").arg(29999 - i);
+    addRows(model, names, {}, {}, {}, {QFile::encodeName(home())});
+    form->ui->ListView1->selectRow(0); // "f29999"
+    // Clicks in quick succession: the handler itself, a mouse would make
+    // a double click of them.
+    form->ListView1ColumnClick(1);
+    form->ListView1ColumnClick(0);
+    form->ListView1ColumnClick(0);
+    QVERIFY(model.sorting());
+    if (busy == "rescan") {
+        form->ui->Action4->trigger();
+        QTRY_VERIFY(!form->FindFile1->Searching());
+        QTRY_VERIFY(!model.sorting());
+        QCOMPARE(model.rowCount(), 3);
+        QCOMPARE(form->SortColumn, -1);
+        return;
+    }
+    // Name, descending: the state as the clicks left it, the order once ready.
+    QCOMPARE(form->SortColumn, 0);
+    QVERIFY(form->SortDescending);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QTRY_VERIFY(!model.sorting());
+    QCOMPARE(model.name(0), QString("f29999"));
+    QCOMPARE(model.name(29999), QString("f0"));
+    QCOMPARE(model.name(29990), QString("f9"));
+    QCOMPARE(form->ui->ListView1->selectionModel()->selectedRows().value(0).data().toString(), QString("f29999"));
+    form->ListView1ColumnClick(2);
+    QTRY_VERIFY(!model.sorting());
+    // Sizes all equal: the order stays as it was.
+    QCOMPARE(model.name(0), QString("f29999"));
 }
 
 void TestScan::deletion_data()
@@ -558,10 +699,10 @@ void TestScan::manyRowsAreAllReached()
     // More rows than the list file's 16-bit counts: every one is ticked and
     // visited by the deletion (the files are gone already, so none counts).
     constexpr int kRows = 70000;
-    std::vector<FoundFile> rows(kRows);
+    QStringList names;
     for (int i = 0; i < kRows; ++i)
-        rows[std::size_t(i)].name = QString::number(i);
-    form->foundFiles().append({QFile::encodeName(m_dir->filePath("none/"))}, std::move(rows));
+        names << QString::number(i);
+    addRows(form->foundFiles(), names, {}, {}, {}, {QFile::encodeName(m_dir->filePath("none/"))});
     QSignalSpy changes(&form->foundFiles(), &QAbstractItemModel::dataChanged);
     form->ui->CheckBox2->setChecked(true);
     QCOMPARE(changes.size(), 1);

@@ -1,0 +1,53 @@
+#pragma once
+// The found list's order, computed apart from the list so that it can run on
+// a worker: names and folders in the locale's collation (case ignored,
+// numbers by value), sizes and times by value, ties keeping the order they
+// had. Names and folders are ranked once (equal texts sharing a rank) and the
+// ranks kept, so every later sort by them compares integers only.
+
+#include "FoundBatch.h"
+
+#include <QCollator>
+#include <atomic>
+#include <functional>
+
+namespace dm {
+
+using RowOrder = std::shared_ptr<const std::vector<std::uint32_t>>;
+
+// The collation of the list and the folder tree: the locale's, or English
+// where the locale is C, which would compare code points; case ignored,
+// numbers by value.
+QCollator listCollator();
+
+// Ranks of n texts in collation order; equal texts share a rank. Keys are
+// made a slice at a time, so the memory they take stays small whatever n.
+// Returns empty when `cancel` is raised meanwhile.
+std::vector<std::uint32_t> collationRanks(std::size_t n, const std::function<QString(std::size_t)> &text,
+                                          const std::atomic<bool> &cancel);
+
+// What a sort reads: the rows as they are when it starts (shared, so that a
+// list emptied meanwhile frees them only after the sort), and the ranks known.
+struct SortInput
+{
+    int column = 0;
+    bool descending = false;
+    std::vector<std::shared_ptr<FoundChunk>> chunks;
+    std::vector<std::shared_ptr<char[]>> names; // keeps the rows' names alive
+    std::vector<QByteArray> folders;
+    std::size_t rows = 0;
+    RowOrder order;              // shown row -> stored row; null: as stored
+    RowOrder nameRanks;          // per stored row, when known
+    RowOrder folderRanks;        // per folder, when known
+};
+
+struct SortOutput
+{
+    RowOrder order; // null: cancelled
+    RowOrder nameRanks;
+    RowOrder folderRanks;
+};
+
+SortOutput sortRows(const SortInput &in, const std::atomic<bool> &cancel);
+
+} // namespace dm
