@@ -6,8 +6,11 @@
 //   dustmote-scanbench totrash FOLDER "MASK;..."     the same without the restore
 // The folder is reached as the user's home, which the folder tree starts at.
 // Prints one "name value" line per figure: wall times in ms, the longest gap
-// between the main thread's 1 ms probe ticks while the scan runs, and resident
-// memory growth per listed row.
+// between the main thread's 1 ms probe ticks while the scan runs, resident
+// memory growth per listed row, and the peak (the kernel's VmHWM, sorts
+// included) over the resident memory before the scan, per row. A sort is
+// timed until its order is shown (a long list is sorted on a worker), beside
+// the longest stall meanwhile; emptying is the stall of the next scan's start.
 
 #include "DmShellTree.h"
 #include "FoundFiles.h"
@@ -21,6 +24,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <ctime>
 #include <unistd.h>
 
 namespace {
@@ -36,13 +40,36 @@ long residentBytes()
     return resident * ::sysconf(_SC_PAGESIZE);
 }
 
+// The kernel's figure for the most memory the process ever held.
+long peakBytes()
+{
+    long kb = 0;
+    if (FILE *f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+                break;
+        std::fclose(f);
+    }
+    return kb * 1024;
+}
+
 void report(const char *name, double value)
 {
     std::printf("%s %.1f\n", name, value);
     std::fflush(stdout);
 }
 
-// The longest time the main thread went without serving its event loop.
+double threadCpuMs()
+{
+    timespec t{};
+    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// The longest time the main thread went without serving its event loop, and
+// the longest stretch of its own work between two ticks: on a busy machine
+// the first also counts the waits for a processor.
 class StallProbe : public QObject
 {
 public:
@@ -50,17 +77,37 @@ public:
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(1);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            m_longest = std::max(m_longest, m_since.restart());
-        });
+        connect(&m_timer, &QTimer::timeout, this, [this] { tick(); });
     }
-    void start() { m_longest = 0; m_since.start(); m_timer.start(); }
-    qint64 stop() { m_timer.stop(); return std::max(m_longest, m_since.elapsed()); }
+    void start()
+    {
+        m_longest = 0;
+        m_longestCpu = 0;
+        m_since.start();
+        m_cpu = threadCpuMs();
+        m_timer.start();
+    }
+    qint64 stop()
+    {
+        m_timer.stop();
+        tick();
+        return m_longest;
+    }
+    double longestCpu() const { return m_longestCpu; }
 
 private:
+    void tick()
+    {
+        m_longest = std::max(m_longest, m_since.restart());
+        const double cpu = threadCpuMs();
+        m_longestCpu = std::max(m_longestCpu, cpu - m_cpu);
+        m_cpu = cpu;
+    }
     QTimer m_timer;
     QElapsedTimer m_since;
     qint64 m_longest = 0;
+    double m_cpu = 0;
+    double m_longestCpu = 0;
 };
 
 template <typename Step>
@@ -106,28 +153,71 @@ int main(int argc, char **argv)
         finish(sender);
         scanMs = double(wall.nsecsElapsed()) / 1e6;
     };
+    // The longest insertion of a batch, the view's share included: the
+    // window's own part of a stall, apart from waits for a busy machine.
+    QElapsedTimer inserting;
+    double longestInsert = 0;
+    QObject::connect(&form.foundFiles(), &QAbstractItemModel::rowsAboutToBeInserted, [&] { inserting.start(); });
+    QObject::connect(&form.foundFiles(), &QAbstractItemModel::rowsInserted,
+                     [&] { longestInsert = std::max(longestInsert, double(inserting.nsecsElapsed()) / 1e6); });
     const long before = residentBytes();
     probe.start();
     wall.start();
     form.ui->Action4->trigger();
+    // The start (the statistics stored, the list emptied) apart from the
+    // walk's hand-offs that follow.
+    const qint64 startStall = probe.stop();
+    probe.start();
     while (form.FindFile1->Searching())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const qint64 stall = probe.stop();
     const int rows = form.foundFiles().rowCount();
     report("rows", rows);
     report("scan_ms", scanMs);
+    report("first_start_ms", double(startStall));
     report("longest_stall_ms", double(stall));
+    report("longest_stall_cpu_ms", probe.longestCpu());
+    report("longest_insert_ms", longestInsert);
     report("bytes_per_row", rows ? double(residentBytes() - before) / rows : 0.0);
 
     if (mode == "scan") {
-        static const char *const names[] = {"sort_name_ms", "sort_folder_ms", "sort_size_ms", "sort_time_ms"};
-        for (int column = 0; column < 4; ++column)
-            report(names[column], timed([&] { form.ListView1ColumnClick(column); }));
-        report("sort_time_descending_ms", timed([&] { form.ListView1ColumnClick(3); }));
+        // Name, folder, size, time, each clicked twice: both directions.
+        static const char *const names[] = {"name", "folder", "size", "time"};
+        for (int column = 0; column < 4; ++column) {
+            for (const char *direction : {"", "_descending"}) {
+                probe.start();
+                const double ms = timed([&] {
+                    form.ListView1ColumnClick(column);
+                    while (form.foundFiles().sorting())
+                        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                });
+                const QByteArray key = QByteArray("sort_") + names[column] + direction;
+                report((key + "_ms").constData(), ms);
+                report((key + "_stall_ms").constData(), double(probe.stop()));
+                report((key + "_stall_cpu_ms").constData(), probe.longestCpu());
+            }
+        }
         report("tick_all_ms", timed([&] {
             form.ui->CheckBox2->setChecked(true);
             QCoreApplication::processEvents();
         }));
+        report("peak_bytes_per_row", rows ? double(peakBytes() - before) / rows : 0.0);
+        // The next scan empties the list first: the emptying itself (the
+        // model and the view's reset) and the whole start of the scan.
+        QElapsedTimer emptying;
+        double emptyMs = 0;
+        QObject::connect(&form.foundFiles(), &QAbstractItemModel::modelAboutToBeReset, [&] { emptying.start(); });
+        QObject::connect(&form.foundFiles(), &QAbstractItemModel::modelReset,
+                         [&] { emptyMs = std::max(emptyMs, double(emptying.nsecsElapsed()) / 1e6); });
+        probe.start();
+        form.ui->Action4->trigger();
+        QCoreApplication::processEvents();
+        report("scan_start_stall_ms", double(probe.stop()));
+        report("scan_start_stall_cpu_ms", probe.longestCpu());
+        report("empty_ms", emptyMs);
+        form.ui->Action5->trigger();
+        while (form.FindFile1->Searching())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     } else {
         // The deletion and the restore run on a worker; the window is timed
         // until it is idle again, its stalls measured meanwhile.

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times the program's main job through the real main window (headless) against
 # the engine's harness on the same tree in the same run, warm cache:
-#   bench/scan_bench.sh BUILD_DIR [RUNS]
+#   bench/scan_bench.sh BUILD_DIR [RUNS] [MASKS]
 # Scan: the synthetic tree of find_bench.sh (built once under
 # /tmp/dustmote-bench-tree) with nine masks, about 100,000 matches. Deletion:
 # 100,000 files in 5,000 folders under /tmp/dustmote-del-tree, deleted by the
@@ -11,11 +11,12 @@ set -euo pipefail
 BUILD=${1:?usage: scan_bench.sh BUILD_DIR [RUNS]}
 RUNS=${2:-5}
 HERE=$(cd "$(dirname "$0")" && pwd)
+OUT=$(mktemp -d)
 TREE=/tmp/dustmote-bench-tree
 DEL=/tmp/dustmote-del-tree
 HARNESS=$BUILD/bench/dustmote-find
 WINDOW=$BUILD/bench/dustmote-scanbench
-MASKS='*.tmp;*.bak;~*;*.log;*.old;*.chk;thumbs.db;*.$$$;*.txt'
+MASKS=${3:-'*.tmp;*.bak;~*;*.log;*.old;*.chk;thumbs.db;*.$$$;*.txt'}
 
 if [[ ! -e $TREE/.complete ]]; then
     rm -rf "$TREE" && mkdir -p "$TREE"
@@ -28,21 +29,21 @@ median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2
 
 echo "machine: $(nproc) cores, kernel $(uname -r)"
 "$HARNESS" "$TREE" "$MASKS" > /dev/null   # warm the cache
-: > /tmp/scanbench.harness; : > /tmp/scanbench.window
+: > $OUT/harness; : > $OUT/window
 for ((i = 0; i < RUNS; i++)); do
     t0=$(ms); "$HARNESS" "$TREE" "$MASKS" > /dev/null; t1=$(ms)
-    echo $((t1 - t0)) >> /tmp/scanbench.harness
-    "$WINDOW" scan "$TREE" "$MASKS" > /tmp/scanbench.run
-    cat /tmp/scanbench.run >> /tmp/scanbench.window
+    echo $((t1 - t0)) >> $OUT/harness
+    "$WINDOW" scan "$TREE" "$MASKS" > $OUT/run
+    cat $OUT/run >> $OUT/window
 done
-h=$(median < /tmp/scanbench.harness)
+h=$(median < $OUT/harness)
 echo "harness (dustmote-find) median: $h ms, matches: $("$HARNESS" "$TREE" "$MASKS" | wc -l)"
-for key in rows scan_ms longest_stall_ms bytes_per_row sort_name_ms sort_folder_ms sort_size_ms \
-           sort_time_ms sort_time_descending_ms tick_all_ms; do
-    echo "window $key median: $(grep "^$key " /tmp/scanbench.window | cut -d' ' -f2 | median)"
+for key in $(grep -v '^delete' $OUT/window | cut -d' ' -f1 | awk '!seen[$0]++'); do
+    echo "window $key median: $(grep "^$key " $OUT/window | cut -d' ' -f2 | median)"
 done
-w=$(grep '^scan_ms ' /tmp/scanbench.window | cut -d' ' -f2 | median)
+w=$(grep '^scan_ms ' $OUT/window | cut -d' ' -f2 | median)
 python3 -c "print('scan through the window / harness: %.2f' % ($w / $h))"
+[[ -n ${SKIP_DELETE:-} ]] && exit 0
 
 make_del_tree() {
     rm -rf "$DEL"; mkdir -p "$DEL"
@@ -56,16 +57,16 @@ for d in range(5000):
         os.close(os.open(os.path.join(p, "f%d.tmp" % f), os.O_CREAT | os.O_WRONLY, 0o644))
 PY
 }
-: > /tmp/scanbench.del; : > /tmp/scanbench.rm
+: > $OUT/del; : > $OUT/rm
 for ((i = 0; i < RUNS; i++)); do
     make_del_tree
-    "$WINDOW" delete "$DEL" '*.tmp' | grep -E '^(delete_ms|rows_left) ' >> /tmp/scanbench.del
+    "$WINDOW" delete "$DEL" '*.tmp' | grep -E '^(delete_ms|rows_left) ' >> $OUT/del
     make_del_tree
-    find "$DEL" -type f -print0 > /tmp/scanbench.list
-    t0=$(ms); xargs -0 rm -f < /tmp/scanbench.list; t1=$(ms)
-    echo $((t1 - t0)) >> /tmp/scanbench.rm
+    find "$DEL" -type f -print0 > $OUT/list
+    t0=$(ms); xargs -0 rm -f < $OUT/list; t1=$(ms)
+    echo $((t1 - t0)) >> $OUT/rm
 done
-d=$(grep '^delete_ms ' /tmp/scanbench.del | cut -d' ' -f2 | median)
-r=$(median < /tmp/scanbench.rm)
+d=$(grep '^delete_ms ' $OUT/del | cut -d' ' -f2 | median)
+r=$(median < $OUT/rm)
 echo "deleting 100,000 files: window $d ms, rm $r ms, ratio $(python3 -c "print('%.2f' % ($d / $r))")"
 rm -rf "$DEL"
