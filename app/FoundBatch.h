@@ -7,7 +7,10 @@
 #include "FileVersion.h"
 
 #include <QByteArray>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <new>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -47,7 +50,11 @@ private:
 struct FoundChunk
 {
     static constexpr std::size_t kRows = 4096;
-    FoundRow rows[kRows];
+    const FoundRow &row(std::size_t i) const { return std::launder(reinterpret_cast<const FoundRow *>(storage))[i]; }
+    // Copies a row in; rows are written once, so the storage is left
+    // uninitialised until then.
+    void set(std::size_t i, const FoundRow &row) { std::memcpy(storage + i * sizeof(FoundRow), &row, sizeof row); }
+    alignas(FoundRow) std::byte storage[kRows * sizeof(FoundRow)];
     bool checked[kRows];
 };
 

@@ -136,7 +136,7 @@ void FoundFilesModel::append(FoundBatch &batch)
     // batch can be filled again.
     const std::size_t needed = m_rows + count;
     while (m_chunks.size() * FoundChunk::kRows < needed)
-        m_chunks.push_back(std::make_shared<FoundChunk>());
+        m_chunks.push_back(std::shared_ptr<FoundChunk>(new FoundChunk));
     std::shared_ptr<std::vector<std::uint32_t>> order;
     if (m_order) {
         order = std::make_shared<std::vector<std::uint32_t>>();
@@ -145,10 +145,11 @@ void FoundFilesModel::append(FoundBatch &batch)
     }
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t s = m_rows + i;
-        FoundRow &row = m_chunks[s / FoundChunk::kRows]->rows[s % FoundChunk::kRows];
-        row = batch.row(i);
+        FoundRow row = batch.row(i);
         row.name = m_names.add({row.name, row.nameLength});
-        m_chunks[s / FoundChunk::kRows]->checked[s % FoundChunk::kRows] = false;
+        FoundChunk &chunk = *m_chunks[s / FoundChunk::kRows];
+        chunk.set(s % FoundChunk::kRows, row);
+        chunk.checked[s % FoundChunk::kRows] = false;
         if (order)
             order->push_back(std::uint32_t(s));
     }

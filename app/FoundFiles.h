@@ -98,7 +98,7 @@ private:
     const FoundRow &stored(int row) const
     {
         const std::size_t s = storedRow(row);
-        return m_chunks[s / FoundChunk::kRows]->rows[s % FoundChunk::kRows];
+        return m_chunks[s / FoundChunk::kRows]->row(s % FoundChunk::kRows);
     }
     bool &checkMark(int row);
     // Stops using what a running sort computes, and drops cached ranks.

@@ -15,7 +15,7 @@ constexpr std::size_t kSlice = 32 * 1024;
 
 const FoundRow &rowAt(const SortInput &in, std::size_t stored)
 {
-    return in.chunks[stored / FoundChunk::kRows]->rows[stored % FoundChunk::kRows];
+    return in.chunks[stored / FoundChunk::kRows]->row(stored % FoundChunk::kRows);
 }
 
 QString nameText(const FoundRow &row)

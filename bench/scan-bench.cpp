@@ -147,10 +147,10 @@ int main(int argc, char **argv)
 
     StallProbe probe;
     QElapsedTimer wall;
-    double scanMs = 0;
+    double scanMs = 0, finishMs = 0;
     const auto finish = form.FindFile1->OnSearchFinish;
     form.FindFile1->OnSearchFinish = [&](dm::TFindFile *sender) {
-        finish(sender);
+        finishMs = timed([&] { finish(sender); });
         scanMs = double(wall.nsecsElapsed()) / 1e6;
     };
     // The longest insertion of a batch, the view's share included: the
@@ -175,6 +175,7 @@ int main(int argc, char **argv)
     report("rows", rows);
     report("scan_ms", scanMs);
     report("first_start_ms", double(startStall));
+    report("finish_ms", finishMs);
     report("longest_stall_ms", double(stall));
     report("longest_stall_cpu_ms", probe.longestCpu());
     report("longest_insert_ms", longestInsert);

@@ -5,6 +5,7 @@
 #include "DeletionPass.h"
 #include "DmGroupBar.h"
 #include "DmTray.h"
+#include "FoundFiles.h"
 #include "ScanFixture.h"
 #include "Statistics.h"
 #include "TrashRestore.h"
