@@ -242,33 +242,37 @@ void FoundFilesModel::startSort()
         sortDone(sortRows(in, m_cancel), wanted, generation);
         return;
     }
+    const bool began = !sorting();
     m_worker = std::thread([this, in = std::move(in), wanted, generation] {
         SortOutput out = sortRows(in, m_cancel);
         QMetaObject::invokeMethod(
             this, [this, out = std::move(out), wanted, generation] { sortDone(out, wanted, generation); },
             Qt::QueuedConnection);
     });
+    if (began)
+        emit sortingChanged(true);
 }
 
 void FoundFilesModel::sortDone(SortOutput out, Wanted done, std::uint64_t generation)
 {
+    const bool onWorker = m_worker.joinable();
     joinWorker();
-    if (generation != m_generation) {
-        // The rows changed meanwhile: what was computed is of no use.
-        if (m_wanted.column >= 0)
-            startSort();
-        return;
+    if (generation == m_generation) {
+        m_nameRanks = out.nameRanks;
+        m_folderRanks = out.folderRanks;
+        if (done == m_wanted) {
+            m_wanted = {};
+            if (out.order)
+                show(std::move(out.order));
+            emit sorted();
+        }
     }
-    m_nameRanks = out.nameRanks;
-    m_folderRanks = out.folderRanks;
-    if (!(done == m_wanted)) {
+    // What the rows changed meanwhile made useless, or a sort asked for
+    // meanwhile, is sorted again.
+    if (m_wanted.column >= 0)
         startSort();
-        return;
-    }
-    m_wanted = {};
-    if (out.order)
-        show(std::move(out.order));
-    emit sorted();
+    if (onWorker && !sorting())
+        emit sortingChanged(false);
 }
 
 void FoundFilesModel::show(RowOrder order)

@@ -86,6 +86,8 @@ public:
 signals:
     // The rows are shown in the order last asked for.
     void sorted();
+    // A sort on the worker began, or ended with nothing more to sort.
+    void sortingChanged(bool sorting);
 
 private:
     struct Wanted

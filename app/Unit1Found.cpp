@@ -28,6 +28,12 @@ void TForm1::buildFoundFiles()
     // order is shown.
     connect(m_found, &dm::FoundFilesModel::sorted, this,
             [this] { ui->ListView1->scrollTo(ui->ListView1->currentIndex()); });
+    connect(m_found, &dm::FoundFilesModel::sortingChanged, this, [this](bool sorting) {
+        if (sorting)
+            ui->ListView1->viewport()->setCursor(Qt::BusyCursor);
+        else
+            ui->ListView1->viewport()->unsetCursor();
+    });
     connect(ui->ListView1, &QAbstractItemView::doubleClicked, this,
             dm::guarded([this] { ListView1DblClick(); }));
     connect(ui->CheckBox2, &QCheckBox::toggled, this, dm::guarded([this] { CheckBox2Click(); }));

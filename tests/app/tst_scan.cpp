@@ -550,10 +550,13 @@ void TestScan::headerClickWhileBusy()
     form->ListView1ColumnClick(0);
     form->ListView1ColumnClick(0);
     QVERIFY(model.sorting());
+    QWidget *list = form->ui->ListView1->viewport();
+    QCOMPARE(list->cursor().shape(), Qt::BusyCursor);
     if (busy == "rescan") {
         form->ui->Action4->trigger();
         QTRY_VERIFY(!form->FindFile1->Searching());
         QTRY_VERIFY(!model.sorting());
+        QCOMPARE(list->cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(model.rowCount(), 3);
         QCOMPARE(form->SortColumn, -1);
         return;
@@ -563,6 +566,7 @@ void TestScan::headerClickWhileBusy()
     QVERIFY(form->SortDescending);
     QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
     QTRY_VERIFY(!model.sorting());
+    QCOMPARE(list->cursor().shape(), Qt::ArrowCursor);
     QCOMPARE(model.name(0), QString("f29999"));
     QCOMPARE(model.name(29999), QString("f0"));
     QCOMPARE(model.name(29990), QString("f9"));
