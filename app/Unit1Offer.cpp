@@ -23,6 +23,7 @@
 #include <QShortcut>
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -94,16 +95,40 @@ void TForm1::buildOffer()
     SpinAge->setToolTip(QStringLiteral("0 — файлы любого возраста"));
     ageLabel->setBuddy(SpinAge);
     SpinAge->setValue(dm::ReadAgeLimitDays());
-    const int after = ui->Panel1Layout->indexOf(ui->CheckBox1) + 1;
-    ui->Panel1Layout->insertWidget(after, ageLabel);
-    ui->Panel1Layout->insertWidget(after + 1, SpinAge);
+    // Under the tick-all box, so that the strip keeps the page's width.
+    const int at = ui->Panel1Layout->indexOf(ui->CheckBox1);
+    ui->Panel1Layout->removeWidget(ui->CheckBox1);
+    auto *column = new QVBoxLayout;
+    column->setSpacing(2);
+    column->addWidget(ui->CheckBox1);
+    auto *age = new QHBoxLayout;
+    age->addWidget(ageLabel);
+    age->addWidget(SpinAge);
+    age->addStretch();
+    column->addLayout(age);
+    ui->Panel1Layout->insertLayout(at, column);
     connect(SpinAge, &QSpinBox::valueChanged, this, [](int days) { dm::WriteAgeLimitDays(days); });
 
     // The ticked files beside the found files' total.
     LabelTicked = new QLabel(dm::TickedText(0, 0), ui->Panel3);
     LabelTicked->setObjectName(QStringLiteral("LabelTicked"));
+    // Like the total, it wraps rather than widening the strip.
     LabelTicked->setWordWrap(true);
-    ui->Panel3Layout->insertWidget(ui->Panel3Layout->indexOf(ui->Label3) + 1, LabelTicked, 1);
+    int widest = 0;
+    for (const QString &word : dm::TickedText(9'999'999, 9'999'999'999ULL).split(u' '))
+        widest = std::max(widest, LabelTicked->fontMetrics().horizontalAdvance(word + u' '));
+    LabelTicked->setMinimumWidth(widest + 2 * LabelTicked->margin());
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    LabelTicked->setSizePolicy(policy);
+    // Under the total, so that the strip keeps the page's width.
+    const int totalAt = ui->Panel3Layout->indexOf(ui->Label3);
+    ui->Panel3Layout->removeWidget(ui->Label3);
+    auto *totals = new QVBoxLayout;
+    totals->setSpacing(0);
+    totals->addWidget(ui->Label3);
+    totals->addWidget(LabelTicked);
+    ui->Panel3Layout->insertLayout(totalAt, totals, 1);
     m_ticked = new dm::TickedTotal(m_found, this);
     connect(m_ticked, &dm::TickedTotal::changed, this,
             [this] { LabelTicked->setText(dm::TickedText(m_ticked->files(), m_ticked->kiloBytes())); });
