@@ -149,7 +149,9 @@ void TypeFilterModel::setType(int type)
     if (type == m_type)
         return;
     m_type = type;
-    invalidateRowsFilter();
+    // Filtered again as one layout change: removing the other types' rows
+    // run by run would tell the view once per run, thousands of times.
+    invalidate();
 }
 
 bool TypeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
