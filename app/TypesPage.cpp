@@ -2,6 +2,7 @@
 
 #include "FoundListView.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,7 +27,9 @@ public:
         initStyleOption(&base, index);
         const QString text = base.text;
         base.text.clear();
-        QStyledItemDelegate::paint(painter, base, index); // background and selection
+        // Background, selection and focus, without the text.
+        const QWidget *view = option.widget;
+        (view ? view->style() : QApplication::style())->drawControl(QStyle::CE_ItemViewItem, &base, painter, view);
         const QRect area = option.rect.adjusted(3, 3, -3, -3);
         const int textWidth = option.fontMetrics.horizontalAdvance(text) + 6;
         const double share = index.data(TypeTotalsModel::ShareRole).toDouble();
@@ -63,6 +66,8 @@ TypesPage::TypesPage(FoundFilesModel *files, QWidget *parent)
     m_bars->setSelectionMode(QAbstractItemView::SingleSelection);
     m_bars->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_bars->verticalHeader()->hide();
+    m_bars->verticalHeader()->setDefaultSectionSize(m_bars->fontMetrics().height() + 6);
+    m_bars->setShowGrid(false);
     m_bars->horizontalHeader()->setSectionResizeMode(TypeTotalsModel::SizeColumn, QHeaderView::Stretch);
     m_bars->setColumnWidth(TypeTotalsModel::TypeColumn, 170);
     m_bars->setColumnWidth(TypeTotalsModel::FilesColumn, 60);
