@@ -14,6 +14,7 @@
 #include "FoundFiles.h"
 #include "KeepList.h"
 #include "MessageBox.h"
+#include "ScanOffer.h"
 #include "Sound.h"
 #include "TypeTotals.h"
 #include "TypesPage.h"
@@ -119,6 +120,22 @@ int main(int argc, char **argv)
     setTypes(form, perMask);
     const double types = scan(form, "types");
     report("types_over_one_type", types / oneType);
+    // What the worker spends deciding types, alone: the same matcher over
+    // every listed name.
+    {
+        const dm::TypeMatcher matcher(perMask);
+        std::vector<std::string> names;
+        for (int row = 0; row < form.foundFiles().rowCount(); ++row)
+            names.push_back(form.foundFiles().nameBytes(row).toStdString());
+        unsigned sum = 0;
+        const double ms = timed([&] {
+            for (const std::string &name : names)
+                sum += matcher.typeOf(name);
+        });
+        report("type_decisions_ms", ms);
+        report("type_decisions_percent_of_scan", 100.0 * ms / types);
+        std::fprintf(stderr, "%u\n", sum);
+    }
 
     // A keep list of 1,000 entries and an age limit against neither.
     dm::KeepList kept;
@@ -133,6 +150,33 @@ int main(int argc, char **argv)
     setTypes(form, perMask);
     form.SpinAge->setValue(0);
     const double plain = scan(form, "plain");
+    // 1,000 entries that keep nothing here: the lookups alone.
+    dm::KeepList absent;
+    for (int i = 0; absent.items().size() < 1000; ++i)
+        absent.add({QByteArray(argv[1]) + "/absent/" + QByteArray::number(i) + (i % 2 ? ".tmp" : ""), i % 2 == 0});
+    absent.save();
+    setTypes(form, perMask);
+    const double lookups = scan(form, "kept_absent");
+    report("kept_absent_over_plain", lookups / plain);
+    // The worker's keep lookups timed alone: every folder read, every file found.
+    {
+        dm::KeepFilter filter(kept, argv[1]);
+        std::vector<std::pair<std::string, std::string>> found;
+        for (int row = 0; row < form.foundFiles().rowCount(); ++row)
+            found.emplace_back(form.foundFiles().folderBytes(row).toStdString(),
+                               form.foundFiles().nameBytes(row).toStdString());
+        unsigned hits = 0;
+        const double ms = timed([&] {
+            for (std::size_t i = 0; i < found.size(); ++i) {
+                if (i == 0 || found[i].first != found[i - 1].first)
+                    hits += filter.skipsFolder(found[i].first);
+                hits += filter.skipsFile(found[i].first, found[i].second);
+            }
+        });
+        report("keep_lookups_ms", ms);
+        report("keep_lookups_percent_of_scan", 100.0 * ms / plain);
+        std::fprintf(stderr, "%u\n", hits);
+    }
     if (!kept.save())
         std::fprintf(stderr, "the keep list could not be stored\n");
     setTypes(form, perMask);
