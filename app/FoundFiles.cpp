@@ -216,6 +216,39 @@ void FoundFilesModel::setAllChecked(bool checked)
     emit dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::CheckStateRole});
 }
 
+void FoundFilesModel::setTypeChecked(std::uint16_t type, bool checked)
+{
+    int first = -1, last = -1;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].type != type)
+            continue;
+        m_rows[i].checked = checked;
+        if (first < 0)
+            first = int(i);
+        last = int(i);
+    }
+    if (first >= 0)
+        emit dataChanged(index(first, NameColumn), index(last, NameColumn), {Qt::CheckStateRole});
+}
+
+void FoundFilesModel::removeRowsIf(const std::function<bool(int row)> &remove)
+{
+    // From the end, so that each run's removal moves only the rows after it.
+    for (int end = rowCount(); end > 0;) {
+        if (!remove(end - 1)) {
+            --end;
+            continue;
+        }
+        int begin = end - 1;
+        while (begin > 0 && remove(begin - 1))
+            --begin;
+        beginRemoveRows({}, begin, end - 1);
+        m_rows.erase(m_rows.begin() + begin, m_rows.begin() + end);
+        endRemoveRows();
+        end = begin;
+    }
+}
+
 void FoundFilesModel::sortBy(int column, bool descending)
 {
     std::vector<std::uint32_t> order;

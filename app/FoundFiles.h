@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct FoundFile
     // The version found (size and last write shown in the list), so that a
     // deletion removes only that very file.
     FileVersion version;
+    // The catalog type the file counts for, by its position among the
+    // scan's ticked types.
+    std::uint16_t type = 0;
 };
 
 // Kilobytes of a size, rounded up: 0 bytes 0, 1 to 1024 bytes 1, 1025 bytes 2.
@@ -67,10 +71,15 @@ public:
     const QByteArray &folderBytes(int row) const { return m_folders[file(row).folder].bytes; }
     QByteArray nameBytes(int row) const;
 
+    std::uint16_t type(int row) const { return file(row).type; }
     bool isChecked(int row) const { return file(row).checked; }
     void setChecked(int row, bool checked);
     // Ticks or clears every row with one change notification.
     void setAllChecked(bool checked);
+    // Ticks or clears every row of one type with one change notification.
+    void setTypeChecked(std::uint16_t type, bool checked);
+    // Removes the rows the predicate names, one removal per run of adjacent rows.
+    void removeRowsIf(const std::function<bool(int row)> &remove);
 
     // Orders the rows by a column, ties keeping their order: name and folder
     // in natural, case-insensitive order, size by bytes, time chronologically.

@@ -43,7 +43,8 @@ void ScanFeed::folderEntered(const std::string &folder)
     m_pending.folderEntered = true;
 }
 
-void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB)
+void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB,
+                         std::uint16_t type)
 {
     // Names and folders are decoded here, off the main thread.
     FoundFile row;
@@ -52,6 +53,7 @@ void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::
     if (!isAscii(rec.Name) && QFile::encodeName(row.name) != name)
         row.rawName = std::make_unique<QByteArray>(name.constData(), name.size());
     row.version = FileVersion::of(rec.FindData);
+    row.type = type;
     const bool folderIsNew = !m_haveMatchFolder || folder != m_matchFolder;
     if (folderIsNew) {
         m_matchFolder = folder;

@@ -42,8 +42,10 @@ public:
 
     // Worker: a folder is about to be searched.
     void folderEntered(const std::string &folder);
-    // Worker: a file was found; totalKB is the running total including it.
-    void fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB);
+    // Worker: a file was found; totalKB is the running total including it,
+    // type the catalog type it counts for.
+    void fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB,
+                   std::uint16_t type = 0);
 
     // Main thread: everything recorded since the last call.
     Batch take();
