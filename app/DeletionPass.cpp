@@ -64,11 +64,24 @@ void DeletionPass::run()
     }
     if (m_checkpoint)
         m_checkpoint(removed());
+    if (!m_trashed.empty())
+        m_recordKept = saveTrashRecord(m_trashed);
 }
 
 void RestorePass::run()
 {
-    m_outcome = restoreFromTrash(m_record, &m_done);
+    const std::optional<TrashRecord> record = loadTrashRecord();
+    if (!record)
+        return;
+    m_total.store(record->size(), std::memory_order_relaxed);
+    m_outcome = restoreFromTrash(*record, &m_done);
+    // What stays in the trash because something now is in its place can be
+    // tried again once the user has made room; the rest is done with.
+    TrashRecord rest;
+    for (const RestoreFailure &f : m_outcome.failures)
+        if (f.error != ENOENT)
+            rest.push_back(f.file);
+    saveTrashRecord(rest);
 }
 
 } // namespace dm

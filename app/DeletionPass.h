@@ -47,6 +47,10 @@ public:
     // already is no failure), and what went to the trash.
     const std::vector<Failure> &failures() const { return m_failures; }
     const TrashRecord &trashed() const { return m_trashed; }
+    // After finished(): whether the way back was kept (nothing to keep counts
+    // as kept). The pass writes it itself, so that the window never waits
+    // for a record of 100,000 files.
+    bool recordKept() const { return m_recordKept; }
 
     // Tests: called on the pass's thread before each file (set it while no
     // pass runs), so that a pass can be held in mid-course.
@@ -61,25 +65,29 @@ private:
     const Checkpoint m_checkpoint;
     std::vector<Failure> m_failures;
     TrashRecord m_trashed;
+    bool m_recordKept = true;
     std::atomic<std::size_t> m_removed{0};
 };
 
-// Moves the files of a record back from the trash.
+// Moves the files of the last deletion to the trash back, and keeps in the
+// record only those that may still come back later (something was in their
+// place), all on its own thread.
 class RestorePass : public BackgroundTask
 {
 public:
-    explicit RestorePass(TrashRecord record) : m_record(std::move(record)) {}
+    RestorePass() = default;
     ~RestorePass() override { finish(); }
 
-    const TrashRecord &record() const { return m_record; }
+    // The files to restore, once the record is read (0 before).
+    std::size_t total() const { return m_total.load(std::memory_order_relaxed); }
     // After finished().
     const RestoreOutcome &outcome() const { return m_outcome; }
 
 private:
     void run() override;
 
-    const TrashRecord m_record;
     RestoreOutcome m_outcome;
+    std::atomic<std::size_t> m_total{0};
 };
 
 } // namespace dm

@@ -45,7 +45,7 @@ FoundFilesModel::~FoundFilesModel()
 
 int FoundFilesModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows);
+    return parent.isValid() ? 0 : int(m_order ? m_order->size() : m_rows);
 }
 
 int FoundFilesModel::columnCount(const QModelIndex &parent) const
@@ -154,7 +154,8 @@ void FoundFilesModel::append(FoundBatch &batch)
             order->push_back(std::uint32_t(s));
     }
     batch.clear();
-    beginInsertRows({}, int(m_rows), int(needed) - 1);
+    const int first = rowCount();
+    beginInsertRows({}, first, first + int(count) - 1);
     m_rows = needed;
     if (order)
         m_order = std::move(order);
@@ -209,6 +210,67 @@ void FoundFilesModel::setAllChecked(bool checked)
     for (const auto &chunk : m_chunks)
         std::fill(std::begin(chunk->checked), std::end(chunk->checked), checked);
     emit dataChanged(index(0, NameColumn), index(rowCount() - 1, NameColumn), {Qt::CheckStateRole});
+}
+
+void FoundFilesModel::setTypeChecked(std::uint16_t type, bool checked)
+{
+    int first = -1, last = -1;
+    for (int row = 0; row < rowCount(); ++row) {
+        if (stored(row).type != type)
+            continue;
+        checkMark(row) = checked;
+        if (first < 0)
+            first = row;
+        last = row;
+    }
+    if (first >= 0)
+        emit dataChanged(index(first, NameColumn), index(last, NameColumn), {Qt::CheckStateRole});
+}
+
+void FoundFilesModel::removeRowsIf(const std::function<bool(int row)> &remove)
+{
+    // Rows never move: a removal only takes them out of the order shown.
+    std::vector<std::pair<int, int>> runs; // [begin, end), last first
+    for (int end = rowCount(); end > 0;) {
+        if (!remove(end - 1)) {
+            --end;
+            continue;
+        }
+        int begin = end - 1;
+        while (begin > 0 && remove(begin - 1))
+            --begin;
+        runs.emplace_back(begin, end);
+        end = begin;
+    }
+    if (runs.empty())
+        return;
+    std::vector<std::uint32_t> order;
+    if (m_order) {
+        order = *m_order;
+    } else {
+        order.resize(m_rows);
+        std::iota(order.begin(), order.end(), 0u);
+    }
+    // A sort under way worked on the rows as they were.
+    ++m_generation;
+    m_cancel = true;
+    // A few runs go one by one, keeping the view's selection and place; many
+    // scattered ones (a folder's files in a list sorted by name) at once.
+    constexpr std::size_t kRunsOneByOne = 16;
+    if (runs.size() > kRunsOneByOne) {
+        beginResetModel();
+        for (const auto &[begin, end] : runs)
+            order.erase(order.begin() + begin, order.begin() + end);
+        m_order = std::make_shared<const std::vector<std::uint32_t>>(std::move(order));
+        endResetModel();
+        return;
+    }
+    for (const auto &[begin, end] : runs) {
+        beginRemoveRows({}, begin, end - 1);
+        order.erase(order.begin() + begin, order.begin() + end);
+        m_order = std::make_shared<const std::vector<std::uint32_t>>(order);
+        endRemoveRows();
+    }
 }
 
 void FoundFilesModel::rowsChanged()

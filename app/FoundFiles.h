@@ -15,6 +15,7 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -71,6 +72,11 @@ public:
     void setChecked(int row, bool checked);
     // Ticks or clears every row with one change notification.
     void setAllChecked(bool checked);
+    // Ticks or clears every row of one type with one change notification.
+    void setTypeChecked(std::uint16_t type, bool checked);
+    // Removes the rows for which `remove` is true (asked of each row once or
+    // twice, rows as numbered before the removal).
+    void removeRowsIf(const std::function<bool(int row)> &remove);
 
     // Orders the rows by a column, ties keeping their order: name and folder
     // in the locale's collation (case ignored, numbers by value), size by

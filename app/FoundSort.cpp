@@ -111,8 +111,10 @@ SortOutput sortRows(const SortInput &in, const std::atomic<bool> &cancel)
         std::uint32_t place;
         bool operator<(const Keyed &o) const { return key != o.key ? key < o.key : place < o.place; }
     };
-    std::vector<Keyed> keyed(in.rows);
-    for (std::uint32_t place = 0; place < in.rows; ++place) {
+    // The rows shown: all stored ones, or fewer once some were taken away.
+    const std::size_t shown = in.order ? in.order->size() : in.rows;
+    std::vector<Keyed> keyed(shown);
+    for (std::uint32_t place = 0; place < shown; ++place) {
         const std::uint32_t stored = in.order ? (*in.order)[place] : place;
         const FoundRow &row = rowAt(in, stored);
         std::uint64_t key = 0;
@@ -127,8 +129,8 @@ SortOutput sortRows(const SortInput &in, const std::atomic<bool> &cancel)
     if (cancel.load())
         return out;
     std::sort(keyed.begin(), keyed.end());
-    auto order = std::make_shared<std::vector<std::uint32_t>>(in.rows);
-    for (std::size_t i = 0; i < in.rows; ++i)
+    auto order = std::make_shared<std::vector<std::uint32_t>>(shown);
+    for (std::size_t i = 0; i < shown; ++i)
         (*order)[i] = in.order ? (*in.order)[keyed[i].place] : keyed[i].place;
     out.order = std::move(order);
     return out;

@@ -36,7 +36,7 @@ struct SortInput
     std::vector<std::shared_ptr<char[]>> names; // keeps the rows' names alive
     std::vector<QByteArray> folders;
     std::size_t rows = 0;
-    RowOrder order;              // shown row -> stored row; null: as stored
+    RowOrder order;              // shown row -> stored row; null: all, as stored
     RowOrder nameRanks;          // per stored row, when known
     RowOrder folderRanks;        // per folder, when known
 };

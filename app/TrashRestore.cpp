@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <cerrno>
@@ -87,6 +88,11 @@ bool saveTrashRecord(const TrashRecord &record)
         out.write(f.path.toPercentEncoding("/") + ' ' + f.trash.toPercentEncoding("/") + ' '
                   + f.name.toPercentEncoding() + '\n');
     return out.commit();
+}
+
+bool hasTrashRecord()
+{
+    return QFileInfo(trashRecordFile()).size() > qint64(sizeof kHeader);
 }
 
 std::optional<TrashRecord> loadTrashRecord()

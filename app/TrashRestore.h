@@ -27,6 +27,8 @@ QString trashRecordFile();
 // Replaces the record atomically; an empty record removes it. False when it
 // could not be written.
 bool saveTrashRecord(const TrashRecord &record);
+// Whether there is a record to restore from, without reading it.
+bool hasTrashRecord();
 // The record of the last deletion to the trash; nothing when there is none
 // or it cannot be read.
 std::optional<TrashRecord> loadTrashRecord();

@@ -20,6 +20,9 @@
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
+#include "TypesPage.h"
+#include "FoundListView.h"
+#include <QCheckBox>
 
 #include <QCloseEvent>
 #include <QDir>
@@ -68,6 +71,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     holdStripHeights();
     buildCatalog();
     buildFoundFiles();
+    buildOffer();
     buildDeletion();
     buildScan();
     bindHandlers();
@@ -101,6 +105,9 @@ void TForm1::buildMenus()
     dm::addActionItem(view, ui->Action3);
     view->addSeparator();
     dm::addActionItem(view, ui->Action10);
+    view->addSeparator();
+    ActionTypes = view->addAction(QStringLiteral("По &типам"));
+    ActionTypes->setObjectName(QStringLiteral("ActionTypes"));
 
     QMenu *service = bar->addMenu(QStringLiteral("&Сервис"));
     dm::addActionItem(service, ui->Action4, dm::ImageList1(9));
@@ -113,6 +120,9 @@ void TForm1::buildMenus()
     ActionTrash->setCheckable(true);
     ActionRestore = service->addAction(QStringLiteral("Вернуть удалённое"));
     ActionRestore->setObjectName(QStringLiteral("ActionRestore"));
+    service->addSeparator();
+    ActionKeepList = service->addAction(QStringLiteral("&Исключения…"));
+    ActionKeepList->setObjectName(QStringLiteral("ActionKeepList"));
 
     QMenu *help = bar->addMenu(QStringLiteral("&Справка"));
     dm::addActionItem(help, ui->Action8, dm::ImageList1(6));
@@ -242,6 +252,11 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         && (watched == ui->Panel1 || watched == ui->Panel2 || watched == ui->Panel3
             || watched == ui->Panel5 || watched == ui->DmLabel5))
         holdStripHeights();
+    // The narrowed list on "По типам" takes input when the whole list does.
+    if (watched == ui->ListView1 && event->type() == QEvent::EnabledChange && TypesPage) {
+        TypesPage->list()->setEnabled(ui->ListView1->isEnabled());
+        TypesPage->tickAll()->setEnabled(ui->ListView1->isEnabled());
+    }
     if (watched == ui->DmGroup3 && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
         placeOverlays();
     return QMainWindow::eventFilter(watched, event);

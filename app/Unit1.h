@@ -12,11 +12,16 @@
 #include "FileDeletion.h"
 #include "FindFile.h"
 #include "ListViewRows.h"
+#include "KeepList.h"
 #include "ScanFeed.h"
+#include "ScanOffer.h"
 
 namespace Ui { class TForm1; }
-namespace dm { class DeletionCounter; class FoundFilesModel; }
+namespace dm { class DeletionCounter; class FoundFilesModel; class TickedTotal; class TypesPage; }
+class QAbstractItemView;
+class QLabel;
 class QMenu;
+class QSpinBox;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
@@ -77,6 +82,23 @@ public:
     // back from the last such deletion.
     QAction *ActionTrash = nullptr;
     QAction *ActionRestore = nullptr;
+    // What is offered (Unit1Offer.cpp): "Вид → По типам", "Сервис →
+    // Исключения…", the found list's menu and its two actions, the age limit
+    // and the ticked files' total.
+    QAction *ActionTypes = nullptr;
+    QAction *ActionKeepList = nullptr;
+    QMenu *FoundMenu = nullptr;
+    QAction *ActionKeepFile = nullptr;
+    QAction *ActionKeepFolder = nullptr;
+    QSpinBox *SpinAge = nullptr;
+    QLabel *LabelTicked = nullptr;
+    dm::TypesPage *TypesPage = nullptr;
+    // The page index of "По типам".
+    int typesPageIndex() const;
+    // Stores the row's file (or its folder) as never offered and takes every
+    // row it covers from the list; false when it could not be stored.
+    bool keepRow(int row, bool folder);
+    void ActionKeepListExecute();
     // Ends a deletion after the current file (Esc does the same).
     QPushButton *StopButton = nullptr;
 
@@ -151,6 +173,12 @@ private:
     void buildCatalog();
     void buildScan();
     void buildFoundFiles();
+    void buildOffer();
+    // The found list's menu for a view showing it (or a part of it) at pos.
+    void showFoundMenu(QAbstractItemView *view, const QPoint &pos);
+    // The engine's criteria and the worker's filters for the next scan.
+    void prepareOffer(const QList<QStringList> &tickedMasks, const QStringList &tickedNames,
+                      const QByteArray &location);
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);
@@ -184,6 +212,10 @@ private:
     std::unique_ptr<dm::ListViewRows> m_catalog;
     dm::FoundFilesModel *m_found = nullptr;
     dm::ScanFeed m_feed;
+    dm::KeepFilter m_keepFilter;   // read by the worker during a scan
+    dm::TypeMatcher m_typeMatcher; // read by the worker during a scan
+    bool m_severalTypes = false;
+    dm::TickedTotal *m_ticked = nullptr;
     QTimer m_feedTimer;
     std::unique_ptr<dm::DeletionPass> m_deletion;
     std::unique_ptr<dm::RestorePass> m_restore;

@@ -72,7 +72,7 @@ void TForm1::updateActions()
     ui->Action5->setEnabled(m_scanActive);
     ui->DmGroup3->Items(1)->setEnabled(m_scanActive);
     ActionTrash->setEnabled(idle);
-    ActionRestore->setEnabled(idle && dm::loadTrashRecord().has_value());
+    ActionRestore->setEnabled(idle && dm::hasTrashRecord());
 }
 
 void TForm1::setBusy(bool on)
@@ -129,6 +129,8 @@ void TForm1::StopButtonClick()
 void TForm1::showTaskProgress()
 {
     if (m_restore) {
+        if (ProgressBar1->maximum() == 0 && m_restore->total() > 0)
+            ProgressBar1->setMaximum(int(m_restore->total()));
         ProgressBar1->setValue(int(m_restore->done()));
         if (m_restore->finished())
             endRestore();
@@ -161,7 +163,7 @@ void TForm1::storeDeletionCount()
 void TForm1::endDeletion()
 {
     const std::unique_ptr<dm::DeletionPass> pass = std::move(m_deletion);
-    if (!pass->trashed().empty() && !dm::saveTrashRecord(pass->trashed()))
+    if (!pass->recordKept())
         dm::showErrorBox(QStringLiteral("Не удалось сохранить список файлов, удалённых в Корзину: "
                                         "вернуть их можно будет только из Корзины"),
                          this);
@@ -208,17 +210,12 @@ void TForm1::ActionRestoreExecute()
 {
     if (busy())
         return;
-    std::optional<dm::TrashRecord> record = dm::loadTrashRecord();
-    if (!record) {
-        updateActions();
-        return;
-    }
-    ProgressBar1->setMaximum(int(record->size()));
+    ProgressBar1->setMaximum(0); // told once the record is read
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     ui->StatusBar1->setSimplePanel(true);
     ui->StatusBar1->setSimpleText(QStringLiteral("Возвращаем удалённые файлы из Корзины…"));
-    m_restore = std::make_unique<dm::RestorePass>(std::move(*record));
+    m_restore = std::make_unique<dm::RestorePass>();
     m_restore->start();
     setBusy(true);
 }
@@ -227,13 +224,6 @@ void TForm1::endRestore()
 {
     const std::unique_ptr<dm::RestorePass> pass = std::move(m_restore);
     const dm::RestoreOutcome &outcome = pass->outcome();
-    // What stays in the trash because something now is in its place can be
-    // tried again once the user has made room; the rest is done with.
-    dm::TrashRecord rest;
-    for (const dm::RestoreFailure &f : outcome.failures)
-        if (f.error != ENOENT)
-            rest.push_back(f.file);
-    dm::saveTrashRecord(rest);
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
     ui->StatusBar1->setSimpleText(QString());

@@ -92,9 +92,13 @@ void TForm1::Action4Execute()
     }
 
     QList<QStringList> ticked;
+    QStringList tickedNames;
     for (int i = 0; i < ui->DmListView1->topLevelItemCount(); ++i) {
-        if (ui->DmListView1->topLevelItem(i)->checkState(0) == Qt::Checked)
-            ticked.append(m_catalog->row(i).subItems);
+        if (ui->DmListView1->topLevelItem(i)->checkState(0) == Qt::Checked) {
+            const dm::ListRow row = m_catalog->row(i);
+            ticked.append(row.subItems);
+            tickedNames.append(row.caption);
+        }
     }
     MaskList = dm::BuildMaskList(ticked);
 
@@ -110,6 +114,7 @@ void TForm1::Action4Execute()
     files.setIncluded(targets);
     files.setSubfolders(true);
     m_scanRoot = dm::ScanRoot::of(location);
+    prepareOffer(ticked, tickedNames, location);
 
     SortColumn = -1;
     ui->ListView1->horizontalHeader()->setSortIndicatorShown(false);
@@ -135,8 +140,13 @@ void TForm1::FindFile1SearchBegin()
     StartTick = dm::TickCount();
 }
 
-void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &)
+void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &IgnoreFolder)
 {
+    // A kept folder is neither read nor counted, nor anything below it.
+    if (m_keepFilter.skipsFolder(Folder)) {
+        IgnoreFolder = dm::fiThisAndSubfolders;
+        return;
+    }
     ++FolderCount;
     m_feed.folderEntered(Folder);
 }
@@ -144,10 +154,10 @@ void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore 
 void TForm1::FindFile1FileMatch(const std::string &Folder, const dm::TSearchRec &FileInfo)
 {
     // A file that several ticked masks match is listed and counted once.
-    if (m_feed.isRepeat(Folder, FileInfo.Name))
+    if (m_feed.isRepeat(Folder, FileInfo.Name) || m_keepFilter.skipsFile(Folder, FileInfo.Name))
         return;
     TotalKB += dm::KiloBytes(FileInfo.FindData.FileSize);
-    m_feed.fileFound(Folder, FileInfo, TotalKB);
+    m_feed.fileFound(Folder, FileInfo, TotalKB, m_severalTypes ? m_typeMatcher.typeOf(FileInfo.Name) : 0);
 }
 
 void TForm1::applyScanFeed(bool walkEnded)

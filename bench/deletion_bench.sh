@@ -3,6 +3,7 @@
 # against the command-line tools doing the same to the same files, in one run,
 # tools taking turns so that a change of load meets all alike:
 #   bench/deletion_bench.sh BUILD_DIR [RUNS]
+# PARTS (default "permanent trash a11y") picks what runs.
 # - permanently: the window against rm (xargs rm -f);
 # - to the trash: the window against gio trash (xargs gio trash), which puts
 #   files in the same trash, on 100,000 files of names of their own, and on
@@ -19,6 +20,7 @@ set -euo pipefail
 
 BUILD=${1:?usage: deletion_bench.sh BUILD_DIR [RUNS]}
 RUNS=${2:-3}
+PARTS=" ${PARTS:-permanent trash a11y} "
 HERE=$(cd "$(dirname "$0")" && pwd)
 WINDOW=$BUILD/bench/dustmote-scanbench
 WORK=/tmp/dustmote-del-bench
@@ -79,9 +81,11 @@ PY
 mkdir -p "$WORK"
 echo "machine: $(nproc) cores, kernel $(uname -r), $RUNS runs"
 for f in w.del rm w.trash gio py mv w.same w.one gio.one w.a11y rm.a11y; do : > "$WORK/$f"; done
-for ((i = 0; i < RUNS; i++)); do
+[[ $PARTS == *" permanent "* ]] && for ((i = 0; i < RUNS; i++)); do
     make_tree 5000 20; window delete >> "$WORK/w.del"
     make_tree 5000 20; timed rm_all >> "$WORK/rm"
+done
+[[ $PARTS == *" trash "* ]] && for ((i = 0; i < RUNS; i++)); do
     make_tree 5000 20 unique; window trash >> "$WORK/w.trash"
     make_tree 5000 20 unique; timed gio_trash_all >> "$WORK/gio"
     timed restore_py >> "$WORK/py"
@@ -89,11 +93,13 @@ for ((i = 0; i < RUNS; i++)); do
     make_tree 2000 1; window totrash >> "$WORK/w.one"
     make_tree 2000 1; timed gio_trash_all >> "$WORK/gio.one"
 done
-# One round of the mv loop: 100,000 processes.
-make_tree 5000 20 unique; gio_trash_all; timed restore_mv >> "$WORK/mv"
-
+if [[ $PARTS == *" permanent "* ]]; then
 d=$(value delete_ms "$WORK/w.del"); r=$(median < "$WORK/rm")
 echo "delete 100,000 permanently: window $d ms, rm $r ms, ratio $(ratio "$d" "$r"); window's longest stall $(value delete_stall_ms "$WORK/w.del") ms"
+fi
+if [[ $PARTS == *" trash "* ]]; then
+# One round of the mv loop: 100,000 processes.
+make_tree 5000 20 unique; gio_trash_all; timed restore_mv >> "$WORK/mv"
 t=$(value delete_ms "$WORK/w.trash"); g=$(median < "$WORK/gio")
 echo "to the trash, 100,000 files of their own names: window $t ms, gio trash $g ms, ratio $(ratio "$t" "$g"); longest stall $(value delete_stall_ms "$WORK/w.trash") ms"
 echo "to the trash, 100,000 files of 20 names: window $(value delete_ms "$WORK/w.same") ms (gio trash: not run, see above)"
@@ -101,15 +107,17 @@ o=$(value delete_ms "$WORK/w.one"); g1=$(median < "$WORK/gio.one")
 echo "to the trash, 2,000 files of one name: window $o ms, gio trash $g1 ms, ratio $(ratio "$o" "$g1")"
 w=$(value restore_ms "$WORK/w.trash"); p=$(median < "$WORK/py"); m=$(median < "$WORK/mv")
 echo "restore 100,000: window $w ms, Python renames $p ms (ratio $(ratio "$w" "$p")), mv loop $m ms (ratio $(ratio "$w" "$m")); longest stall $(value restore_stall_ms "$WORK/w.trash") ms"
+fi
 
 # With a screen reader listening: an accessibility bus, a listener registered
 # for every event the window sends, the window with accessibility on.
-if command -v dbus-run-session > /dev/null && [[ -x /usr/libexec/at-spi-bus-launcher ]]; then
+if [[ $PARTS == *" a11y "* ]] && command -v dbus-run-session > /dev/null \
+    && [[ -x /usr/libexec/at-spi-bus-launcher ]]; then
     for ((i = 0; i < RUNS; i++)); do
         make_tree 5000 20
         dbus-run-session -- bash -c '
             /usr/libexec/at-spi-bus-launcher --launch-immediately & sleep 1
-            python3 "$1/a11y_listener.py" & listener=$!; sleep 2
+            /usr/bin/python3 "$1/a11y_listener.py" & listener=$!; sleep 2
             QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$2" delete "$3" "*.tmp" | grep -E "^delete_(ms|stall_ms) "
             kill $listener; kill %1' _ "$HERE" "$WINDOW" "$DEL" >> "$WORK/w.a11y"
         make_tree 5000 20; timed rm_all >> "$WORK/rm.a11y"

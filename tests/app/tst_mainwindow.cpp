@@ -355,10 +355,11 @@ void TestMainWindow::menusAsTheActionsSay()
         titles << m->text();
     QCOMPARE(titles, (QStringList{"&Файл", "&Вид", "&Сервис", "&Справка"}));
     QCOMPARE(menuTexts(menus[0]->menu()), QStringList{"Выход"});
-    QCOMPARE(menuTexts(menus[1]->menu()), (QStringList{"Строка состояния", "-", "Минимизировать в трей"}));
+    QCOMPARE(menuTexts(menus[1]->menu()), (QStringList{"Строка состояния", "-", "Минимизировать в трей", "-", "По &типам"}));
     QCOMPARE(menuTexts(menus[2]->menu()), (QStringList{"Запуск сканирования", "Остановить сканирование",
                                                        "- (hidden)", "Настройки... (hidden)", "-",
-                                                       "Удалять в Корзину", "Вернуть удалённое"}));
+                                                       "Удалять в Корзину", "Вернуть удалённое", "-",
+                                                       "&Исключения…"}));
     // Nothing deleted to the trash yet: nothing to bring back.
     QVERIFY(form->ActionTrash->isCheckable() && !form->ActionTrash->isChecked());
     QVERIFY(!form->ActionRestore->isEnabled());

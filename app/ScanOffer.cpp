@@ -1,0 +1,55 @@
+#include "ScanOffer.h"
+
+#include "DateTime.h"
+#include "ScanTexts.h"
+
+#include <QFile>
+#include <cmath>
+#include <limits>
+
+namespace dm {
+
+TDateTimeValue AgeLimitBound(int days, const QDateTime &now)
+{
+    if (days <= 0)
+        return 0;
+    const QDateTime then = now.toLocalTime().addDays(-days);
+    const QDate d = then.date();
+    const QTime t = then.time();
+    const TDateTimeValue bound = EncodeDateTime(d.year(), d.month(), d.day(), t.hour(), t.minute(),
+                                                t.second(), t.msec());
+    // A bound without a time part would stand for its whole day: a moment at
+    // midnight is kept a moment by the least step above it.
+    if (bound == std::trunc(bound))
+        return std::nextafter(bound, std::numeric_limits<double>::infinity());
+    return bound;
+}
+
+TypeMatcher::TypeMatcher(const QList<QStringList> &tickedRows)
+{
+    std::uint16_t type = 0;
+    for (const QStringList &subItems : tickedRows) {
+        for (const QString &text : subItems)
+            for (const QString &mask : SplitMaskText(text))
+                m_masks.push_back({FileMask(QFile::encodeName(mask).toStdString()), type});
+        if (type == std::numeric_limits<std::uint16_t>::max())
+            break;
+        ++type;
+    }
+}
+
+std::uint16_t TypeMatcher::typeOf(std::string_view name) const
+{
+    const bool ascii = isAscii(name);
+    for (const Entry &e : m_masks)
+        if (e.mask.matches(name, ascii))
+            return e.type;
+    return 0;
+}
+
+QString TickedText(std::uint64_t files, std::uint64_t kiloBytes)
+{
+    return QStringLiteral("Отмечено: %1 (%2 KB)").arg(files).arg(kiloBytes);
+}
+
+} // namespace dm

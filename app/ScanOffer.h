@@ -1,0 +1,50 @@
+#pragma once
+// What a scan offers beyond its masks and folder: the age limit's bound for
+// the engine's date criteria, the catalog type each found file counts for,
+// and the text of what is ticked.
+
+#include "NameMatch.h"
+#include "SearchCriteria.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace dm {
+
+// The latest last write a file may have to be at least `days` days old at
+// `now` (calendar days in local time, as the engine compares), for the date
+// criteria's ModifiedBefore; 0 (no bound) when days is 0 or less. A file
+// exactly that old is listed; one written in the future never is.
+TDateTimeValue AgeLimitBound(int days, const QDateTime &now);
+
+// The catalog type a found file counts for: the first ticked type, in the
+// catalog's order, one of whose masks matches its name.
+class TypeMatcher
+{
+public:
+    TypeMatcher() = default;
+    // The ticked types' mask texts, as BuildMaskList takes them.
+    explicit TypeMatcher(const QList<QStringList> &tickedRows);
+
+    // The type's position among the ticked ones; 0 when none matches (the
+    // engine found the file by one of these masks, so that does not happen).
+    std::uint16_t typeOf(std::string_view name) const;
+
+private:
+    struct Entry
+    {
+        FileMask mask;
+        std::uint16_t type;
+    };
+    std::vector<Entry> m_masks;
+};
+
+// "Отмечено: N (X KB)".
+QString TickedText(std::uint64_t files, std::uint64_t kiloBytes);
+
+} // namespace dm
