@@ -25,6 +25,7 @@ class QSpinBox;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
+class QStackedWidget;
 class TAnimate;
 class TDmTrayIcon;
 class TImageList;
@@ -222,6 +223,7 @@ private:
     std::unique_ptr<dm::DeletionCounter> m_dels; // of the deletion in progress
     QTimer m_taskTimer;                          // shows a deletion's or restore's progress
     QShortcut *m_stopKey = nullptr;
+    QStackedWidget *m_deleteOrStop = nullptr; // "Удалить выделенные", or Stop while a pass runs
     bool m_closeAfterTask = false;               // a close waits for the deletion to stop
     bool m_scanActive = false;
     dm::ScanRoot m_scanRoot;                     // the folder the last scan searched

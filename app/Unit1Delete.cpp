@@ -27,6 +27,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QStatusBar>
 
 namespace {
@@ -47,9 +48,13 @@ void TForm1::buildDeletion()
     StopButton->setToolTip(QStringLiteral("Остановить удаление после текущего файла (Esc)"));
     StopButton->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
     StopButton->setMinimumSize(ui->BitBtn1->minimumSize());
-    StopButton->hide();
-    auto *panel = static_cast<QBoxLayout *>(ui->Panel3->layout());
-    panel->insertWidget(panel->indexOf(ui->BitBtn1), StopButton);
+    // The Stop control takes the place of the button that started the pass,
+    // in one slot as wide as the wider of the two, so the page keeps its
+    // width whichever shows.
+    m_deleteOrStop = new QStackedWidget(ui->Panel3);
+    delete ui->Panel3->layout()->replaceWidget(ui->BitBtn1, m_deleteOrStop);
+    m_deleteOrStop->addWidget(ui->BitBtn1);
+    m_deleteOrStop->addWidget(StopButton);
     connect(StopButton, &QPushButton::clicked, this, dm::guarded([this] { StopButtonClick(); }));
     m_stopKey = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     m_stopKey->setEnabled(false);
@@ -82,10 +87,7 @@ void TForm1::setBusy(bool on)
     for (QWidget *w : {ui->TabSheet1, ui->TabSheet2, static_cast<QWidget *>(ui->ListView1),
                        static_cast<QWidget *>(ui->CheckBox2), static_cast<QWidget *>(ui->BitBtn1)})
         w->setEnabled(!on);
-    // The Stop control takes the place of the button that started the pass,
-    // so the page keeps its width.
-    ui->BitBtn1->setVisible(!(on && m_deletion));
-    StopButton->setVisible(on && m_deletion);
+    m_deleteOrStop->setCurrentWidget(on && m_deletion ? StopButton : static_cast<QWidget *>(ui->BitBtn1));
     m_stopKey->setEnabled(on && m_deletion);
     if (on && m_deletion)
         StopButton->setFocus();
