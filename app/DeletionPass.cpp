@@ -4,12 +4,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <thread>
 
 namespace dm {
 
 namespace {
 
-constexpr auto kCheckpointInterval = std::chrono::seconds(1);
+constexpr auto kCheckpointInterval = std::chrono::milliseconds(50);
 
 std::function<void()> &beforeFileHook()
 {
@@ -35,7 +36,22 @@ void DeletionPass::run()
 {
     FoundEntryRemover remover(m_root);
     TrashCan trash;
-    auto lastCheckpoint = std::chrono::steady_clock::now();
+    // The count is stored beside the pass, as often as a store allows and
+    // at most every 50 ms, so the pass never waits for the disk and a kill
+    // loses only what went during the last store.
+    std::atomic<bool> passEnded{false};
+    std::thread storer;
+    if (m_checkpoint)
+        storer = std::thread([this, &passEnded] {
+            std::size_t stored = 0;
+            while (!passEnded.load(std::memory_order_acquire)) {
+                std::this_thread::sleep_for(kCheckpointInterval);
+                if (const std::size_t now = removed(); now != stored) {
+                    m_checkpoint(now);
+                    stored = now;
+                }
+            }
+        });
     for (std::size_t i = 0; i < m_targets.size() && !stopRequested(); ++i) {
         if (beforeFileHook())
             beforeFileHook()();
@@ -57,11 +73,10 @@ void DeletionPass::run()
         else if (error != ENOENT) // gone already: what the user wanted
             m_failures.push_back({i, error});
         m_done.fetch_add(1, std::memory_order_relaxed);
-        if (m_checkpoint && std::chrono::steady_clock::now() - lastCheckpoint >= kCheckpointInterval) {
-            m_checkpoint(removed());
-            lastCheckpoint = std::chrono::steady_clock::now();
-        }
     }
+    passEnded.store(true, std::memory_order_release);
+    if (storer.joinable())
+        storer.join();
     if (m_checkpoint)
         m_checkpoint(removed());
     if (!m_trashed.empty())

@@ -31,10 +31,11 @@ public:
         int error;
     };
 
-    // Called on the pass's thread with the files removed so far, about once
-    // a second and once at the end, so that what went is counted even if the
-    // program is killed; it may take a while (the store syncs to disk)
-    // without the window waiting for it.
+    // Called with the files removed so far, from a thread beside the pass
+    // while it runs (as often as the call allows, at most every 50 ms) and
+    // once at its end, so that what went is counted even if the program is
+    // killed; it may take a while (the store syncs to disk) without the pass
+    // or the window waiting for it. Never called twice at once.
     using Checkpoint = std::function<void(std::size_t removed)>;
 
     DeletionPass(ScanRoot root, std::vector<DeletionTarget> targets, Mode mode, Checkpoint checkpoint = {});

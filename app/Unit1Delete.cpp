@@ -5,8 +5,9 @@
 // list, the catalog, the tree or the statistics is disabled, and their
 // handlers refuse to run, so that nothing (a tray menu, a task-pane link, a
 // screen reader) can pull the list from under the pass. Progress is shown
-// every 50 ms, never per file, and the pass stores the deleted-files count
-// as it goes, so that a killed program loses at most a second of it.
+// every 50 ms, never per file, and the deleted-files count is stored beside
+// the pass as it goes, so that a killed program loses only the files of the
+// store in flight.
 
 #include "Unit1.h"
 
