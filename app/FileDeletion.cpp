@@ -15,7 +15,6 @@ namespace dm {
 
 namespace {
 
-constexpr int kReportedFailures = 10;
 // Under PATH_MAX with room to spare: longer paths are opened in steps.
 constexpr qsizetype kPathStep = 3072;
 
@@ -177,14 +176,25 @@ QString DeletionReason(int error)
     }
 }
 
+QString FailureReport(const QString &heading, qsizetype count,
+                      const std::function<std::pair<QString, QString>(qsizetype)> &line)
+{
+    QString text = heading + u'\n';
+    for (qsizetype i = 0; i < count && i < kReportedFailures; ++i) {
+        const auto [path, reason] = line(i);
+        text += QStringLiteral("\n%1\n    %2").arg(path, reason);
+    }
+    if (count > kReportedFailures)
+        text += QStringLiteral("\n\n…и ещё %1.").arg(count - kReportedFailures);
+    return text;
+}
+
 QString DeletionReport(const QList<DeletionFailure> &failures)
 {
-    QString text = QStringLiteral("Не удалось удалить файлов: %1.\n").arg(failures.size());
-    for (qsizetype i = 0; i < failures.size() && i < kReportedFailures; ++i)
-        text += QStringLiteral("\n%1\n    %2").arg(failures[i].path, DeletionReason(failures[i].error));
-    if (failures.size() > kReportedFailures)
-        text += QStringLiteral("\n\n…и ещё %1.").arg(failures.size() - kReportedFailures);
-    return text;
+    return FailureReport(QStringLiteral("Не удалось удалить файлов: %1.").arg(failures.size()), failures.size(),
+                         [&](qsizetype i) {
+                             return std::pair(failures[i].path, DeletionReason(failures[i].error));
+                         });
 }
 
 } // namespace dm

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <utility>
 
 namespace dm {
 
@@ -73,6 +75,13 @@ struct DeletionFailure
 
 // Why an entry could not be removed, in the user's words.
 QString DeletionReason(int error);
+
+// A report of files an operation could not handle: the heading, then for the
+// first kReportedFailures the path and the reason given by `line`, then how
+// many more there were.
+inline constexpr qsizetype kReportedFailures = 10;
+QString FailureReport(const QString &heading, qsizetype count,
+                      const std::function<std::pair<QString, QString>(qsizetype)> &line);
 
 // The report after a deletion: how many files could not be deleted and, for
 // the first ten, the path and the reason.

@@ -1,5 +1,6 @@
 #include "TrashRestore.h"
 
+#include "FileDeletion.h"
 #include "Messages.h"
 
 #include <QDir>
@@ -17,7 +18,6 @@ namespace dm {
 namespace {
 
 constexpr char kHeader[] = "Dustmote trash record 2";
-constexpr int kReportedFailures = 10;
 
 QByteArray folderOf(const QByteArray &path)
 {
@@ -132,18 +132,16 @@ RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size
 
 QString RestoreReport(const std::vector<RestoreFailure> &failures)
 {
-    QString text = QStringLiteral("Не удалось вернуть файлов: %1.\n").arg(failures.size());
-    for (std::size_t i = 0; i < failures.size() && i < kReportedFailures; ++i) {
-        const int error = failures[i].error;
-        const QString reason = error == EEXIST
-            ? QStringLiteral("на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
-            : error == ENOENT ? QStringLiteral("этого файла больше нет в Корзине")
-                              : systemErrorText(error);
-        text += QStringLiteral("\n%1\n    %2").arg(QFile::decodeName(failures[i].file.path), reason);
-    }
-    if (failures.size() > kReportedFailures)
-        text += QStringLiteral("\n\n…и ещё %1.").arg(failures.size() - kReportedFailures);
-    return text;
+    return FailureReport(
+        QStringLiteral("Не удалось вернуть файлов: %1.").arg(failures.size()), qsizetype(failures.size()),
+        [&](qsizetype i) {
+            const int error = failures[std::size_t(i)].error;
+            const QString reason = error == EEXIST
+                ? QStringLiteral("на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
+                : error == ENOENT ? QStringLiteral("этого файла больше нет в Корзине")
+                                  : systemErrorText(error);
+            return std::pair(QFile::decodeName(failures[std::size_t(i)].file.path), reason);
+        });
 }
 
 } // namespace dm
