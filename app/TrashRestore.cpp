@@ -1,6 +1,6 @@
 #include "TrashRestore.h"
 
-#include "Messages.h"
+#include "ErrorTexts.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "ContentScan.h"
 
 #include "Exception.h"
-#include "Messages.h"
+#include "ErrorTexts.h"
 
 #include <cerrno>
 #include <cstring>

@@ -117,7 +117,7 @@ void TestOffer::keptItemsAbsentFromTheNextScan()
     QFETCH(bool, folder);
     QFETCH(QStringList, left);
     QFETCH(int, foldersRead);
-    for (const QString &f : {"a.tmp", "cache/b.tmp", "cache/deep/c.tmp", "cachet/d.tmp"})
+    for (const char *f : {"a.tmp", "cache/b.tmp", "cache/deep/c.tmp", "cachet/d.tmp"})
         QVERIFY(writeFile(home(f), 2000));
     auto form = makeForm({"*.tmp"});
     scan(*form);
