@@ -360,7 +360,7 @@ void TestOffer::tickedTotalFollowsTicks()
     expect(3, 3);
     model.setAllChecked(false);
     expect(0, 0);
-    model.setChecked(3, true);
+    model.setChecked(2, true); // the last of the three rows left
     model.reset();
     expect(0, 0);
 }
