@@ -1,6 +1,6 @@
 #include "FileDeletion.h"
 
-#include "Messages.h"
+#include "ErrorTexts.h"
 #include "TargetSearch.h"
 
 #include <atomic>

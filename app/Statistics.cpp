@@ -71,19 +71,10 @@ std::int32_t StatisticsKey::ReadCounter(const QString &subKey, const QString &na
         return fallback;
     quint32 type = REG_NONE;
     QByteArray data;
-    // The value may grow between asking its size and reading it (another copy).
-    for (RegResult r = ERROR_MORE_DATA; r == ERROR_MORE_DATA;) {
-        quint32 size = 0;
-        if (m_store.queryValue(sub, name, &type, nullptr, &size) != ERROR_SUCCESS)
-            return fallback;
-        data.resize(size);
-        r = m_store.queryValue(sub, name, &type, data.data(), &size);
-        if (r == ERROR_SUCCESS)
-            data.resize(size);
-        else if (r != ERROR_MORE_DATA)
-            return fallback;
-    }
+    const RegResult r = m_store.readValue(sub, name, &type, &data);
     Registry::closeKey(sub);
+    if (r != ERROR_SUCCESS)
+        return fallback;
     if (data.isEmpty())
         return fallback; // an empty text
     if (type != REG_SZ && type != REG_EXPAND_SZ)

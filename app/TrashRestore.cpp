@@ -1,7 +1,7 @@
 #include "TrashRestore.h"
 
+#include "ErrorTexts.h"
 #include "FileDeletion.h"
-#include "Messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include "FileDeletion.h"
 #include "FoundFiles.h"
 #include "MessageBox.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 #include "ScanTexts.h"
 #include "Statistics.h"
 

@@ -13,7 +13,7 @@
 #include "MessageBox.h"
 #include "Preferences.h"
 #include "ScanTexts.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 #include "TypesPage.h"
 #include "FoundListView.h"
 

@@ -4,7 +4,7 @@
 
 #include "ActionLinks.h"
 #include "ErrorBox.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 #include "Unit4.h"
 
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 #include "FileStream.h"
 
 #include "Exception.h"
-#include "Messages.h"
+#include "ErrorTexts.h"
 
 #include <QDir>
 #include <QFileInfo>

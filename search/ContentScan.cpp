@@ -1,7 +1,9 @@
 #include "ContentScan.h"
 
 #include "Exception.h"
-#include "Messages.h"
+#include "ErrorTexts.h"
+
+#include <QScopeGuard>
 
 #include <cerrno>
 #include <cstring>
@@ -13,13 +15,6 @@
 namespace dm {
 
 namespace {
-
-// Closes the file on every way out of the scan.
-struct FileGuard
-{
-    int fd;
-    ~FileGuard() { if (fd >= 0) ::close(fd); }
-};
 
 [[noreturn]] void fail(const std::string &path, int error)
 {
@@ -53,12 +48,13 @@ bool FileContainsPhrase(int FolderFd, const std::string &Path, const std::string
                         const std::atomic<bool> *Stop)
 {
     // Non-blocking, so that a FIFO put in the file's place cannot hang the walk.
-    FileGuard file{::openat(FolderFd, Path.c_str(),
-                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW)};
-    if (file.fd < 0)
+    const int fd = ::openat(FolderFd, Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    if (fd < 0)
         fail(Path, errno);
+    // Closes the file on every way out of the scan.
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
     struct stat st;
-    if (::fstat(file.fd, &st) != 0)
+    if (::fstat(fd, &st) != 0)
         fail(Path, errno);
     if (!S_ISREG(st.st_mode))
         fail(Path, EINVAL);
@@ -81,7 +77,7 @@ bool FileContainsPhrase(int FolderFd, const std::string &Path, const std::string
 
     unsigned char prev = 0;
     bool pending = false;
-    std::size_t n = readUpTo(file.fd, buf, bufferSize, Path);
+    std::size_t n = readUpTo(fd, buf, bufferSize, Path);
     while (n > 0) {
         std::size_t p = 0;
         while (n > 0) {
@@ -106,7 +102,7 @@ bool FileContainsPhrase(int FolderFd, const std::string &Path, const std::string
                         std::size_t room = bufferSize - i;
                         if (room == 0 && pending)
                             room = 1;
-                        const std::size_t r = readUpTo(file.fd, buf + i, room, Path);
+                        const std::size_t r = readUpTo(fd, buf + i, room, Path);
                         n = i + r;
                         p = 0;
                         if (n < length)
@@ -129,7 +125,7 @@ bool FileContainsPhrase(int FolderFd, const std::string &Path, const std::string
         }
         if (Stop && Stop->load(std::memory_order_relaxed))
             return false;
-        n = readUpTo(file.fd, buf, bufferSize, Path);
+        n = readUpTo(fd, buf, bufferSize, Path);
     }
     return false;
 }

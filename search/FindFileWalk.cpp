@@ -17,6 +17,8 @@
 
 #include "DateTime.h"
 
+#include <QScopeGuard>
+
 namespace dm {
 
 void TFindFile::RunSearch()
@@ -58,20 +60,12 @@ void TFindFile::SearchIn(const std::string &Folder)
     }
     ReadAhead &ra = *m_readAhead;
     // Leaves every frame and restores the level however the walk is left.
-    struct Guard
-    {
-        TFindFile *self;
-        ReadAhead &ra;
-        std::size_t level;
-        bool own;
-        ~Guard()
-        {
-            ra.clear();
-            self->setLevel(level);
-            if (own)
-                self->m_readAhead = nullptr;
-        }
-    } guard{this, ra, m_level, own != nullptr};
+    const auto guard = qScopeGuard([this, &ra, level = m_level, owned = own != nullptr] {
+        ra.clear();
+        setLevel(level);
+        if (owned)
+            m_readAhead = nullptr;
+    });
 
     auto plan = std::make_shared<ReadPlan>();
     for (const std::string &mask : m_current->FileMasks)

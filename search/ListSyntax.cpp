@@ -6,16 +6,11 @@ namespace dm {
 
 namespace {
 
-constexpr char32_t lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char32_t(c + 32) : char32_t(static_cast<unsigned char>(c));
-}
-
 // An ASCII text seen with its letters lowered.
 struct LoweredAscii
 {
     std::string_view text;
-    char32_t operator[](std::size_t i) const { return lowerAscii(text[i]); }
+    char32_t operator[](std::size_t i) const { return lowerAscii(static_cast<unsigned char>(text[i])); }
 };
 
 // MatchWildcard's rule over texts whose letters are already folded.
@@ -109,17 +104,6 @@ std::string_view DrivePart(std::string_view)
     return {};
 }
 
-bool MatchDrive(std::string_view DF, std::string_view DE)
-{
-    if (DE.size() >= 2 && DE[0] == '/' && DE[1] == '/')
-        return MatchWildcard(DF, DE);
-    if (!DE.empty() && (DE[0] == '*' || DE[0] == '?'))
-        return true;
-    if (DF.empty() || DE.empty())
-        return false;
-    return lowerAscii(DF[0]) == lowerAscii(DE[0]);
-}
-
 bool MatchWildcard(std::string_view S, std::string_view Mask)
 {
     if (isAscii(S) && isAscii(Mask))
@@ -143,20 +127,11 @@ bool MatchFileName(std::string_view Name, std::string_view Mask)
 
 bool IsExcludedBy(std::string_view Folder, std::string_view Name, std::string_view E)
 {
-    std::string_view p = FolderPart(E);
-    if (!p.empty()) {
-        const std::string_view de = DrivePart(p);
-        const std::string_view df = DrivePart(Folder);
-        if (!de.empty()) {
-            if (!MatchDrive(df, de))
-                return false;
-            p.remove_prefix(de.size());
-        }
-        // The drive part is always empty here, so P is a plain suffix of Folder
-        // (compared in folded letters, which may differ in byte length).
-        if (!p.empty() && !endsWithIgnoreCase(Folder, p))
-            return false;
-    }
+    const std::string_view p = FolderPart(E);
+    // Paths have no drive part here, so P is a plain suffix of Folder
+    // (compared in folded letters, which may differ in byte length).
+    if (!p.empty() && !endsWithIgnoreCase(Folder, p))
+        return false;
     const std::string_view m = NamePart(E);
     return m.empty() || MatchFileName(Name, m);
 }

@@ -31,9 +31,6 @@ std::string_view NamePart(std::string_view Path);
 // The drive part of a path: always empty on this platform.
 std::string_view DrivePart(std::string_view Path);
 
-// Whether a folder's drive DF is covered by an excluded entry's drive DE.
-bool MatchDrive(std::string_view DF, std::string_view DE);
-
 // "*" matches the rest at once, "?" any one character (or nothing at the
 // end), other characters equal by the one case rule of name matching
 // (NameMatch.h), so that an excluded entry folds letters as a mask does.

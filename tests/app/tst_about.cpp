@@ -4,7 +4,7 @@
 
 #include "Cp1251.h"
 #include "RecordedBoxes.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 #include "Unit3.h"
 #include "Unit4.h"
 #include "ui_Unit3.h"

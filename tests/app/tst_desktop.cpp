@@ -7,7 +7,7 @@
 #include "DmLabels.h"
 #include "DmTray.h"
 #include "RecordedBoxes.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 #include "SingleInstance.h"
 #include "Project1.h"
 #include "Unit1.h"

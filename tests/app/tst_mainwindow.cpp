@@ -7,7 +7,7 @@
 #include "ListFile.h"
 #include "ScanTexts.h"
 #include "MessageBox.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 #include "Sound.h"
 #include "Statistics.h"
 #include "StatusBar.h"

@@ -4,7 +4,7 @@
 
 #include <gio/gio.h>
 
-#include "Messages.h"
+#include "ErrorTexts.h"
 
 #include <QFile>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "DmLabels.h"
 
-#include "Shell.h"
+#include "DesktopOpen.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>

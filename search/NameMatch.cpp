@@ -8,11 +8,6 @@ namespace dm {
 
 namespace {
 
-constexpr unsigned char lowerAscii(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
-}
-
 // The UTF-8 locale whose towlower folds letters; created once, never freed.
 locale_t foldLocale()
 {

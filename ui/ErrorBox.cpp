@@ -2,7 +2,7 @@
 
 #include "Exception.h"
 #include "MessageBox.h"
-#include "Messages.h"
+#include "ErrorTexts.h"
 
 #include <QApplication>
 

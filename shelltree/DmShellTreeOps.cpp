@@ -6,8 +6,8 @@
 #include "DmShellTree.h"
 #include "ErrorBox.h"
 #include "MessageBox.h"
-#include "Messages.h"
-#include "Shell.h"
+#include "ErrorTexts.h"
+#include "DesktopOpen.h"
 #include "ShellClipboard.h"
 #include "ShellMounts.h"
 

@@ -9,6 +9,12 @@
 
 namespace dm {
 
+// A byte with an ASCII capital letter lowered; every other byte as it is.
+constexpr unsigned char lowerAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
 // True when every byte is below 0x80.
 bool isAscii(std::string_view text);
 

@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "DesktopOpen.h"
 
 #include <QDesktopServices>
 #include <QFile>

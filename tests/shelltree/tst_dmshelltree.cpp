@@ -346,7 +346,15 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
             QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
                                                           | QFile::ReadOther | QFile::ExeOther));
+            // The child's home is a temporary folder of its own: the system's
+            // temporary folder need not be writable by others.
+            const QString childTemp = bin.filePath(u"tmp"_qs);
+            QVERIFY(QDir().mkdir(childTemp));
+            QVERIFY(::chown(QFile::encodeName(childTemp).constData(), 65534, 65534) == 0);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(u"TMPDIR"_qs, childTemp);
             QProcess child;
+            child.setProcessEnvironment(env);
             child.setProcessChannelMode(QProcess::MergedChannels);
             child.setWorkingDirectory(bin.path());
             child.start(u"setpriv"_qs, {u"--reuid=65534"_qs, u"--regid=65534"_qs, u"--clear-groups"_qs,

@@ -85,6 +85,10 @@ public:
     RegResult queryValue(const RegKey &key, const QString &name, quint32 *type,
                          char *data, quint32 *size) const;
 
+    // Reads a value whole in one look at the store: its type and its data.
+    // type may be null.
+    RegResult readValue(const RegKey &key, const QString &name, quint32 *type, QByteArray *data) const;
+
     // Stores a value of any type, replacing one of the same name.
     RegResult setValue(const RegKey &key, const QString &name, quint32 type,
                        QByteArrayView data);

@@ -232,6 +232,24 @@ RegResult Registry::queryValue(const RegKey &key, const QString &name, quint32 *
     return ERROR_SUCCESS;
 }
 
+RegResult Registry::readValue(const RegKey &key, const QString &name, quint32 *type,
+                              QByteArray *data) const
+{
+    if (!key.isOpen())
+        return ERROR_INVALID_HANDLE;
+    if (!data)
+        return ERROR_INVALID_PARAMETER;
+    const Snapshot snapshot = load(m_path);
+    const RegKeyData *k = snapshot.tree.findKey(key.path());
+    const RegValue *v = k ? k->findValue(name) : nullptr;
+    if (!v)
+        return ERROR_FILE_NOT_FOUND;
+    if (type)
+        *type = v->type;
+    *data = v->data;
+    return ERROR_SUCCESS;
+}
+
 RegResult Registry::setValue(const RegKey &key, const QString &name, quint32 type,
                              QByteArrayView data)
 {

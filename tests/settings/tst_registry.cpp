@@ -141,6 +141,11 @@ void TestRegistry::roundTrip()
     QCOMPARE(reader.queryValue(key, name, &gotType, got.data(), &size), ERROR_SUCCESS);
     QCOMPARE(gotType, quint32(type));
     QCOMPARE(got, data);
+    QByteArray whole;
+    gotType = 0;
+    QCOMPARE(reader.readValue(key, name, &gotType, &whole), ERROR_SUCCESS);
+    QCOMPARE(gotType, quint32(type));
+    QCOMPARE(whole, data);
 
     // Writing what was read gives the same file again.
     const QByteArray file = readFile().toUtf8();
@@ -168,11 +173,17 @@ void TestRegistry::queryResults()
     QCOMPARE(size, 9u); // names compare without regard to case
     QCOMPARE(store.queryValue(key, "Missing", &type, buffer, &size), ERROR_FILE_NOT_FOUND);
     QCOMPARE(store.queryValue(key, "LastScan", &type, buffer, nullptr), ERROR_INVALID_PARAMETER);
+    QByteArray whole("kept");
+    QCOMPARE(store.readValue(key, "Missing", &type, &whole), ERROR_FILE_NOT_FOUND);
+    QCOMPARE(whole, "kept");
+    QCOMPARE(store.readValue(key, "lastscan", nullptr, &whole), ERROR_SUCCESS);
+    QCOMPARE(whole, QByteArray(9, '\1'));
 
     QCOMPARE(store.setValue(key, "bad\nname", REG_SZ, QByteArray(1, '\0')), ERROR_INVALID_PARAMETER);
     QCOMPARE(Registry::closeKey(key), ERROR_SUCCESS);
     QVERIFY(!key.isOpen());
     QCOMPARE(store.queryValue(key, "LastScan", &type, nullptr, &size), ERROR_INVALID_HANDLE);
+    QCOMPARE(store.readValue(key, "LastScan", &type, &whole), ERROR_INVALID_HANDLE);
     QCOMPARE(store.setValue(key, "x", REG_SZ, QByteArray(1, '\0')), ERROR_INVALID_HANDLE);
 }
 

@@ -1,4 +1,4 @@
-#include "Messages.h"
+#include "ErrorTexts.h"
 
 #include "Cp1251.h"
 

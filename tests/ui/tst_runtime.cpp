@@ -7,11 +7,11 @@
 #include "Exception.h"
 #include "FileStream.h"
 #include "MessageBox.h"
-#include "Messages.h"
+#include "ErrorTexts.h"
 #include "RecordedBoxes.h"
 #include "Registry.h"
 #include "ScopedLimit.h"
-#include "Shell.h"
+#include "DesktopOpen.h"
 
 #include <QApplication>
 #include <QDir>
