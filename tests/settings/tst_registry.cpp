@@ -4,14 +4,18 @@
 
 #include "ChildProcess.h"
 #include "Cp1251.h"
+#include "FileStream.h"
 #include "RegFile.h"
 #include "Registry.h"
 #include "ScopedLimit.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -21,6 +25,28 @@ using namespace dm;
 
 // What a store's folder holds: the store, and the lock file, which stays.
 const QStringList kStoreFiles{"registry.reg", "registry.reg.lock"};
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void save(const QString &path, const QByteArray &bytes)
+{
+    dm::AtomicFileWriter w(path);
+    w.write(bytes);
+    w.commit();
+}
+
+QStringList filesIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+} // namespace
 
 class TestRegistry : public QObject
 {
@@ -49,6 +75,8 @@ private slots:
     void storedFileShapes_data();
     void storedFileShapes();
     void defaultPathFollowsXdg();
+    void killedSavesLeaveNothingBehind_data();
+    void killedSavesLeaveNothingBehind();
 
 private:
     QString readFile() const;
@@ -557,6 +585,53 @@ void TestRegistry::defaultPathFollowsXdg()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->path()));
     QCOMPARE(Registry::defaultFilePath(), m_dir->path() + "/Dustmote/registry.reg");
     qputenv("XDG_CONFIG_HOME", old);
+}
+
+// Saves killed at random moments never leave a cut file, and never a
+// temporary file once the next save is done; the next save never hangs.
+void TestRegistry::killedSavesLeaveNothingBehind_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("files"); // what the folder holds after the next save
+    QTest::newRow("list file") << "list" << "List.lst" << QStringList{"List.lst"};
+    QTest::newRow("settings store") << "store" << "registry.reg"
+                                    << QStringList{"registry.reg", "registry.reg.lock"};
+}
+
+void TestRegistry::killedSavesLeaveNothingBehind()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, file);
+    QFETCH(QStringList, files);
+    constexpr int kills = 100;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(file);
+    int leftovers = 0;
+    for (int i = 0; i < kills; ++i) {
+        QProcess victim;
+        victim.start(QStringLiteral(DUSTMOTE_SAVE_LOOP), {mode, path});
+        QVERIFY(victim.waitForReadyRead());
+        std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(30000)));
+        ::kill(pid_t(victim.processId()), SIGKILL);
+        QVERIFY(victim.waitForFinished());
+        leftovers += int(filesIn(dir.path()).filter(".tmp").size());
+        // The file is whole: the last save's, never a cut one.
+        if (mode == "list" && QFileInfo::exists(path)) {
+            const QByteArray bytes = contentOf(path);
+            QVERIFY(bytes == "next" || (bytes.size() == 2 << 20 && bytes.count(bytes[0]) == bytes.size()));
+        }
+        if (mode == "list") {
+            save(path, "next");
+        } else {
+            dm::Registry store(path);
+            dm::RegKey key;
+            QCOMPARE(store.createKey(dm::Registry::currentUser(), "Software\\Dustmote", &key), dm::ERROR_SUCCESS);
+            QCOMPARE(store.setValue(key, "Next", dm::REG_SZ, QByteArray("1", 2)), dm::ERROR_SUCCESS);
+        }
+        QCOMPARE(filesIn(dir.path()), files);
+    }
+    qInfo("%d kills; temporary files seen right after a kill: %d", kills, leftovers);
 }
 
 QTEST_GUILESS_MAIN(TestRegistry)

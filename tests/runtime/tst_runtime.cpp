@@ -1,30 +1,19 @@
-// The runtime layer: code page 1251, the error box's full-stop rule, the
-// application folder rule, file streams and the handler guard.
+// The runtime layer: code page 1251, the full-stop rule of error texts, the
+// failure reasons, the application folder rule and the file streams.
 
 #include "AppFolder.h"
 #include "Cp1251.h"
-#include "ErrorBox.h"
-#include "Exception.h"
-#include "FileStream.h"
-#include "MessageBox.h"
 #include "ErrorTexts.h"
-#include "RecordedBoxes.h"
-#include "Registry.h"
+#include "FileStream.h"
 #include "ScopedLimit.h"
-#include "DesktopOpen.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <clocale>
-#include <csignal>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -58,16 +47,12 @@ private slots:
     void cp1251Letters();
     void cp1251EncodeReportsLoss();
     void cp1251LowerCaseAndWords();
-
     void fullStop_data();
     void fullStop();
     void failureReasons_data();
     void failureReasons();
-    void openerGetsTheFilesBytesInItsFolder();
-
     void appFolder_data();
     void appFolder();
-
     void readerNamesPathAndReason();
     void writerReplacesAtomically();
     void writerRefusals_data();
@@ -78,11 +63,6 @@ private slots:
     void writerModes_data();
     void writerModes();
     void staleTemporariesRemoved();
-    void killedSavesLeaveNothingBehind_data();
-    void killedSavesLeaveNothingBehind();
-
-    void guardShowsErrorBox();
-    void guardedWrapsSignalHandlers();
 };
 
 void TestRuntime::cp1251RoundTripsEveryByte()
@@ -206,37 +186,6 @@ void TestRuntime::failureReasons()
     QCOMPARE(dm::systemErrorText(error), reason);
     setlocale(LC_MESSAGES, locale.constData());
     QVERIFY(!reason.isEmpty());
-}
-
-void TestRuntime::openerGetsTheFilesBytesInItsFolder()
-{
-    // A stand-in for the desktop's opener that writes down where it ran and
-    // what it was given.
-    QTemporaryDir dir;
-    const QByteArray bin = QFile::encodeName(dir.filePath("bin"));
-    const QByteArray record = QFile::encodeName(dir.filePath("record"));
-    QVERIFY(QDir().mkpath(dir.filePath("bin")));
-    QFile script(dir.filePath("bin/xdg-open"));
-    QVERIFY(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\n{ pwd; printf '%s' \"$1\"; } > \"" + record + ".part\"\n"
-                 "mv \"" + record + ".part\" \"" + record + "\"\n");
-    script.close();
-    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QByteArray folder = QFile::encodeName(dir.filePath("caf\u00e9")) + "\xe9/";
-    QVERIFY(::mkdir(folder.constData(), 0700) == 0);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", bin + ':' + path);
-    const bool started = dm::shellOpenFile(folder, "-\xff.txt");
-    qputenv("PATH", path);
-    QVERIFY(started);
-    QTRY_VERIFY(QFile::exists(QFile::decodeName(record)));
-    QFile result(QFile::decodeName(record));
-    QVERIFY(result.open(QIODevice::ReadOnly));
-    QCOMPARE(result.readAll(), folder.chopped(1) + "\n./-\xff.txt");
-    // No opener at all: said, not hidden.
-    qputenv("PATH", dir.filePath("none").toLocal8Bit());
-    QVERIFY(!dm::shellOpenFile(folder, "a.txt"));
-    qputenv("PATH", path);
 }
 
 void TestRuntime::appFolder_data()
@@ -450,82 +399,5 @@ void TestRuntime::staleTemporariesRemoved()
                                               "List.lst", "List.lst.bak"}));
 }
 
-// Saves killed at random moments never leave a cut file, and never a
-// temporary file once the next save is done; the next save never hangs.
-void TestRuntime::killedSavesLeaveNothingBehind_data()
-{
-    QTest::addColumn<QString>("mode");
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("files"); // what the folder holds after the next save
-    QTest::newRow("list file") << "list" << "List.lst" << QStringList{"List.lst"};
-    QTest::newRow("settings store") << "store" << "registry.reg"
-                                    << QStringList{"registry.reg", "registry.reg.lock"};
-}
-
-void TestRuntime::killedSavesLeaveNothingBehind()
-{
-    QFETCH(QString, mode);
-    QFETCH(QString, file);
-    QFETCH(QStringList, files);
-    constexpr int kills = 100;
-    QTemporaryDir dir;
-    const QString path = dir.filePath(file);
-    int leftovers = 0;
-    for (int i = 0; i < kills; ++i) {
-        QProcess victim;
-        victim.start(QStringLiteral(DUSTMOTE_SAVE_LOOP), {mode, path});
-        QVERIFY(victim.waitForReadyRead());
-        std::this_thread::sleep_for(std::chrono::microseconds(QRandomGenerator::global()->bounded(30000)));
-        ::kill(pid_t(victim.processId()), SIGKILL);
-        QVERIFY(victim.waitForFinished());
-        leftovers += int(filesIn(dir.path()).filter(".tmp").size());
-        // The file is whole: the last save's, never a cut one.
-        if (mode == "list" && QFileInfo::exists(path)) {
-            const QByteArray bytes = contentOf(path);
-            QVERIFY(bytes == "next" || (bytes.size() == 2 << 20 && bytes.count(bytes[0]) == bytes.size()));
-        }
-        if (mode == "list") {
-            save(path, "next");
-        } else {
-            dm::Registry store(path);
-            dm::RegKey key;
-            QCOMPARE(store.createKey(dm::Registry::currentUser(), "Software\\Dustmote", &key), dm::ERROR_SUCCESS);
-            QCOMPARE(store.setValue(key, "Next", dm::REG_SZ, QByteArray("1", 2)), dm::ERROR_SUCCESS);
-        }
-        QCOMPARE(filesIn(dir.path()), files);
-    }
-    qInfo("%d kills; temporary files seen right after a kill: %d", kills, leftovers);
-}
-
-void TestRuntime::guardShowsErrorBox()
-{
-    dm::test::RecordedBoxes boxes;
-    const QList<dm::MessageRequest> &shown = boxes.shown;
-    QVERIFY(dm::runGuarded([] {}));
-    QVERIFY(!dm::runGuarded([] { throw dm::Exception("Cannot open file \"a\". Denied"); }));
-    QVERIFY(!dm::runGuarded([] { throw std::runtime_error("plain"); }));
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown[0].title, QStringLiteral("Dustmote"));
-    QCOMPARE(shown[0].text, QStringLiteral("Cannot open file \"a\". Denied."));
-    QCOMPARE(shown[0].icon, QMessageBox::Critical);
-    QCOMPARE(shown[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QCOMPARE(shown[1].text, QStringLiteral("plain."));
-}
-
-void TestRuntime::guardedWrapsSignalHandlers()
-{
-    dm::test::RecordedBoxes boxes;
-    QObject sender;
-    int received = -1;
-    QObject::connect(&sender, &QObject::objectNameChanged, &sender, dm::guarded([&](const QString &name) {
-        received = name.size();
-        throw dm::Exception("boom");
-    }));
-    QObject::connect(&sender, &QObject::objectNameChanged, &sender, dm::guarded([&] { ++received; }));
-    sender.setObjectName("abc");
-    QCOMPARE(received, 4);
-    QCOMPARE(boxes.shown.size(), 1);
-}
-
-QTEST_MAIN(TestRuntime)
+QTEST_GUILESS_MAIN(TestRuntime)
 #include "tst_runtime.moc"
