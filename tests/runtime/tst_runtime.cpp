@@ -4,6 +4,7 @@
 #include "AppFolder.h"
 #include "Cp1251.h"
 #include "ErrorTexts.h"
+#include "Exception.h"
 #include "FileStream.h"
 #include "ScopedLimit.h"
 
