@@ -208,24 +208,19 @@ RegResult Registry::openKey(const RegKey &parent, const QString &subKey, RegKey 
 RegResult Registry::queryValue(const RegKey &key, const QString &name, quint32 *type,
                                char *data, quint32 *size) const
 {
-    if (!key.isOpen())
-        return ERROR_INVALID_HANDLE;
-    if (data && !size)
+    if (key.isOpen() && data && !size)
         return ERROR_INVALID_PARAMETER;
-    const Snapshot snapshot = load(m_path);
-    const RegKeyData *k = snapshot.tree.findKey(key.path());
-    const RegValue *v = k ? k->findValue(name) : nullptr;
-    if (!v)
-        return ERROR_FILE_NOT_FOUND;
-    if (type)
-        *type = v->type;
-    const quint32 length = quint32(v->data.size());
+    QByteArray value;
+    const RegResult result = readValue(key, name, type, &value);
+    if (result != ERROR_SUCCESS)
+        return result;
+    const quint32 length = quint32(value.size());
     if (data) {
         if (*size < length) {
             *size = length;
             return ERROR_MORE_DATA;
         }
-        std::memcpy(data, v->data.constData(), length);
+        std::memcpy(data, value.constData(), length);
     }
     if (size)
         *size = length;

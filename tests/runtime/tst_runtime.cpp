@@ -6,6 +6,7 @@
 #include "ErrorTexts.h"
 #include "Exception.h"
 #include "FileStream.h"
+#include "TestFiles.h"
 #include "ScopedLimit.h"
 
 #include <QDir>
@@ -17,27 +18,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void save(const QString &path, const QByteArray &bytes)
-{
-    dm::AtomicFileWriter w(path);
-    w.write(bytes);
-    w.commit();
-}
-
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-} // namespace
+using dm::test::contentOf;
+using dm::test::filesIn;
+using dm::test::save;
 
 class TestRuntime : public QObject
 {

@@ -5,6 +5,7 @@
 #include "ChildProcess.h"
 #include "Cp1251.h"
 #include "FileStream.h"
+#include "TestFiles.h"
 #include "RegFile.h"
 #include "Registry.h"
 #include "ScopedLimit.h"
@@ -22,31 +23,12 @@
 #include <thread>
 
 using namespace dm;
+using dm::test::contentOf;
+using dm::test::filesIn;
+using dm::test::save;
 
 // What a store's folder holds: the store, and the lock file, which stays.
 const QStringList kStoreFiles{"registry.reg", "registry.reg.lock"};
-
-namespace {
-
-QByteArray contentOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-void save(const QString &path, const QByteArray &bytes)
-{
-    dm::AtomicFileWriter w(path);
-    w.write(bytes);
-    w.commit();
-}
-
-QStringList filesIn(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-} // namespace
 
 class TestRegistry : public QObject
 {
