@@ -1,5 +1,6 @@
-// A group of the task pane: layout of its links, the mouse, its properties
-// and painting. The bar places the group (DmGroupBar.cpp).
+// A group of the task pane: layout of its links, the mouse over them and its
+// properties. The painting is in DmGroupPaint.cpp; the bar places the group
+// (DmGroupBar.cpp).
 
 #include "DmGroup.h"
 #include "DmGroupBar.h"
@@ -7,20 +8,13 @@
 
 #include <QAccessible>
 #include <QHelpEvent>
-#include <QLinearGradient>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <utility>
 
 namespace {
-
-const int TextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
-const int ImageSize = 16;
 
 TDmGroupBar *requireBar(QWidget *parent)
 {
@@ -29,11 +23,6 @@ TDmGroupBar *requireBar(QWidget *parent)
         throw EDmGroupBarError(
             QStringLiteral("TDmGroup components can only be placed in a TDmGroupBar component"));
     return bar;
-}
-
-QColor blend(const QColor &a, const QColor &b)
-{
-    return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
 }
 
 } // namespace
@@ -48,7 +37,7 @@ TDmGroup::~TDmGroup()
 {
     if (TDmGroupBar *bar = GroupBar())
         bar->removeGroup(this);
-    qDeleteAll(std::exchange(m_items.m_items, {}));
+    // m_items deletes the items when the members go.
 }
 
 void TDmGroup::setParent(QWidget *parent)
@@ -85,29 +74,46 @@ void TDmGroup::applyTaskListDefaults()
     m_itemStyle = isSmall;
     m_itemHotColor.reset();
     m_showItemSelection = false;
-    contentChanged();
+    itemsChanged();
 }
 
+// Hit boxes of the items at the current width; the hover state stays.
 void TDmGroup::relayout()
 {
     int height = 0;
     const QList<Row> rows = layoutRows(width(), &height);
-    for (TDmGroupItem *item : m_items) {
-        item->m_textRect = QRect();
-        item->m_imageRect = QRect();
+    QHash<const TDmGroupItem *, ItemView> views;
+    for (const TDmGroupItem *item : m_items) {
+        ItemView &view = views[item] = m_views.value(item);
+        view.text = view.image = QRect();
     }
     for (const Row &row : rows) {
-        row.item->m_textRect = row.text;
-        row.item->m_imageRect = row.image;
+        views[row.item].text = row.text;
+        views[row.item].image = row.image;
     }
+    m_views = std::move(views);
 }
 
-void TDmGroup::contentChanged()
+void TDmGroup::itemsChanged()
 {
     relayout();
     update();
     if (TDmGroupBar *bar = GroupBar())
         bar->Realign();
+}
+
+void TDmGroup::itemChanged(const TDmGroupItem *item, bool layout)
+{
+    if (!item->Enabled()) {
+        if (auto view = m_views.find(item); view != m_views.end()) {
+            view->state = gisNormal;
+            view->marked = false;
+        }
+    }
+    if (layout)
+        itemsChanged();
+    else
+        update();
 }
 
 bool TDmGroup::hasImages() const
@@ -175,16 +181,16 @@ TDmGroupItem *TDmGroup::itemAt(const QPoint &pos) const
 {
     for (TDmGroupItem *item : m_items) {
         if (item->Visible() && item->Enabled() && item->HasClickHandler()
-            && (item->m_textRect.contains(pos) || item->m_imageRect.contains(pos)))
+            && (m_views.value(item).text.contains(pos) || m_views.value(item).image.contains(pos)))
             return item;
     }
     return nullptr;
 }
 
-void TDmGroup::setItemState(TDmGroupItem *item, TDmGroupItemState state)
+void TDmGroup::setItemState(const TDmGroupItem *item, TDmGroupItemState state)
 {
-    if (item->m_state != state) {
-        item->m_state = state;
+    if (ItemView &view = m_views[item]; view.state != state) {
+        view.state = state;
         update();
     }
 }
@@ -193,7 +199,7 @@ void TDmGroup::updateHover(const QPoint &pos)
 {
     TDmGroupItem *under = itemAt(pos);
     for (TDmGroupItem *item : m_items)
-        setItemState(item, item != under ? gisNormal : item->m_marked ? gisPressed : gisHot);
+        setItemState(item, item != under ? gisNormal : m_views.value(item).marked ? gisPressed : gisHot);
     // Over a link the hand shows whatever the group's own cursor is.
     if (under && !m_handCursor) {
         m_ownCursorSet = testAttribute(Qt::WA_SetCursor);
@@ -218,7 +224,7 @@ void TDmGroup::mousePressEvent(QMouseEvent *event)
 {
     TDmGroupItem *item = itemAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && item) {
-        item->m_marked = true;
+        m_views[item].marked = true;
         setItemState(item, gisPressed);
         if (TDmGroupBar *bar = GroupBar(); bar && item->Enabled())
             bar->setFocusedItem(item);
@@ -242,7 +248,7 @@ void TDmGroup::mouseReleaseEvent(QMouseEvent *event)
         return;
     TDmGroupItem *marked = nullptr;
     for (TDmGroupItem *item : m_items) {
-        if (std::exchange(item->m_marked, false))
+        if (std::exchange(m_views[item].marked, false))
             marked = item;
     }
     // Released outside the item that was pressed: nothing runs.
@@ -279,7 +285,7 @@ void TDmGroup::resizeEvent(QResizeEvent *)
 void TDmGroup::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        contentChanged();
+        itemsChanged();
     QWidget::changeEvent(event);
 }
 
@@ -293,9 +299,10 @@ bool TDmGroup::event(QEvent *event)
         break;
     case QEvent::ToolTip: {
         auto *help = static_cast<QHelpEvent *>(event);
-        for (TDmGroupItem *item : m_items) {
-            if (item->Visible() && item->m_textRect.contains(help->pos()) && !item->Hint().isEmpty()) {
-                QToolTip::showText(help->globalPos(), item->Hint(), this, item->m_textRect);
+        for (const TDmGroupItem *item : m_items) {
+            const QRect text = m_views.value(item).text;
+            if (item->Visible() && text.contains(help->pos()) && !item->Hint().isEmpty()) {
+                QToolTip::showText(help->globalPos(), item->Hint(), this, text);
                 return true;
             }
         }
@@ -325,7 +332,7 @@ void TDmGroup::setCaption(const QString &caption)
 void TDmGroup::setCaptionHeight(int height)
 {
     m_captionHeight = std::max(0, height);
-    contentChanged();
+    itemsChanged();
 }
 
 QFont TDmGroup::CaptionFont() const
@@ -369,7 +376,7 @@ void TDmGroup::setColorDefault(bool useBarColor)
 void TDmGroup::setOpenedHeight(int height)
 {
     m_openedHeight = std::max(0, height);
-    contentChanged();
+    itemsChanged();
 }
 
 void TDmGroup::setDividerVisible(bool visible)
@@ -392,19 +399,19 @@ void TDmGroup::setDividerColor(const QColor &color)
 void TDmGroup::setItemHeight(int height)
 {
     m_itemHeight = std::max(0, height);
-    contentChanged();
+    itemsChanged();
 }
 
 void TDmGroup::setItemIndent(int indent)
 {
     m_itemIndent = std::max(0, indent);
-    contentChanged();
+    itemsChanged();
 }
 
 void TDmGroup::setItemStyle(TDmGroupItemStyle style)
 {
     m_itemStyle = style;
-    contentChanged();
+    itemsChanged();
 }
 
 QColor TDmGroup::ItemHotColor() const
@@ -443,90 +450,4 @@ void TDmGroup::setItemCaptions(const QStringList &captions)
     m_items.Clear();
     for (const QString &caption : captions)
         m_items.Add(caption);
-}
-
-// ---------------------------------------------------------------- painting
-
-void TDmGroup::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    const QColor background = Color();
-    painter.fillRect(rect(), background);
-
-    const QFont captionFont = CaptionFont();
-    const int captionTextHeight = QFontMetrics(captionFont).height();
-    painter.setFont(captionFont);
-    painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QRect(8, (m_captionHeight - captionTextHeight) / 2, width() - 24 - 8,
-                           captionTextHeight),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
-
-    if (m_dividerVisible) {
-        const QRect line(0, m_captionHeight - 1, width(), 1);
-        const TDmGroupBar *bar = GroupBar();
-        if (bar && bar->UseGradients() && m_useGradients && depth() >= 24) {
-            QLinearGradient gradient(0, 0, width(), 0);
-            gradient.setColorAt(0, background);
-            gradient.setColorAt(1, DividerColor());
-            painter.fillRect(line, gradient);
-        } else {
-            painter.fillRect(line, DividerColor());
-        }
-    }
-
-    int height = 0;
-    const QList<Row> rows = layoutRows(width(), &height);
-    const int p = (m_itemHeight - QFontMetrics(font()).height()) / 2;
-    painter.setFont(font());
-    for (const Row &row : rows)
-        paintItem(painter, row, p);
-}
-
-void TDmGroup::paintItem(QPainter &painter, const Row &row, int p) const
-{
-    const TDmGroupItem *item = row.item;
-    if (item->Caption() == QLatin1String("-")) {
-        painter.fillRect(QRect(8, row.top + row.height / 2, width() - 16, 1), DividerColor());
-        return;
-    }
-    const QPalette &pal = palette();
-    QColor color = pal.color(QPalette::WindowText);
-    bool underline = false;
-    if (!item->Enabled()) {
-        const QColor shadow = pal.color(QPalette::Dark);
-        color = Color() == shadow ? pal.color(QPalette::Button) : shadow;
-    } else if (item->State() == gisHot) {
-        color = ItemHotColor();
-        underline = true;
-    } else if (item->State() == gisPressed) {
-        color = blend(pal.color(QPalette::Dark), ItemHotColor());
-        underline = true;
-    }
-    if (!row.image.isNull()) {
-        const QList<QIcon> &images = GroupBar()->SmallImages();
-        const bool useDisabled = !item->Enabled() && item->DisabledIndex() >= 0;
-        const int index = useDisabled ? item->DisabledIndex() : item->ImageIndex();
-        if (index < images.size())
-            images[index].paint(&painter, QRect(row.image.topLeft(), QSize(ImageSize, ImageSize)),
-                                Qt::AlignCenter,
-                                item->Enabled() || useDisabled ? QIcon::Normal : QIcon::Disabled);
-    }
-    if (m_showItemSelection && item->Selected()) {
-        painter.setPen(pal.color(QPalette::Highlight));
-        painter.drawRect(QRect(4, row.top, width() - 9, row.height - 1));
-    }
-    QFont font = painter.font();
-    font.setUnderline(underline);
-    painter.setFont(font);
-    painter.setPen(color);
-    const int x = row.text.left();
-    const QRect text(x, row.top + p, std::max(1, width() - 8 - x), row.text.height());
-    painter.drawText(text, TextFlags, item->Caption());
-    const TDmGroupBar *bar = GroupBar();
-    if (bar && bar->hasFocus() && bar->FocusedItem() == item && item->Enabled()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = row.text.adjusted(-2, -1, 2, 1);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
-    }
 }

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QCursor>
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QPointer>
 #include <QRect>
@@ -98,6 +99,27 @@ public:
     bool hasHeightForWidth() const override { return true; }
     QSize sizeHint() const override;
 
+    // The group lays out its items and tracks the mouse over them; its bar,
+    // its items and their collection tell it of changes through these.
+
+    /// Where an item is drawn, in group coordinates (empty while hidden or
+    /// without an image), and how it stands under the mouse.
+    struct ItemView
+    {
+        QRect text, image;
+        TDmGroupItemState state = gisNormal;
+        bool marked = false; // the left button went down on it
+    };
+    ItemView itemView(const TDmGroupItem *item) const { return m_views.value(item); }
+    /// Lays the items out again, repaints and has the bar place its groups again.
+    void itemsChanged();
+    /// An item's look changed (with layout: its size too); a disabled item
+    /// loses its mark and its hover look.
+    void itemChanged(const TDmGroupItem *item, bool layout);
+    /// Gives the group the task-list look; the bar does so when the group
+    /// joins it and when it chooses the task list.
+    void applyTaskListDefaults();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -110,21 +132,19 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    friend class TDmGroupBar;
-    friend class TDmGroupItem;
-    friend class TDmGroupItems;
+    static constexpr int TextFlags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextExpandTabs;
+    static constexpr int ImageSize = 16;
     struct Row { TDmGroupItem *item; int top, height; QRect text, image; };
-    void applyTaskListDefaults();
-    void contentChanged();
     void relayout();
     QList<Row> layoutRows(int width, int *height) const;
     bool hasImages() const;
     TDmGroupItem *itemAt(const QPoint &pos) const;
-    void setItemState(TDmGroupItem *item, TDmGroupItemState state);
+    void setItemState(const TDmGroupItem *item, TDmGroupItemState state);
     void updateHover(const QPoint &pos);
     void paintItem(QPainter &painter, const Row &row, int p) const;
 
     TDmGroupItems m_items{this};
+    QHash<const TDmGroupItem *, ItemView> m_views;
     QString m_caption;
     int m_captionHeight = 20, m_captionImageIndex = -1, m_openedHeight = 100;
     int m_itemHeight = 20, m_itemIndent = 20;

@@ -1,6 +1,7 @@
 // The task pane's bar: stacks its groups, scrolls them and follows their
-// coming and going. The groups are in DmGroup.cpp, their links in
-// DmGroupItem.cpp, the keyboard's way through them in DmGroupBarKeys.cpp.
+// coming and going. The groups are in DmGroup.cpp (and DmGroupPaint.cpp),
+// their links in DmGroupItem.cpp, the keyboard's way through them in
+// DmGroupBarKeys.cpp.
 
 #include "DmGroupBar.h"
 #include "DmGroupBarAccessible.h"
@@ -82,7 +83,7 @@ void TDmGroupBar::setSmallImages(const QList<QIcon> &images)
 {
     m_smallImages = images;
     for (TDmGroup *group : std::as_const(m_groups))
-        group->contentChanged();
+        group->itemsChanged();
 }
 
 void TDmGroupBar::addGroup(TDmGroup *group)

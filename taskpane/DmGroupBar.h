@@ -94,7 +94,7 @@ protected:
     bool event(QEvent *event) override;
 
 private:
-    friend class TDmGroup;
+    friend class TDmGroup; // a group joins and leaves its bar itself and hands it the wheel
     void addGroup(TDmGroup *group);
     void removeGroup(const QObject *group);
     int placeGroups(int clientWidth, bool apply);

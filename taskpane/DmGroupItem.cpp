@@ -1,5 +1,6 @@
-// A link of a group: properties, action binding and the click. Layout and
-// painting of the links are the group's (DmGroup.cpp).
+// A link of a group: properties, action binding and the click. Layout, the
+// mouse over the links and their painting are the group's (DmGroup.cpp,
+// DmGroupPaint.cpp).
 
 #include "DmGroupItem.h"
 #include "DmGroup.h"
@@ -49,21 +50,14 @@ void notifyState(QObject *object, bool enabledChanged, bool visibleChanged)
 
 } // namespace
 
-TDmGroupItem::TDmGroupItem(TDmGroup *group) : QObject(group), m_group(group) {}
-
-TDmGroupItem::~TDmGroupItem()
+TDmGroupItem::TDmGroupItem(TDmGroup *group, const QString &caption)
+    : QObject(group), m_group(group), m_caption(caption)
 {
-    // Deleted directly rather than through the collection: leave it and relayout.
-    if (m_group->m_items.m_items.removeOne(this))
-        m_group->contentChanged();
 }
 
 void TDmGroupItem::changed(bool layout)
 {
-    if (layout)
-        m_group->contentChanged();
-    else
-        m_group->update();
+    m_group->itemChanged(this, layout);
 }
 
 void TDmGroupItem::setCaption(const QString &caption)
@@ -80,11 +74,7 @@ void TDmGroupItem::setEnabled(bool enabled)
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
-    if (!enabled) {
-        m_marked = false;
-        m_state = gisNormal;
-    }
-    changed(false);
+    changed(false); // a disabled item also loses its hover look
     notifyState(this, true, false);
 }
 
@@ -183,5 +173,20 @@ void TDmGroupItem::Click()
 
 int TDmGroupItem::Index() const
 {
-    return m_group->m_items.IndexOf(this);
+    return m_group->Items().IndexOf(this);
+}
+
+TDmGroupItemState TDmGroupItem::State() const
+{
+    return m_group->itemView(this).state;
+}
+
+QRect TDmGroupItem::TextRect() const
+{
+    return m_group->itemView(this).text;
+}
+
+QRect TDmGroupItem::ImageRect() const
+{
+    return m_group->itemView(this).image;
 }

@@ -22,8 +22,6 @@ class TDmGroupItem : public QObject
 {
     Q_OBJECT
 public:
-    ~TDmGroupItem() override;
-
     /// Text of the link; "-" draws a divider line instead.
     const QString &Caption() const { return m_caption; }
     void setCaption(const QString &caption);
@@ -72,17 +70,17 @@ public:
     TDmGroup *Group() const { return m_group; }
     /// Position in the group's items (0-based).
     int Index() const;
+    // The group lays its items out and tracks the mouse over them:
     /// Current display state (normal, hot, pressed).
-    TDmGroupItemState State() const { return m_state; }
+    TDmGroupItemState State() const;
     /// Box of the drawn text in group coordinates (empty while hidden).
-    QRect TextRect() const { return m_textRect; }
+    QRect TextRect() const;
     /// Box of the drawn image in group coordinates (empty when no image is drawn).
-    QRect ImageRect() const { return m_imageRect; }
+    QRect ImageRect() const;
 
 private:
-    friend class TDmGroup;
-    friend class TDmGroupItems;
-    explicit TDmGroupItem(TDmGroup *group);
+    friend class TDmGroupItems; // only the collection creates items, so each is in one
+    TDmGroupItem(TDmGroup *group, const QString &caption);
     void changed(bool layout);
     void actionChanged();
 
@@ -95,7 +93,4 @@ private:
     // What the action last gave, so that only properties still shared follow it.
     QString m_linkedCaption, m_linkedHint;
     bool m_linkedEnabled = true, m_linkedVisible = true;
-    TDmGroupItemState m_state = gisNormal;
-    bool m_marked = false;
-    QRect m_textRect, m_imageRect;
 };

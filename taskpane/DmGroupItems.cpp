@@ -5,25 +5,34 @@
 
 #include <utility>
 
+TDmGroupItems::~TDmGroupItems()
+{
+    qDeleteAll(std::exchange(m_items, {}));
+}
+
 TDmGroupItem *TDmGroupItems::Add(const QString &caption)
 {
-    auto *item = new TDmGroupItem(m_group);
-    item->m_caption = caption;
+    auto *item = new TDmGroupItem(m_group, caption);
     m_items.append(item);
-    m_group->contentChanged();
+    // An item deleted directly, not through Delete or Clear, leaves the group.
+    QObject::connect(item, &QObject::destroyed, m_group, [this, item] {
+        if (m_items.removeOne(item))
+            m_group->itemsChanged();
+    });
+    m_group->itemsChanged();
     return item;
 }
 
 void TDmGroupItems::Delete(int index)
 {
     delete m_items.takeAt(index);
-    m_group->contentChanged();
+    m_group->itemsChanged();
 }
 
 void TDmGroupItems::Clear()
 {
     qDeleteAll(std::exchange(m_items, {}));
-    m_group->contentChanged();
+    m_group->itemsChanged();
 }
 
 int TDmGroupItems::IndexOf(const TDmGroupItem *item) const

@@ -12,6 +12,10 @@ class TDmGroup;
 class TDmGroupItems
 {
 public:
+    /// The collection of group, which holds it as a member.
+    explicit TDmGroupItems(TDmGroup *group) : m_group(group) {}
+    /// Deletes the items without telling the group, which is going too.
+    ~TDmGroupItems();
     Q_DISABLE_COPY_MOVE(TDmGroupItems)
     /// Number of items, hidden ones included.
     int Count() const { return int(m_items.size()); }
@@ -31,9 +35,6 @@ public:
     auto end() const { return m_items.end(); }
 
 private:
-    friend class TDmGroup;
-    friend class TDmGroupItem;
-    explicit TDmGroupItems(TDmGroup *group) : m_group(group) {}
     TDmGroup *m_group;
     QList<TDmGroupItem *> m_items;
 };

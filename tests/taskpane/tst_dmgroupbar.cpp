@@ -136,25 +136,19 @@ void TstDmGroupBar::show()
     QVERIFY(QTest::qWaitForWindowExposed(bar.get()));
 }
 
+// A group takes the task-list look when it joins the bar, and what the
+// program sets afterwards overrides it. (The look's sizes show in heights,
+// its divider and colours in painting.)
 void TstDmGroupBar::taskListDefaults()
 {
-    QCOMPARE(bar->Style(), TDmGroupBar::gbsTaskList);
-    QCOMPARE(bar->GroupBorderSize(), 4);
-    QCOMPARE(bar->UseGradients(), false);
     for (TDmGroup *group : groups) {
-        QCOMPARE(group->CaptionHeight(), 20);
-        QCOMPARE(group->ItemHeight(), 20);
-        QCOMPARE(group->ItemIndent(), 20);
-        QCOMPARE(group->CanClose(), false);
-        QCOMPARE(group->DividerVisible(), true);
         QVERIFY(group->CaptionFont().bold());
-        // Group colour follows the bar's until set.
-        QCOMPARE(group->Color(), bar->palette().color(QPalette::Button));
+        QVERIFY(!group->CanClose()); // the user cannot collapse a step
     }
-    // A value given after the group joined the bar overrides the default.
     auto *extra = new TDmGroup(bar.get());
     extra->setCaptionHeight(30);
     QCOMPARE(extra->CaptionHeight(), 30);
+    // The group's colour follows the bar's until set.
     bar->setColor(Qt::yellow);
     QCOMPARE(extra->Color(), QColor(Qt::yellow));
     QCOMPARE(bar->Groups().size(), 4);
@@ -194,6 +188,7 @@ void TstDmGroupBar::heights()
     }
     bar->setFont(font);
     show();
+    // The task-list look: a border of 4, a caption of 20, rows of at least 20.
     const int h1 = expectedHeight(font, lines1);
     const int h2 = expectedHeight(font, lines2);
     const int h3 = expectedHeight(font, lines3);
@@ -208,6 +203,10 @@ void TstDmGroupBar::heights()
     // A long caption wraps and its whole box is the link: up to the right margin.
     QCOMPARE(link(1, 0)->TextRect().right(), 169 - 8 - 1);
     QCOMPARE(link(1, 0)->TextRect().height(), linesHeight(font, lines2[0]));
+    // An indent level moves a link right by the group's item indent, 20.
+    const int left = link(2, 3)->TextRect().left();
+    link(2, 3)->setIndentLevel(1);
+    QCOMPARE(link(2, 3)->TextRect().left(), left + 20);
 }
 
 void TstDmGroupBar::itemsProperty()
@@ -218,6 +217,12 @@ void TstDmGroupBar::itemsProperty()
     QCOMPARE(group->Items(3)->Caption(), QStringLiteral("Информация"));
     QCOMPARE(group->Items(3)->Index(), 3);
     QCOMPARE(group->property("items").toStringList().at(1), QStringLiteral("Остановить сканирование"));
+    // An item deleted directly leaves the group, which closes the gap.
+    const int full = group->height();
+    delete group->Items(0);
+    QCOMPARE(group->Items().Count(), 3);
+    QCOMPARE(group->Items(0)->Caption(), QStringLiteral("Остановить сканирование"));
+    QVERIFY(group->height() < full);
     const int before = group->height();
     group->setProperty("items", QStringList{"one", "-"});
     QCOMPARE(group->Items().Count(), 2);
@@ -256,6 +261,11 @@ void TstDmGroupBar::hoverAndPress()
     // A disabled link never turns hot.
     QTest::mouseMove(group, centre(link(2, 1)->TextRect()));
     QCOMPARE(link(2, 1)->State(), gisNormal);
+    // A link disabled under the mouse (the scan starting) loses its hot look.
+    QTest::mouseMove(group, centre(link(2, 0)->TextRect()));
+    QCOMPARE(link(2, 0)->State(), gisHot);
+    action4->setEnabled(false);
+    QCOMPARE(link(2, 0)->State(), gisNormal);
 }
 
 void TstDmGroupBar::cursorOverLinks()
@@ -374,6 +384,11 @@ void TstDmGroupBar::painting()
     if (state == "pressed")
         QTest::mousePress(groups[2], Qt::LeftButton, {}, centre(item->TextRect()));
     const QImage image = groups[2]->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // The group is drawn in the bar's colour, with a plain divider line (the
+    // bar draws no gradients) across the caption band's last row.
+    QCOMPARE(image.pixelColor(image.width() - 1, image.height() - 1), QColor(Qt::white));
+    for (int x : {0, image.width() - 1})
+        QCOMPARE(image.pixelColor(x, 19), groups[2]->DividerColor());
     const QRect box = item->TextRect();
     int exact = 0, fullRows = 0;
     for (int y = box.top(); y <= box.bottom() + 1; ++y) {
