@@ -33,18 +33,18 @@ int openBelow(int dirFd, const QByteArray &relative)
         haveOpenat2 = false;
     }
     // An older kernel: one step at a time, none of them a link.
-    int fd = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    UniqueFd fd(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
+    if (!fd)
+        return -errno;
     for (const QByteArray &step : relative.split('/')) {
-        if (fd < 0 || step.isEmpty())
+        if (step.isEmpty())
             continue;
-        const int next = ::openat(fd, step.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        const int error = errno;
-        ::close(fd);
-        fd = next >= 0 ? next : -error;
+        const int next = ::openat(fd.get(), step.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (next < 0)
-            return fd;
+            return -errno;
+        fd.reset(next);
     }
-    return fd >= 0 ? fd : -errno;
+    return fd.release();
 }
 
 int folderError(int error)
@@ -79,24 +79,18 @@ FoundEntryRemover::FoundEntryRemover(ScanRoot root) : m_root(std::move(root))
         m_root = {QByteArrayLiteral("/"), 0, 0};
 }
 
-FoundEntryRemover::~FoundEntryRemover()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    if (m_rootFd >= 0)
-        ::close(m_rootFd);
-}
+FoundEntryRemover::~FoundEntryRemover() = default;
 
 int FoundEntryRemover::openFolder(const QByteArray &folder)
 {
-    if (m_rootFd < 0 && m_rootError == 0) {
+    if (!m_rootFd && m_rootError == 0) {
         // The scanned folder itself is reached as the scan reached it.
-        m_rootFd = ::open(m_root.folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        m_rootFd.reset(::open(m_root.folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat st;
-        if (m_rootFd < 0)
+        if (!m_rootFd)
             m_rootError = folderError(errno);
         else if ((m_root.device || m_root.inode)
-                 && (::fstat(m_rootFd, &st) != 0 || st.st_dev != m_root.device || st.st_ino != m_root.inode))
+                 && (::fstat(m_rootFd.get(), &st) != 0 || st.st_dev != m_root.device || st.st_ino != m_root.inode))
             m_rootError = kFolderReplaced;
     }
     if (m_rootError)
@@ -108,32 +102,30 @@ int FoundEntryRemover::openFolder(const QByteArray &folder)
         relative.chop(1);
     if (relative.isEmpty())
         return 0; // the scanned folder itself: its own descriptor serves
-    int fd = ::fcntl(m_rootFd, F_DUPFD_CLOEXEC, 0);
-    qsizetype pos = 0;
-    while (fd >= 0 && pos < relative.size()) {
+    UniqueFd fd(::fcntl(m_rootFd.get(), F_DUPFD_CLOEXEC, 0));
+    if (!fd)
+        return folderError(errno);
+    for (qsizetype pos = 0; pos < relative.size();) {
         qsizetype end = relative.size();
         if (end - pos > kPathStep)
             end = relative.lastIndexOf('/', pos + kPathStep);
         if (end <= pos) // one name longer than a step: the kernel refuses it anyway
             end = relative.size();
-        const int next = openBelow(fd, relative.mid(pos, end - pos));
-        ::close(fd);
-        fd = next;
+        const int next = openBelow(fd.get(), relative.mid(pos, end - pos));
+        if (next < 0)
+            return folderError(-next);
+        fd.reset(next);
         pos = end + 1;
     }
-    if (fd < 0)
-        return folderError(-fd);
-    m_fd = fd;
+    m_fd = std::move(fd);
     return 0;
 }
 
 int FoundEntryRemover::check(const QByteArray &folder, const QByteArray &name,
                              const FileVersion &version)
 {
-    if (m_fd < 0 || folder != m_folder) {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
+    if (!m_fd || folder != m_folder) {
+        m_fd.reset();
         m_folder = folder;
         m_folderError = openFolder(folder);
     }

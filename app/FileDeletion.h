@@ -5,6 +5,7 @@
 // be removed.
 
 #include "FileVersion.h"
+#include "UniqueFd.h"
 
 #include <QByteArray>
 #include <QList>
@@ -54,16 +55,16 @@ public:
     // check, then removes it: 0 when removed, otherwise as check or errno.
     int remove(const QByteArray &folder, const QByteArray &name, const FileVersion &version);
     // After a check that found the file: its open folder.
-    int folderFd() const { return m_fd >= 0 ? m_fd : m_rootFd; }
+    int folderFd() const { return m_fd ? m_fd.get() : m_rootFd.get(); }
 
 private:
     int openFolder(const QByteArray &folder);
 
     ScanRoot m_root;
-    int m_rootFd = -1;
+    UniqueFd m_rootFd;
     int m_rootError = 0;
     QByteArray m_folder;
-    int m_fd = -1;
+    UniqueFd m_fd;
     int m_folderError = 0;
 };
 

@@ -1,7 +1,6 @@
 #include "FoundSort.h"
 
 #include <QFile>
-#include <QLocale>
 #include <algorithm>
 #include <optional>
 #include <queue>
@@ -25,20 +24,10 @@ QString nameText(const FoundRow &row)
 
 } // namespace
 
-QCollator listCollator()
-{
-    QCollator collator;
-    if (QLocale().language() == QLocale::C)
-        collator = QCollator(QLocale(QLocale::English));
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(true);
-    return collator;
-}
-
 std::vector<std::uint32_t> collationRanks(std::size_t n, const std::function<QString(std::size_t)> &text,
                                           const std::atomic<bool> &cancel)
 {
-    const QCollator collator = listCollator();
+    const QCollator collator = naturalCollator();
     // Each slice sorted by its keys, which are then let go.
     std::vector<std::uint32_t> sorted(n);
     for (std::size_t begin = 0; begin < n; begin += kSlice) {

@@ -6,19 +6,14 @@
 // ranks kept, so every later sort by them compares integers only.
 
 #include "FoundBatch.h"
+#include "NaturalOrder.h"
 
-#include <QCollator>
 #include <atomic>
 #include <functional>
 
 namespace dm {
 
 using RowOrder = std::shared_ptr<const std::vector<std::uint32_t>>;
-
-// The collation of the list and the folder tree: the locale's, or English
-// where the locale is C, which would compare code points; case ignored,
-// numbers by value.
-QCollator listCollator();
 
 // Ranks of n texts in collation order; equal texts share a rank. Keys are
 // made a slice at a time, so the memory they take stays small whatever n.

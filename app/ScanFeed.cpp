@@ -1,12 +1,15 @@
 #include "ScanFeed.h"
 
+#include <QScopeGuard>
+
 #include <utility>
 
 namespace dm {
 
 namespace {
 
-// Matches between two looks at whether the main thread wants a batch.
+// Matches between two looks at whether the main thread wants a batch (every
+// folder entered looks too).
 constexpr std::size_t kLookEvery = 256;
 
 } // namespace
@@ -89,17 +92,11 @@ void ScanFeed::take(const std::function<void(Batch &)> &apply, bool walkEnded)
         std::swap(m_taken, m_handed);
         m_handedEmpty.store(true, std::memory_order_release);
     }
-    struct Emptied
-    {
-        ScanFeed *feed;
-        bool walkEnded;
-        ~Emptied()
-        {
-            feed->m_taken.clear();
-            if (walkEnded)
-                feed->m_filling.clear();
-        }
-    } emptied{this, walkEnded};
+    const auto emptied = qScopeGuard([this, walkEnded] {
+        m_taken.clear();
+        if (walkEnded)
+            m_filling.clear();
+    });
     if (!m_taken.empty())
         apply(m_taken);
     // After the walk the worker's own batch is the main thread's to read:

@@ -3,9 +3,10 @@
 // worker's handlers record what they would do to the window into a batch of
 // the worker's own, without a lock; now and then, when the main thread has
 // taken the previous one, the worker hands its batch over with one swap under
-// the lock and goes on with an emptied one. Three batches go round, so a scan
-// allocates only while a batch grows past its largest size so far. Nothing
-// here touches a widget.
+// the lock and goes on with an emptied one. Three batches go round, and an
+// emptied batch keeps its blocks of rows and its first block of names (the
+// list copies the names out), so rows cost an allocation only while a batch
+// grows past its largest size so far. Nothing here touches a widget.
 
 #include "FoundBatch.h"
 #include "SearchRec.h"

@@ -2,6 +2,7 @@
 
 #include "ErrorBox.h"
 #include "MessageBox.h"
+#include "UniqueFd.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -46,13 +47,13 @@ QByteArray executableName(const QByteArray &pid)
 // The first bytes of a regular file, read without waiting on a FIFO.
 QByteArray readSmallFile(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
         return {};
     QByteArray bytes(4096, '\0');
     struct stat st;
-    const ssize_t n = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd, bytes.data(), bytes.size()) : -1;
-    ::close(fd);
+    const ssize_t n =
+        ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) ? ::read(fd.get(), bytes.data(), bytes.size()) : -1;
     bytes.resize(n > 0 ? n : 0);
     return bytes;
 }

@@ -87,24 +87,16 @@ QByteArray homeTrashFolder()
 
 TrashCan::TrashCan() = default;
 
-TrashCan::~TrashCan()
-{
-    for (auto &[device, bin] : m_bins) {
-        if (bin.files >= 0)
-            ::close(bin.files);
-        if (bin.info >= 0)
-            ::close(bin.info);
-    }
-}
+TrashCan::~TrashCan() = default;
 
 TrashCan::Bin TrashCan::open(const QByteArray &folder, const QByteArray &top)
 {
     Bin bin;
     if (!ownFolder(folder.chopped(1)) || !ownFolder(folder + "files") || !ownFolder(folder + "info"))
         return bin;
-    bin.files = ::open((folder + "files").constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    bin.info = ::open((folder + "info").constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (bin.files >= 0 && bin.info >= 0) {
+    bin.files.reset(::open((folder + "files").constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    bin.info.reset(::open((folder + "info").constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (bin.files && bin.info) {
         bin.folder = folder;
         bin.top = top;
     }
@@ -135,7 +127,7 @@ TrashCan::Bin &TrashCan::binFor(dev_t device, const QByteArray &path)
         if (!bin.folder.isEmpty() && deviceOf(bin.folder.chopped(1)) != device)
             bin = {}; // a trash elsewhere would need a copy: none
     }
-    return m_bins.emplace(device, bin).first->second;
+    return m_bins.emplace(device, std::move(bin)).first->second;
 }
 
 int TrashCan::put(int dirFd, const QByteArray &name, const QByteArray &path, Placed *placed)
@@ -154,18 +146,19 @@ int TrashCan::put(int dirFd, const QByteArray &name, const QByteArray &path, Pla
         const QByteArray trashName = candidate(name, n);
         const QByteArray infoName = trashName + kInfoSuffix;
         // The record first: creating it claims the name.
-        const int fd = ::openat(bin.info, infoName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST)
+        UniqueFd fd(::openat(bin.info.get(), infoName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+        if (!fd && errno == EEXIST)
             continue;
-        if (fd < 0)
+        if (!fd)
             return errno;
-        const bool written = ::write(fd, info.constData(), size_t(info.size())) == info.size();
-        ::close(fd);
+        const bool written = ::write(fd.get(), info.constData(), size_t(info.size())) == info.size();
+        fd.reset();
         int error = written ? 0 : EIO;
-        if (!error && ::renameat2(dirFd, name.constData(), bin.files, trashName.constData(), RENAME_NOREPLACE) != 0)
+        if (!error
+            && ::renameat2(dirFd, name.constData(), bin.files.get(), trashName.constData(), RENAME_NOREPLACE) != 0)
             error = errno;
         if (error) {
-            ::unlinkat(bin.info, infoName.constData(), 0);
+            ::unlinkat(bin.info.get(), infoName.constData(), 0);
             if (error == EEXIST) // a leftover in files/ without its record
                 continue;
             return error == EXDEV ? kNoTrash : error;

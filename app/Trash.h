@@ -11,6 +11,8 @@
 // path through any link, and does not say where the file went, which the way
 // back needs.
 
+#include "UniqueFd.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <sys/types.h>
@@ -44,7 +46,7 @@ private:
     {
         QByteArray folder; // ending in "/"; empty: no trash on this mount
         QByteArray top;    // the mount's top, for the relative paths of its records
-        int files = -1, info = -1;
+        UniqueFd files, info;
     };
     Bin &binFor(dev_t device, const QByteArray &path);
     Bin open(const QByteArray &folder, const QByteArray &top);

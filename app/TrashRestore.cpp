@@ -2,6 +2,7 @@
 
 #include "ErrorTexts.h"
 #include "FileDeletion.h"
+#include "UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,12 +31,11 @@ QByteArray folderOf(const QByteArray &path)
 // that file here).
 bool recordNames(const TrashedFile &f, const QByteArray &infoPath)
 {
-    const int fd = ::open(infoPath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(infoPath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
         return false;
     char buffer[16384];
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    ::close(fd);
+    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
     for (const QByteArray &line : QByteArray(buffer, n > 0 ? n : 0).split('\n')) {
         if (!line.startsWith("Path="))
             continue;

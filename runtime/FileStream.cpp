@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "ErrorTexts.h"
+#include "UniqueFd.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,20 +37,6 @@ constexpr int kMaxLinkHops = 40; // as the kernel's own limit
     std::signal(SIGXFSZ, SIG_IGN);
     return true;
 }();
-
-// A file descriptor closed with its owner.
-struct Descriptor
-{
-    int fd;
-    explicit Descriptor(int f) : fd(f) {}
-    ~Descriptor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-};
 
 // ".List.lst.<pid>.<n>.tmp": whose it is, so that a later commit can tell a
 // killed writer's leftover from another running writer's file.
@@ -96,17 +83,15 @@ FileReader::FileReader(const QString &path) : m_file(expandedPath(path))
 {
     // Without blocking, so that a FIFO put in the file's place is refused
     // instead of waited on.
-    const int fd = ::open(QFile::encodeName(m_file.fileName()).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(QFile::encodeName(m_file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd)
         throw EFOpenError(openFailed(m_file.fileName(), libraryErrorText(errno)));
     struct stat st;
-    const int err = ::fstat(fd, &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR
-                                                  : !S_ISREG(st.st_mode) ? EINVAL : 0;
-    if (err != 0 || !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    const int err = ::fstat(fd.get(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR
+                                                        : !S_ISREG(st.st_mode) ? EINVAL : 0;
+    if (err != 0 || !m_file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         throw EFOpenError(openFailed(m_file.fileName(), err ? libraryErrorText(err) : m_file.errorString()));
-    }
+    fd.release(); // the file closes it now
 }
 
 qint64 FileReader::read(char *buffer, qint64 max)
@@ -166,42 +151,42 @@ void AtomicFileWriter::commit()
     const QByteArray name = QFile::encodeName(target.fileName());
     const QString folder = target.absolutePath();
     removeStaleTemporaries(folder, target.fileName());
-    const Descriptor dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.fd < 0)
+    const UniqueFd dir(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir)
         fail(errno);
 
     // Unnamed until complete; the mode asked for is narrowed by the umask.
-    Descriptor file(::openat(dir.fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    UniqueFd file(::openat(dir.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
     const QByteArray temp = temporaryName(name);
     bool named = false;
-    if (file.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    if (!file && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
         // A file system without unnamed files: a named one, created just now.
-        file.fd = ::openat(dir.fd, temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        named = file.fd >= 0;
+        file.reset(::openat(dir.get(), temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        named = bool(file);
     }
-    if (file.fd < 0)
+    if (!file)
         fail(errno);
     // Removes the named file again on every failure below.
     struct Remove
     {
-        const Descriptor &dir;
+        const UniqueFd &dir;
         const QByteArray &temp;
         bool armed;
         ~Remove()
         {
             if (armed)
-                ::unlinkat(dir.fd, temp.constData(), 0);
+                ::unlinkat(dir.get(), temp.constData(), 0);
         }
     } remove{dir, temp, named};
 
     // The new file keeps the old one's permissions.
     struct stat old;
-    if (::fstatat(dir.fd, name.constData(), &old, 0) == 0 && ::fchmod(file.fd, old.st_mode & 07777) != 0)
+    if (::fstatat(dir.get(), name.constData(), &old, 0) == 0 && ::fchmod(file.get(), old.st_mode & 07777) != 0)
         fail(errno);
     const char *data = m_bytes.constData();
     qsizetype left = m_bytes.size();
     while (left > 0) {
-        const ssize_t n = ::write(file.fd, data, size_t(left));
+        const ssize_t n = ::write(file.get(), data, size_t(left));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -209,22 +194,22 @@ void AtomicFileWriter::commit()
         data += n;
         left -= n;
     }
-    if (::fsync(file.fd) != 0)
+    if (::fsync(file.get()) != 0)
         fail(errno);
     if (!named) {
-        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.fd);
-        if (::linkat(AT_FDCWD, self.constData(), dir.fd, temp.constData(), AT_SYMLINK_FOLLOW) != 0
-            && ::linkat(file.fd, "", dir.fd, temp.constData(), AT_EMPTY_PATH) != 0)
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file.get());
+        if (::linkat(AT_FDCWD, self.constData(), dir.get(), temp.constData(), AT_SYMLINK_FOLLOW) != 0
+            && ::linkat(file.get(), "", dir.get(), temp.constData(), AT_EMPTY_PATH) != 0)
             fail(errno);
         remove.armed = true;
     }
-    if (::close(std::exchange(file.fd, -1)) != 0)
+    if (file.close() != 0)
         fail(errno);
-    if (::renameat(dir.fd, temp.constData(), dir.fd, name.constData()) != 0)
+    if (::renameat(dir.get(), temp.constData(), dir.get(), name.constData()) != 0)
         fail(errno);
     remove.armed = false;
     // The rename itself must reach the disk, or a crash could bring back the old file.
-    if (::fsync(dir.fd) != 0 && errno != EINVAL)
+    if (::fsync(dir.get()) != 0 && errno != EINVAL)
         fail(errno);
 }
 

@@ -2,8 +2,7 @@
 
 #include "Exception.h"
 #include "ErrorTexts.h"
-
-#include <QScopeGuard>
+#include "UniqueFd.h"
 
 #include <cerrno>
 #include <cstring>
@@ -48,11 +47,11 @@ bool FileContainsPhrase(int FolderFd, const std::string &Path, const std::string
                         const std::atomic<bool> *Stop)
 {
     // Non-blocking, so that a FIFO put in the file's place cannot hang the walk.
-    const int fd = ::openat(FolderFd, Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
-    if (fd < 0)
+    // Closed on every way out of the scan.
+    const UniqueFd file(::openat(FolderFd, Path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    if (!file)
         fail(Path, errno);
-    // Closes the file on every way out of the scan.
-    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    const int fd = file.get();
     struct stat st;
     if (::fstat(fd, &st) != 0)
         fail(Path, errno);

@@ -252,6 +252,9 @@ void TFindFile::threadBody(TThreadPriority priority)
 void TFindFile::ThreadTerminated()
 {
     const std::shared_ptr<bool> alive = m_alive;
+    // Its value is known; the load pairs with the worker's release store, so
+    // that the walk's writes (the failure, the results) are seen by the
+    // finish handler whichever thread runs this notice.
     m_walkEnded.load(std::memory_order_acquire);
     m_inNotice = true;
     // Cleared before the finish handler runs, so that an AbortSearch called

@@ -9,25 +9,6 @@
 
 namespace dm {
 
-DirectoryListing::~DirectoryListing()
-{
-    close();
-}
-
-void DirectoryListing::close()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-    m_fd = -1;
-}
-
-int DirectoryListing::takeFd()
-{
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-}
-
 void DirectoryListing::releaseIfLarger(std::size_t bytes)
 {
     if (m_buffer.capacity() > bytes)
@@ -39,23 +20,23 @@ void DirectoryListing::releaseIfLarger(std::size_t bytes)
 dev_t DirectoryListing::device() const
 {
     struct stat st;
-    return (m_fd >= 0 && ::fstat(m_fd, &st) == 0) ? st.st_dev : 0;
+    return (m_fd && ::fstat(m_fd.get(), &st) == 0) ? st.st_dev : 0;
 }
 
 bool DirectoryListing::read(int dirFd, const char *name, bool followLink)
 {
     close();
     m_entries.clear();
-    m_fd = ::openat(dirFd, name,
-                    O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW));
-    if (m_fd < 0)
+    m_fd.reset(::openat(dirFd, name,
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (followLink ? 0 : O_NOFOLLOW)));
+    if (!m_fd)
         return false;
     constexpr std::size_t kChunk = 32768;
     std::size_t used = 0;
     for (;;) {
         if (m_buffer.size() < used + kChunk)
             m_buffer.resize(used + kChunk);
-        const ssize_t n = ::getdents64(m_fd, m_buffer.data() + used, m_buffer.size() - used);
+        const ssize_t n = ::getdents64(m_fd.get(), m_buffer.data() + used, m_buffer.size() - used);
         if (n <= 0)
             break;
         std::size_t pos = used;

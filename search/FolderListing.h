@@ -1,15 +1,16 @@
 #pragma once
 // Directory enumeration for the file search: one read of a folder, the names
 // and entry types as the kernel lists them, and the status of single entries
-// on request. The caller matches names against its masks on the listing
-// (NameMatch.h) and asks for an entry's status only when its name matched, so
-// a walk costs one getdents pass per folder plus one statx per reported entry.
+// on request. The reader (FolderRead.h) matches names against its masks on
+// the listing and asks for an entry's status only when its name matched, so a
+// folder costs one getdents pass plus one statx per matched entry (and a
+// status read per entry of unknown type, to tell folders).
 //
 // Entries keep the kernel's listing order. Sockets, FIFOs and device nodes are
 // never reported as found entries; symbolic links are reported as the link
 // itself and never entered.
 
-#include "NameMatch.h"
+#include "UniqueFd.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -49,8 +50,9 @@ struct FindData
 };
 
 // One read of one folder: the entries but "." and "..", in listing order.
-// The object keeps its buffers between reads, so a walk that keeps one listing
-// per depth allocates only while folders grow wider than any seen before.
+// The object keeps its buffers between reads, so a reader that keeps one
+// listing (each reading thread has its own) allocates only while folders grow
+// wider than any seen before, short of what releaseIfLarger gives back.
 class DirectoryListing
 {
 public:
@@ -63,7 +65,6 @@ public:
     };
 
     DirectoryListing() = default;
-    ~DirectoryListing();
     DirectoryListing(const DirectoryListing &) = delete;
     DirectoryListing &operator=(const DirectoryListing &) = delete;
 
@@ -74,16 +75,16 @@ public:
     bool read(int dirFd, const char *name, bool followLink = false);
 
     // Closes the folder; the entries stay readable until the next read.
-    void close();
-    // Hands the open folder over to the caller, who closes it; the entries
-    // stay readable until the next read.
-    int takeFd();
+    void close() { m_fd.reset(); }
+    // Hands the open folder over to the caller; the entries stay readable
+    // until the next read.
+    UniqueFd takeFd() { return std::move(m_fd); }
     // Frees the buffers when they take more than `bytes`, so that one very
     // wide folder does not leave its memory held for the rest of a walk.
     void releaseIfLarger(std::size_t bytes);
 
     // The open folder, or -1.
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     // Device of the open folder (fstat), 0 when unknown.
     dev_t device() const;
 
@@ -93,7 +94,7 @@ public:
     std::string_view nameView(const Entry &e) const { return {name(e), e.length}; }
 
 private:
-    int m_fd = -1;
+    UniqueFd m_fd;
     std::vector<char> m_buffer;
     std::vector<Entry> m_entries;
 };

@@ -2,6 +2,8 @@
 
 #include "PseudoFileSystem.h"
 
+#include <QScopeGuard>
+
 #include <cerrno>
 #include <dirent.h>
 #include <sys/stat.h>
@@ -35,11 +37,6 @@ std::uint32_t appendName(std::string &names, const char *name, std::size_t lengt
 
 } // namespace
 
-FolderFd::~FolderFd()
-{
-    ::close(m_fd);
-}
-
 std::size_t FolderRead::bytes() const
 {
     return sizeof(FolderRead) + names.capacity() + found.capacity() * sizeof(Found)
@@ -51,15 +48,11 @@ ReadResult readFolder(ReadScratch &scratch, int parentFd, const char *name, bool
                       FolderRead &out)
 {
     DirectoryListing &listing = scratch.listing;
-    struct Release
-    {
-        DirectoryListing &listing;
-        ~Release()
-        {
-            listing.close();
-            listing.releaseIfLarger(kKeptBufferBytes);
-        }
-    } release{listing};
+    // The folder stays open only where handed to out.fd below.
+    const auto release = qScopeGuard([&listing] {
+        listing.close();
+        listing.releaseIfLarger(kKeptBufferBytes);
+    });
 
     if (!listing.read(parentFd, name, followLink))
         return (errno == EMFILE || errno == ENFILE) ? ReadResult::NoDescriptor : ReadResult::Unlistable;

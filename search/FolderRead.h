@@ -17,19 +17,9 @@ namespace dm {
 
 struct FolderRead;
 
-// An open folder shared by the walk and the readers, closed with its last holder.
-class FolderFd
-{
-public:
-    explicit FolderFd(int fd) : m_fd(fd) {}
-    ~FolderFd();
-    FolderFd(const FolderFd &) = delete;
-    FolderFd &operator=(const FolderFd &) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
+// An open folder, shared by the walk and the readers through a shared_ptr and
+// closed with its last holder.
+using FolderFd = UniqueFd;
 
 // A subfolder still to be entered. The state belongs to the read-ahead.
 struct FolderNode

@@ -99,11 +99,6 @@ std::string_view NamePart(std::string_view Path)
     return sep == std::string_view::npos ? Path : Path.substr(sep + 1);
 }
 
-std::string_view DrivePart(std::string_view)
-{
-    return {};
-}
-
 bool MatchWildcard(std::string_view S, std::string_view Mask)
 {
     if (isAscii(S) && isAscii(Mask))

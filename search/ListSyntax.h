@@ -28,9 +28,6 @@ std::size_t LastSeparator(std::string_view Path);
 std::string_view FolderPart(std::string_view Path);
 std::string_view NamePart(std::string_view Path);
 
-// The drive part of a path: always empty on this platform.
-std::string_view DrivePart(std::string_view Path);
-
 // "*" matches the rest at once, "?" any one character (or nothing at the
 // end), other characters equal by the one case rule of name matching
 // (NameMatch.h), so that an excluded entry folds letters as a mask does.

@@ -255,10 +255,14 @@ void ReadAhead::unchargeLocked(FolderRead &read)
     --m_windowFolders;
 }
 
-// One helper at a time, and only when there may be something for it: a
-// helper that finds work wakes the next one; helpers that found the window
-// full sleep until it is three quarters full. Waking them at every step of
-// the walk would cost more than the reads they do.
+// Wakes one sleeping helper, and only when there may be something for it:
+// never while the window is full, nor, while reads come from the cache, when
+// a helper is at work already. Room (the walk moved on, or a read landed with
+// no new folders) wakes helpers that found the window full, once it is down
+// to three quarters in folders and in bytes, and helpers that found nothing
+// within the horizon; work (new folders known, a helper's own claim) wakes
+// helpers that found nothing to claim, never those waiting for room. Waking
+// them at every step of the walk would cost more than the reads they do.
 void ReadAhead::wakeHelpersLocked(Wake why)
 {
     if (m_idleHelpers == 0 || !admits())

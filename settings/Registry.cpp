@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "FileStream.h"
+#include "UniqueFd.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,18 +38,17 @@ Snapshot load(const QString &path)
     // Without blocking: a FIFO in the file's place would otherwise wait for a
     // writer for ever. Only a regular file (at the end of its links) is read;
     // anything else reads as unreadable, so no change ever replaces it.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!fd) {
         const QFileInfo info(path);
         return {info.exists() || info.isSymLink() ? Snapshot::Unreadable : Snapshot::Ok, {}};
     }
     QFile file;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)
+        || !file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
         return {Snapshot::Unreadable, {}};
-    }
+    fd.release(); // the file closes it now
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return {Snapshot::Unreadable, {}};
@@ -112,28 +112,23 @@ public:
     {
         const QByteArray name = QFile::encodeName(path);
         // Never blocking in open(), whatever stands in the lock file's place.
-        m_fd = ::open(name.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
-        if (m_fd < 0) // a read-only folder or lock file: flock needs no write access
-            m_fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (m_fd < 0) {
+        m_fd.reset(::open(name.constData(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600));
+        if (!m_fd) // a read-only folder or lock file: flock needs no write access
+            m_fd.reset(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!m_fd) {
             m_result = ERROR_ACCESS_DENIED;
             return;
         }
         // Another copy's change takes milliseconds; one that holds the lock far
         // longer is stuck (stopped), and the change fails rather than hang.
         const QDeadlineTimer deadline(kLockWaitMs);
-        while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
+        while (::flock(m_fd.get(), LOCK_EX | LOCK_NB) != 0) {
             if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
                 m_result = errno == EWOULDBLOCK ? ERROR_LOCK_VIOLATION : ERROR_ACCESS_DENIED;
                 return;
             }
             QThread::msleep(5);
         }
-    }
-    ~StoreLock()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd); // releases the lock
     }
     StoreLock(const StoreLock &) = delete;
     StoreLock &operator=(const StoreLock &) = delete;
@@ -142,7 +137,7 @@ public:
 
 private:
     static constexpr int kLockWaitMs = 5000;
-    int m_fd = -1;
+    UniqueFd m_fd; // closed with the lock, which releases it
     RegResult m_result = ERROR_SUCCESS;
 };
 

@@ -1,5 +1,6 @@
 #include "DmShellModel.h"
 #include "DmShellNode.h"
+#include "NaturalOrder.h"
 #include "ShellPlaces.h"
 
 #include <QDir>
@@ -24,14 +25,8 @@ std::unique_ptr<TDmShellModel::Node> placeNode(const TDmShellMount &place)
 } // namespace
 
 TDmShellModel::TDmShellModel(TDmShellNamespace *shell, QObject *parent)
-    : QAbstractItemModel(parent), m_shell(shell)
+    : QAbstractItemModel(parent), m_shell(shell), m_collator(dm::naturalCollator())
 {
-    // File managers' order: letters without regard to case, numbers by value.
-    // The C locale compares code points only, so it borrows a real collation.
-    if (QLocale().language() == QLocale::C)
-        m_collator = QCollator(QLocale(QLocale::English));
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-    m_collator.setNumericMode(true);
     connect(m_shell, &TDmShellNamespace::mountsChanged, this, &TDmShellModel::changeNoticed);
 }
 

@@ -22,29 +22,17 @@ bool &standingAside()
     return aside;
 }
 
-class RowsView;
-
-// One cell of the view: Qt's cell whose action ticks its row.
-class RowCell : public QAccessibleInterface,
-                public QAccessibleTableCellInterface,
-                public QAccessibleActionInterface
+// What both wrappers below pass on to Qt's interface unchanged.
+class Forwarding : public QAccessibleInterface
 {
 public:
-    RowCell(QAccessible::Id qtCell, QAbstractItemView *view) : m_qtCell(qtCell), m_view(view)
-    {
-    }
+    Forwarding(QAccessible::Id qt, QAbstractItemView *view) : m_qt(qt), m_view(view) {}
 
-    QAccessibleInterface *qt() const { return QAccessible::accessibleInterface(m_qtCell); }
+    QAccessibleInterface *qt() const { return QAccessible::accessibleInterface(m_qt); }
 
     bool isValid() const override { return m_view && qt() && qt()->isValid(); }
-    QObject *object() const override { return nullptr; }
     QWindow *window() const override { return qt() ? qt()->window() : nullptr; }
-    QAccessibleInterface *focusChild() const override { return nullptr; }
-    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
     QAccessibleInterface *parent() const override { return qt() ? qt()->parent() : nullptr; }
-    QAccessibleInterface *child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QString text(QAccessible::Text t) const override { return qt() ? qt()->text(t) : QString(); }
     void setText(QAccessible::Text t, const QString &text) override
     {
@@ -53,6 +41,24 @@ public:
     }
     QRect rect() const override { return qt() ? qt()->rect() : QRect(); }
     QAccessible::Role role() const override { return qt() ? qt()->role() : QAccessible::NoRole; }
+
+protected:
+    QAccessible::Id m_qt;
+    QPointer<QAbstractItemView> m_view;
+};
+
+// One cell of the view: Qt's cell whose action ticks its row.
+class RowCell : public Forwarding, public QAccessibleTableCellInterface, public QAccessibleActionInterface
+{
+public:
+    using Forwarding::Forwarding;
+
+    QObject *object() const override { return nullptr; }
+    QAccessibleInterface *focusChild() const override { return nullptr; }
+    QAccessibleInterface *childAt(int, int) const override { return nullptr; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
     QAccessible::State state() const override
     {
         QAccessible::State s = qt() ? qt()->state() : QAccessible::State();
@@ -100,20 +106,13 @@ public:
         const bool ticked = box.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
         model->setData(box, ticked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
     }
-
-private:
-    QAccessible::Id m_qtCell;
-    QPointer<QAbstractItemView> m_view;
 };
 
 // The view: Qt's interface, whose cells are handed out as RowCells.
-class RowsView : public QAccessibleInterface, public QAccessibleTableInterface
+class RowsView : public Forwarding, public QAccessibleTableInterface
 {
 public:
-    RowsView(QAccessibleInterface *qt, QAbstractItemView *view)
-        : m_qt(QAccessible::uniqueId(qt)), m_view(view)
-    {
-    }
+    RowsView(QAccessibleInterface *qt, QAbstractItemView *view) : Forwarding(QAccessible::uniqueId(qt), view) {}
     ~RowsView() override
     {
         for (QAccessible::Id id : std::as_const(m_cells))
@@ -121,7 +120,6 @@ public:
         QAccessible::deleteAccessibleInterface(m_qt);
     }
 
-    QAccessibleInterface *qt() const { return QAccessible::accessibleInterface(m_qt); }
     QAccessibleTableInterface *qtTable() const { return qt() ? qt()->tableInterface() : nullptr; }
 
     // Qt's cell as this view's cell; anything else as it is.
@@ -160,9 +158,7 @@ public:
         }
     }
 
-    bool isValid() const override { return m_view && qt() && qt()->isValid(); }
     QObject *object() const override { return m_view; }
-    QWindow *window() const override { return qt() ? qt()->window() : nullptr; }
     QList<QPair<QAccessibleInterface *, QAccessible::Relation>>
     relations(QAccessible::Relation match) const override
     {
@@ -174,21 +170,12 @@ public:
     {
         return qt() ? wrap(qt()->childAt(x, y)) : nullptr;
     }
-    QAccessibleInterface *parent() const override { return qt() ? qt()->parent() : nullptr; }
     QAccessibleInterface *child(int index) const override { return qt() ? wrap(qt()->child(index)) : nullptr; }
     int childCount() const override { return qt() ? qt()->childCount() : 0; }
     int indexOfChild(const QAccessibleInterface *child) const override
     {
         return qt() ? qt()->indexOfChild(unwrap(child)) : -1;
     }
-    QString text(QAccessible::Text t) const override { return qt() ? qt()->text(t) : QString(); }
-    void setText(QAccessible::Text t, const QString &text) override
-    {
-        if (qt())
-            qt()->setText(t, text);
-    }
-    QRect rect() const override { return qt() ? qt()->rect() : QRect(); }
-    QAccessible::Role role() const override { return qt() ? qt()->role() : QAccessible::NoRole; }
     QAccessible::State state() const override { return qt() ? qt()->state() : QAccessible::State(); }
     void *interface_cast(QAccessible::InterfaceType type) override
     {
@@ -233,8 +220,6 @@ public:
     }
 
 private:
-    QAccessible::Id m_qt;
-    QPointer<QAbstractItemView> m_view;
     mutable QHash<QAccessible::Id, QAccessible::Id> m_cells; // Qt's cell -> ours
 };
 

@@ -1,5 +1,7 @@
 #include "DesktopOpen.h"
 
+#include "UniqueFd.h"
+
 #include <QDesktopServices>
 #include <QFile>
 #include <QStandardPaths>
@@ -36,15 +38,13 @@ bool spawnOpener(const QByteArray &folder, const QByteArray &name)
     const QByteArray relative = "./" + name; // a name may begin with "-"
     char *const argv[] = {const_cast<char *>("xdg-open"), const_cast<char *>(relative.constData()),
                           nullptr};
-    int started[2];
-    if (::pipe2(started, O_CLOEXEC) != 0)
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC) != 0)
         return false;
+    UniqueFd startedRead(ends[0]), startedWrite(ends[1]);
     const pid_t child = ::fork();
-    if (child < 0) {
-        ::close(started[0]);
-        ::close(started[1]);
+    if (child < 0)
         return false;
-    }
     if (child == 0) {
         ::setsid();
         if (::fork() != 0)
@@ -52,18 +52,17 @@ bool spawnOpener(const QByteArray &folder, const QByteArray &name)
         if (::chdir(folder.constData()) == 0)
             ::execv(program.constData(), argv);
         const char failed = 1; // the pipe closes unwritten once exec succeeds
-        [[maybe_unused]] const auto written = ::write(started[1], &failed, 1);
+        [[maybe_unused]] const auto written = ::write(startedWrite.get(), &failed, 1);
         ::_exit(127);
     }
-    ::close(started[1]);
+    startedWrite.reset();
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     char failed = 0;
     ssize_t got;
-    while ((got = ::read(started[0], &failed, 1)) < 0 && errno == EINTR) {
+    while ((got = ::read(startedRead.get(), &failed, 1)) < 0 && errno == EINTR) {
     }
-    ::close(started[0]);
     return got == 0;
 }
 

@@ -11,6 +11,7 @@
 #include "SingleInstance.h"
 #include "Sound.h"
 #include "Statistics.h"
+#include "TestFiles.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -69,18 +70,8 @@ void operator delete[](void *p, const std::nothrow_t &) noexcept { std::free(p);
 
 namespace {
 
-bool writeFile(const QString &path, const QByteArray &bytes = "x")
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using dm::test::readFile;
+using dm::test::writeFile;
 
 // The type bits of what is at path, links not followed.
 mode_t typeAt(const QString &path)
@@ -271,7 +262,7 @@ void TestAdversity::specialFileInTheCatalogsPlace()
 // full, also for root): told once, and every scan still runs.
 void TestAdversity::fullDiskStillScans()
 {
-    QVERIFY(writeFile(home("junk/a.tmp")) && writeFile(home("junk/b.tmp")));
+    QVERIFY(writeFile(home("junk/a.tmp"), "x") && writeFile(home("junk/b.tmp"), "x"));
     auto form = makeForm();
     const dm::test::ScopedLimit full(RLIMIT_FSIZE, 4);
     for (int scan = 0; scan < 2; ++scan) {
@@ -304,7 +295,7 @@ void TestAdversity::outOfMemoryStopsTheScan()
     QFETCH(bool, onMain);
     QFETCH(int, failFrom);
     for (int i = 0; i < 8000; ++i)
-        QVERIFY(writeFile(home(QStringLiteral("junk/%1/f%2.tmp").arg(i / 500).arg(i))));
+        QVERIFY(writeFile(home(QStringLiteral("junk/%1/f%2.tmp").arg(i / 500).arg(i)), "x"));
     auto form = makeForm();
     form->catalog().appendRow({"Правка этого сеанса", {"*.edit"}, 0});
 

@@ -9,6 +9,7 @@
 #include "RecordedBoxes.h"
 #include "DesktopOpen.h"
 #include "SingleInstance.h"
+#include "TestFiles.h"
 #include "Project1.h"
 #include "Unit1.h"
 #include "Unit3.h"
@@ -28,22 +29,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using dm::test::readFile;
+using dm::test::writeFile;
 
 class TestDesktop : public QObject
 {

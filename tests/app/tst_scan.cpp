@@ -479,7 +479,7 @@ void TestScan::sortingAsPeopleRead()
     addRows(model, names);
     // The expected texts in groups of ties; a group lists its rows in the
     // order they were added, in either direction.
-    const QCollator collator = dm::listCollator();
+    const QCollator collator = dm::naturalCollator();
     QList<QStringList> groups;
     for (const QString &name : ascending) {
         if (groups.isEmpty() || collator.compare(groups.last().constFirst(), name) != 0)

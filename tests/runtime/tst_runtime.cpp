@@ -18,7 +18,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using dm::test::contentOf;
+using dm::test::readFile;
 using dm::test::filesIn;
 using dm::test::save;
 
@@ -332,8 +332,8 @@ void TestRuntime::writerFollowsLinks()
     }
     save(dir.filePath("List.lst"), "new contents");
     QVERIFY(QFileInfo(dir.filePath("List.lst")).isSymLink());
-    QCOMPARE(contentOf(dir.filePath(target)), QByteArray("new contents"));
-    QCOMPARE(contentOf(dir.filePath("List.lst")), QByteArray("new contents"));
+    QCOMPARE(readFile(dir.filePath(target)), QByteArray("new contents"));
+    QCOMPARE(readFile(dir.filePath("List.lst")), QByteArray("new contents"));
     QVERIFY(filesIn(dir.filePath("real")).filter(".tmp").isEmpty());
     QVERIFY(filesIn(dir.path()).filter(".tmp").isEmpty());
 }

@@ -23,7 +23,6 @@
 #include <thread>
 
 using namespace dm;
-using dm::test::contentOf;
 using dm::test::filesIn;
 using dm::test::save;
 
@@ -600,7 +599,7 @@ void TestRegistry::killedSavesLeaveNothingBehind()
         leftovers += int(filesIn(dir.path()).filter(".tmp").size());
         // The file is whole: the last save's, never a cut one.
         if (mode == "list" && QFileInfo::exists(path)) {
-            const QByteArray bytes = contentOf(path);
+            const QByteArray bytes = dm::test::readFile(path);
             QVERIFY(bytes == "next" || (bytes.size() == 2 << 20 && bytes.count(bytes[0]) == bytes.size()));
         }
         if (mode == "list") {
