@@ -83,8 +83,7 @@ private slots:
     void termsLink_data();
     void termsLink();
     void aboutBoxFollowsTheMainWindow();
-    void aboutBoxIsAFixedDialog();
-    void aboutTextsFitTheirLines();
+    void aboutBoxLook();
     void quoteClosesOnFirstKey_data();
     void quoteClosesOnFirstKey();
     void quoteClosesOnComposedCharacter();
@@ -253,7 +252,8 @@ void TestAbout::aboutBoxFollowsTheMainWindow()
     QCOMPARE(box.pos(), first + QPoint(100, 50));
 }
 
-void TestAbout::aboutBoxIsAFixedDialog()
+// A fixed dialog whose texts fit their lines in the faces this machine has.
+void TestAbout::aboutBoxLook()
 {
     TForm3 box;
     QCOMPARE(box.windowTitle(), QStringLiteral("О программе [Dustmote]"));
@@ -266,11 +266,6 @@ void TestAbout::aboutBoxIsAFixedDialog()
     const QList<QWidget *> children = box.findChildren<QWidget *>();
     for (QWidget *child : children)
         QCOMPARE(child->focusPolicy(), child == box.ui->Label4 ? Qt::TabFocus : Qt::NoFocus);
-}
-
-void TestAbout::aboutTextsFitTheirLines()
-{
-    TForm3 box;
     const QList<QLabel *> oneLine = {box.ui->Label1, box.ui->Label3, box.ui->Label4};
     for (QLabel *label : oneLine) {
         QVERIFY(box.rect().contains(label->geometry()));

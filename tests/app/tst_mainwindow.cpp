@@ -364,18 +364,12 @@ void TestMainWindow::menusAsTheActionsSay()
     QVERIFY(form->ActionTrash->isCheckable() && !form->ActionTrash->isChecked());
     QVERIFY(!form->ActionRestore->isEnabled());
     QCOMPARE(menuTexts(menus[3]->menu()), (QStringList{"О программе", "-", "&Web сайт"}));
-    QCOMPARE(form->ui->Action1->shortcut(), QKeySequence("Ctrl+Q"));
     for (QAction *withImage : {menus[0]->menu()->actions()[0], menus[2]->menu()->actions()[0],
                                menus[2]->menu()->actions()[1], menus[3]->menu()->actions()[0],
                                menus[3]->menu()->actions()[2]})
         QVERIFY2(!withImage->icon().isNull(), qPrintable(withImage->text()));
-    QVERIFY(form->ui->Action3->isChecked());
-    QVERIFY(form->ui->Action2->isChecked());
-    QVERIFY(!form->ui->Action5->isEnabled());
-    QCOMPARE(form->ui->Action1->property("category").toString(), QStringLiteral("&Файл"));
     // The tray's popup: stop, restore, separator, exit.
     QCOMPARE(menuTexts(form->PopupMenu1), (QStringList{"Остановить сканирование", "Восстановить", "-", "Выход"}));
-    QVERIFY(!form->N1->isEnabled());
 }
 
 void TestMainWindow::actionsWithoutHandlerAreInert()
@@ -397,6 +391,7 @@ void TestMainWindow::statusBarAndToolbarChecks()
     dm::test::RecordedBoxes boxes;
     auto form = makeForm();
     form->show();
+    // Both start ticked: the first trigger unticks.
     form->ui->Action3->trigger();
     QVERIFY(!form->ui->Action3->isChecked());
     QVERIFY(!form->ui->StatusBar1->isVisible());
@@ -440,7 +435,7 @@ void TestMainWindow::boundLinkAndButtonFollowTheirAction()
     TDmGroupItem *stop = form->ui->DmGroup3->Items(1);
     QCOMPARE(start->Caption(), QStringLiteral("Запуск сканирования"));
     QCOMPARE(stop->Caption(), QStringLiteral("Остановить сканирование"));
-    QVERIFY(!stop->Enabled());
+    QVERIFY(!stop->Enabled() && !form->ui->Action5->isEnabled() && !form->N1->isEnabled());
     QCOMPARE(form->ui->BitBtn2->text(), QStringLiteral("Запуск сканирования"));
     // Enabling follows the action, also later.
     form->ui->Action5->setEnabled(true);

@@ -11,6 +11,7 @@
 #include "FoundFiles.h"
 #include "ErrorTexts.h"
 #include "RecordedBoxes.h"
+#include "ScanFeed.h"
 #include "ScanFixture.h"
 #include "DesktopOpen.h"
 #include "ScanTexts.h"
@@ -99,6 +100,8 @@ private slots:
     void doubleClickOpensTheFileItself();
     void statisticsShownAfterAScan_data();
     void statisticsShownAfterAScan();
+    void feedHandsEveryFileOnce_data();
+    void feedHandsEveryFileOnce();
     void sorting_data();
     void sorting();
     void sortingAsPeopleRead_data();
@@ -401,6 +404,46 @@ void TestScan::statisticsShownAfterAScan()
     QCOMPARE(form->ui->DmLabel3->text(), QString("Общее число сканирований: 2"));
     QCOMPARE(form->ui->DmLabel4->text(), QString("Общее число удаленных файлов: 0"));
     QVERIFY2(form->ui->DmLabel2->text() != before, qPrintable(before));
+}
+
+void TestScan::feedHandsEveryFileOnce_data()
+{
+    QTest::addColumn<QString>("takes"); // after each folder: 't' the main thread takes, '.' it does not
+    QTest::newRow("taken after every folder") << "tttttt";
+    QTest::newRow("taken now and then") << "t..tt.";
+    QTest::newRow("only once the walk ended") << "......";
+}
+
+// The worker hands batches over while the main thread takes them at its own
+// pace: every file reaches the list once, in the order found.
+void TestScan::feedHandsEveryFileOnce()
+{
+    QFETCH(QString, takes);
+    dm::ScanFeed feed;
+    feed.reset();
+    QStringList applied, expected;
+    QString lastFolder;
+    const auto apply = [&](dm::ScanFeed::Batch &batch) {
+        for (std::size_t i = 0; i < batch.found.rowCount(); ++i)
+            applied << QString::fromUtf8(batch.found.row(i).name, batch.found.row(i).nameLength);
+        if (batch.folderEntered)
+            lastFolder = QString::fromStdString(batch.lastFolder);
+    };
+    for (int f = 0; f < takes.size(); ++f) {
+        const std::string folder = "/d/f" + std::to_string(f) + "/";
+        feed.folderEntered(folder);
+        for (int k = 0; k < 300; ++k) { // hand-overs within a folder too
+            dm::TSearchRec rec;
+            rec.Name = "n" + std::to_string(f) + "_" + std::to_string(k);
+            expected << QString::fromStdString(rec.Name);
+            feed.fileFound(folder, rec, std::uint64_t(expected.size()));
+        }
+        if (takes[f] == u't')
+            feed.take(apply);
+    }
+    feed.take(apply, true);
+    QCOMPARE(applied, expected);
+    QCOMPARE(lastFolder, QString("/d/f%1/").arg(takes.size() - 1));
 }
 
 void TestScan::sorting_data()

@@ -1,7 +1,8 @@
 // Folders read ahead of the walk: the events are those of the walk reading
 // alone, also when a handler skips folders whose reads are already in the
 // window; an abort stops the helpers, which the engine joins, and what was
-// read ahead stays within the window.
+// read ahead stays within the window, which helpers fill again as the walk
+// takes from it.
 
 #include "SearchTestTree.h"
 
@@ -134,6 +135,40 @@ private slots:
         const QStringList alone = walk(1);
         QVERIFY(alone.contains("folder:s/"));
         QCOMPARE(walk(threads), alone);
+    }
+
+    // Helpers that found the window full read on once the walk has taken
+    // from it: far into a tree wider than the window, folders are still
+    // read ahead of the walk.
+    void helpersGoOnOnceTheWindowEmpties()
+    {
+        constexpr int folders = 600; // more than the window holds
+        OpenedFolders opened;
+        for (int i = 0; i < folders; ++i) {
+            make({QString("f%1/x.tmp").arg(i)});
+            QVERIFY(opened.watch(path(qPrintable(QString("f%1").arg(i)))));
+        }
+        TFindFile ff;
+        ff.setReadThreads(2);
+        int entered = 0;
+        ff.OnFolderChange = [&](TFindFile *, const std::string &folder, TFolderIgnore &) {
+            if (folder == m_root)
+                return;
+            if (++entered == 1) { // held until the helpers stop at the full window
+                for (int i = 0; i < 50; ++i) {
+                    const std::size_t seen = opened.count();
+                    QThread::msleep(100);
+                    if (seen > 0 && opened.count() == seen)
+                        break;
+                }
+            } else if (entered == folders * 2 / 3) {
+                QVERIFY(opened.waitFor(entered + 20));
+            }
+        };
+        ff.Criteria().Files().setFileName("*.tmp");
+        ff.Criteria().Files().setLocation(m_root);
+        ff.StartSearch();
+        QCOMPARE(entered, folders);
     }
 
     // Stopped while the walk waits in the handler of the first subfolder and
