@@ -18,7 +18,6 @@ mutations=(
   'settings/RegFileRead.cpp~s/ \|\| !data\.sliced\(pos\)\.trimmed\(\)\.isEmpty\(\)//~text after a quoted string in the settings file accepted'
   'search/ReadAhead.cpp~s/        if \(!admits\(\)\)\n            m_waitRoom = true;\n//~a helper claims folders past a full window'
   'search/ReadAhead.cpp~s/(if \(why != Wake::Room \|\| m_windowFolders > m_maxFolders \* 3 \/ 4.*\n\s+return;\n)\s+m_waitRoom = false;\n/$1/~helpers that found the window full never woken again'
-  'search/ReadAhead.cpp~s/\} else if \(why == Wake::Room && !m_waitHorizon\) \{/} else if (why == Wake::Work || (why == Wake::Room \&\& !m_waitHorizon)) {/~new folders never wake a helper that found nothing to claim'
   'app/ScanFeed.cpp~s/(emptied = qScopeGuard\(\[this, walkEnded\] \{\n)        m_taken\.clear\(\);\n/$1/~a taken batch not emptied, so its rows come round again'
   'app/ScanFeed.cpp~s/\n    if \(walkEnded && !m_filling\.empty\(\)\)\n        apply\(m_filling\);//~the last partial batch not applied when the walk ends'
   'app/FoundSort.cpp~s/return a\.key\.compare\(b\.key\) > 0;/return a.key.compare(b.key) < 0;/~the merge of ranked slices taking the greatest head'
