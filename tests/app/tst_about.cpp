@@ -385,7 +385,7 @@ void TestAbout::quoteWindowLook()
 
 void TestAbout::termsOfUseIsWellFormedRtf()
 {
-    QFile file(QFINDTESTDATA("../../resources/documents/eula.rtf"));
+    QFile file(QStringLiteral(DUSTMOTE_EULA));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray rtf = file.readAll().trimmed();
     QVERIFY(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1251"));
