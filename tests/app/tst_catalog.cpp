@@ -7,6 +7,7 @@
 #include "NameMatch.h"
 #include "ListFile.h"
 #include "RecordedBoxes.h"
+#include "TestFiles.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "ui_Unit1.h"
@@ -22,19 +23,10 @@
 #include <QTest>
 #include <QTimer>
 
+using dm::test::readFile;
+using dm::test::writeFile;
+
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 QList<Qt::CheckState> marks(QTreeWidget *list)
 {

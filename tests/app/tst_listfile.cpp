@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "RecordedBoxes.h"
 #include "ScopedLimit.h"
+#include "TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -16,23 +17,12 @@
 
 using dm::ListRow;
 
+using dm::test::readFile;
+using dm::test::writeFile;
+
 namespace {
 
 const QByteArray kWorkedExample = QByteArray::fromHex("4C564601000100000000000A0054656D702066696C657305002A2E746D70");
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
 
 } // namespace
 
@@ -193,8 +183,8 @@ void TestListFile::loadWrongMagicKeepsRowsAndBacksUp()
     QFETCH(QByteArray, bytes);
     QTemporaryDir dir;
     const QString path = dir.filePath("List.lst");
-    writeFile(path, bytes);
-    writeFile(path + ".bak", "an older backup");
+    QVERIFY(writeFile(path, bytes));
+    QVERIFY(writeFile(path + ".bak", "an older backup"));
     dm::test::RecordedBoxes boxes;
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"kept", {"*.x"}, 0});
@@ -215,7 +205,7 @@ void TestListFile::loadCutOffFileTellsAndBacksUp()
     QTemporaryDir dir;
     const QString path = dir.filePath("List.lst");
     const QByteArray full = dm::encodeListFile({{"Temp files", {"*.tmp"}, 0}, {"Backups", {"*.bak"}, 3}});
-    writeFile(path, full.left(40));
+    QVERIFY(writeFile(path, full.left(40)));
     dm::test::RecordedBoxes boxes;
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"replaced", {}, 0});
@@ -233,7 +223,7 @@ void TestListFile::loadUnopenableFileThrows()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("List.lst");
-    writeFile(path, kWorkedExample);
+    QVERIFY(writeFile(path, kWorkedExample));
     dm::ListViewRows rows(&m_view);
     rows.appendRow({"kept", {}, 0});
     QString message;
@@ -277,7 +267,7 @@ void TestListFile::failedSaveKeepsOldFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("List.lst");
-    writeFile(path, kWorkedExample);
+    QVERIFY(writeFile(path, kWorkedExample));
     dm::ListViewRows rows(&m_view);
     for (int i = 0; i < 200; ++i)
         rows.appendRow({QString(20, 'x'), {"*.tmp"}, i});
