@@ -1,6 +1,7 @@
 #include "ScanTexts.h"
 
 #include "ListSyntax.h"
+#include "PlaceMask.h"
 
 #include <QLocale>
 #include <chrono>
@@ -50,13 +51,29 @@ std::vector<std::string> ScanTargets(const std::string &folder, const std::strin
     std::string base = ">" + folder;
     if (base.back() != '/')
         base += '/';
+    bool places = false;
     for (const std::string &mask : SplitEntries(maskList)) {
-        // A name never holds "/": such a mask finds nothing, and must not
-        // become a folder to search.
-        if (mask.find('/') == std::string::npos)
+        // A mask with "/" names a place, which must not become a folder to
+        // search: the engine takes it through its place list.
+        if (!PlaceMask::isPlace(mask))
             lines.push_back(base + mask);
+        else
+            places = true;
     }
+    // Place masks alone still need the folder: with an empty name mask, which
+    // matches nothing itself.
+    if (lines.empty() && places)
+        lines.push_back(base);
     return lines;
+}
+
+std::vector<std::string> ScanPlaces(const std::string &maskList)
+{
+    std::vector<std::string> places;
+    for (const std::string &mask : SplitEntries(maskList))
+        if (PlaceMask::isPlace(mask))
+            places.push_back(mask);
+    return places;
 }
 
 QString TotalText(std::optional<std::uint64_t> kiloBytes)
