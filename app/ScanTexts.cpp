@@ -3,6 +3,7 @@
 #include "ListSyntax.h"
 #include "PlaceMask.h"
 
+#include <QFile>
 #include <QLocale>
 #include <chrono>
 
@@ -74,6 +75,33 @@ std::vector<std::string> ScanPlaces(const std::string &maskList)
         if (PlaceMask::isPlace(mask))
             places.push_back(mask);
     return places;
+}
+
+QString PlaceMaskProblem(const QString &maskText)
+{
+    for (const QString &mask : SplitMaskText(maskText)) {
+        const QByteArray bytes = QFile::encodeName(mask);
+        if (!PlaceMask::isPlace(bytes.toStdString()))
+            continue;
+        switch (PlaceMask(bytes.toStdString()).fault()) {
+        case PlaceMask::Fault::None:
+            continue;
+        case PlaceMask::Fault::EmptyComponent:
+            return QStringLiteral("В маске «%1» пустое имя папки (две «/» подряд или «/» в начале): "
+                                  "такая маска ничего не найдёт.").arg(mask);
+        case PlaceMask::Fault::NoName:
+            return QStringLiteral("Маска «%1» кончается на «/»: после последней «/» должна стоять "
+                                  "маска имени файла, например «*».").arg(mask);
+        case PlaceMask::Fault::DotComponent:
+            return QStringLiteral("В маске «%1» есть папка «.» или «..»: папок с такими именами при "
+                                  "поиске не бывает, маска ничего не найдёт.").arg(mask);
+        case PlaceMask::Fault::TooDeep:
+            return QStringLiteral("В маске «%1» больше %2 папок: такая маска ничего не найдёт.")
+                .arg(mask)
+                .arg(PlaceMask::kMaxComponents);
+        }
+    }
+    return {};
 }
 
 QString TotalText(std::optional<std::uint64_t> kiloBytes)

@@ -32,6 +32,10 @@ std::vector<std::string> ScanTargets(const std::string &folder, const std::strin
 // The masks of maskList that name a place, for the engine's place list.
 std::vector<std::string> ScanPlaces(const std::string &maskList);
 
+// What is wrong with the first mask of a mask text that names a place and
+// can never match, in the user's words; empty when every mask can match.
+QString PlaceMaskProblem(const QString &maskText);
+
 // "N Папок(ки) просканировано и M файлов(ла) найдено - S за секунд(ды)", the
 // seconds with three decimals and the locale's decimal separator.
 QString ScanSummary(int folders, int files, double seconds);

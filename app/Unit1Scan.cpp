@@ -144,8 +144,9 @@ void TForm1::FindFile1SearchBegin()
 
 void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &IgnoreFolder)
 {
-    // A kept folder is neither read nor counted, nor anything below it.
-    if (m_keepFilter.skipsFolder(Folder)) {
+    // A kept folder is neither read nor counted, nor anything below it; nor
+    // is a trash folder: what lies there is the trash's business.
+    if (m_keepFilter.skipsFolder(Folder) || m_trashFolders.contains(Folder)) {
         IgnoreFolder = dm::fiThisAndSubfolders;
         return;
     }

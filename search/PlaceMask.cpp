@@ -1,7 +1,5 @@
 #include "PlaceMask.h"
 
-#include "ListSyntax.h"
-
 namespace dm {
 
 namespace {
@@ -84,18 +82,6 @@ PlaceMask::State PlaceMask::stateOf(std::string_view folder) const
 bool PlaceMask::matches(std::string_view folder, std::string_view name) const
 {
     return accepts(stateOf(folder)) && m_name.matches(name);
-}
-
-PlaceMask::Fault FirstPlaceFault(std::string_view maskText)
-{
-    for (const std::string &mask : SplitEntries(maskText)) {
-        if (!PlaceMask::isPlace(mask))
-            continue;
-        const PlaceMask place(mask);
-        if (place.fault() != PlaceMask::Fault::None)
-            return place.fault();
-    }
-    return PlaceMask::Fault::None;
 }
 
 } // namespace dm

@@ -64,8 +64,4 @@ private:
     Fault m_fault = Fault::None;
 };
 
-// The first fault of the place masks of a mask text (";" separated, as the
-// catalog holds it), or None.
-PlaceMask::Fault FirstPlaceFault(std::string_view maskText);
-
 } // namespace dm

@@ -91,8 +91,6 @@ private slots:
         QFETCH(int, fault);
         const PlaceMask place(mask.toStdString());
         QCOMPARE(int(place.fault()), fault);
-        // In a mask text, among name masks, the same fault is told.
-        QCOMPARE(int(FirstPlaceFault("*.tmp; " + mask.toStdString() + " ;*.bak")), fault);
         if (fault != int(PlaceMask::Fault::None)) {
             // It finds nothing, even where its name part would.
             make({"a/b/x", "x"});

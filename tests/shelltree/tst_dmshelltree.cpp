@@ -7,6 +7,7 @@
 
 #include "DmShellTree.h"
 #include "GioShell.h"
+#include "ChildProcess.h"
 #include "RecordedBoxes.h"
 #include "ShellMounts.h"
 
@@ -340,8 +341,20 @@ private Q_SLOTS:
     {
         if (geteuid() == 0) {
             // Root reads any folder whatever its mode: run the case as nobody,
-            // from a copy of this program that nobody may run wherever the build is.
-            QTemporaryDir bin;
+            // from a copy of this program that nobody may run wherever the build is,
+            // in a temporary folder nobody can reach (TMPDIR may be root's alone).
+            QString base;
+            for (const QString &candidate : {QDir::tempPath(), u"/tmp"_qs, u"/var/tmp"_qs, u"/dev/shm"_qs}) {
+                const QByteArray path = QFile::encodeName(candidate);
+                const auto enters = [&path] { return ::access(path.constData(), X_OK) == 0 ? 0 : 1; };
+                if (dm::test::runInChild(enters, true, 10000) == 0) {
+                    base = candidate;
+                    break;
+                }
+            }
+            if (base.isEmpty())
+                QSKIP("no temporary folder the unprivileged user may enter");
+            QTemporaryDir bin(base + u"/tst_dmshelltree-XXXXXX"_qs);
             const QString copy = bin.filePath(u"tst_dmshelltree"_qs);
             QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
             QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
