@@ -3,8 +3,6 @@
 // close and the next start. Also the starting catalog the build ships.
 
 #include "Cp1251Validator.h"
-#include "DesktopHome.h"
-#include "FindFile.h"
 #include "PlaceMask.h"
 #include "ScanTexts.h"
 #include "DmListView.h"
@@ -97,8 +95,6 @@ private slots:
     void textsTheListCannotHoldAreRefused_data();
     void textsTheListCannotHoldAreRefused();
     void startingCatalog();
-    void startingCatalogOnADesktopHome_data();
-    void startingCatalogOnADesktopHome();
     void placeMasksInTheDialog_data();
     void placeMasksInTheDialog();
 };
@@ -534,68 +530,6 @@ void TestCatalog::startingCatalog()
         for (const dm::FileMask &mask : masks)
             QVERIFY2(!mask.matches(name), qPrintable(QString("%1 matches %2").arg(name, QString::fromStdString(mask.text()))));
     }
-}
-
-namespace {
-
-// What the engine finds below root with the masks of the rows, the way a
-// scan hands them over; paths relative to root.
-QStringList findWith(const QString &root, const QList<QStringList> &rows)
-{
-    const std::string masks = QFile::encodeName(dm::BuildMaskList(rows)).toStdString();
-    const std::string folder = QFile::encodeName(root).toStdString();
-    dm::TFindFile engine;
-    engine.Criteria().Files().setIncluded(dm::ScanTargets(folder, masks));
-    engine.Criteria().Files().setPlaces(dm::ScanPlaces(masks));
-    QStringList found;
-    engine.OnFileMatch = [&](dm::TFindFile *, const std::string &in, const dm::TSearchRec &rec) {
-        found << QFile::decodeName(QByteArray::fromStdString(in + rec.Name)).mid(root.size() + 1);
-    };
-    engine.StartSearch();
-    found.removeDuplicates();
-    found.sort();
-    return found;
-}
-
-} // namespace
-
-void TestCatalog::startingCatalogOnADesktopHome_data()
-{
-    QTest::addColumn<QString>("description");
-    QTest::addColumn<QStringList>("junk");
-    QTest::addColumn<QStringList>("kept");
-    for (const dm::test::DesktopType &type : dm::test::desktopTypes())
-        QTest::newRow(qPrintable(type.description)) << type.description << type.junk << type.kept;
-}
-
-void TestCatalog::startingCatalogOnADesktopHome()
-{
-    QFETCH(QString, description);
-    QFETCH(QStringList, junk);
-    QFETCH(QStringList, kept);
-    const dm::DecodedList shipped = dm::decodeListFile(readFile(QStringLiteral(DUSTMOTE_DEFAULT_LIST)));
-    QList<QStringList> all, own;
-    for (const dm::ListRow &row : shipped.rows) {
-        all.append(row.subItems);
-        if (row.caption == description)
-            own.append(row.subItems);
-    }
-    QCOMPARE(own.size(), 1);
-
-    // The whole desktop home: every type's junk and keepers side by side.
-    QTemporaryDir dir;
-    const QString home = dir.filePath("home");
-    for (const dm::test::DesktopType &type : dm::test::desktopTypes())
-        for (const QString &file : type.junk + type.kept)
-            QVERIFY(writeFile(home + '/' + file, "x"));
-    // The type alone finds all its junk.
-    const QStringList byType = findWith(home, own);
-    for (const QString &file : junk)
-        QVERIFY2(byType.contains(file), qPrintable(file));
-    // No type of the catalog finds a file kept beside it.
-    const QStringList byAll = findWith(home, all);
-    for (const QString &file : kept)
-        QVERIFY2(!byAll.contains(file), qPrintable(file));
 }
 
 void TestCatalog::placeMasksInTheDialog_data()
