@@ -1,6 +1,7 @@
 #include "TrashEmpty.h"
 
 #include "FolderListing.h"
+#include "TrashFolders.h"
 #include "TrashRestore.h"
 #include "UniqueFd.h"
 
@@ -142,12 +143,13 @@ QString TrashText(const TrashContents &contents)
 
 void TrashSurvey::run()
 {
-    m_contents = measureTrash(m_folders, [this] { return stopRequested(); });
+    m_contents = measureTrash(m_folders ? *m_folders : TrashFolders::ofThisUser().own(),
+                              [this] { return stopRequested(); });
 }
 
 void TrashEmptying::run()
 {
-    m_outcome = emptyTrash(m_folders, &m_done);
+    m_outcome = emptyTrash(m_folders ? *m_folders : TrashFolders::ofThisUser().own(), &m_done);
     // The last deletion's files were in the trash: there is nothing to bring
     // back now, and a restore would only report every file missing.
     if (hasTrashRecord())

@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace dm {
 
@@ -39,18 +40,20 @@ EmptyOutcome emptyTrash(const QList<QByteArray> &trashFolders, std::atomic<std::
 // "Корзина: N файлов (X KB)".
 QString TrashText(const TrashContents &contents);
 
-// measureTrash on a thread of its own.
+// measureTrash on a thread of its own. Without folders given, the user's own
+// (TrashFolders::ofThisUser), looked up there too: the mounts are examined
+// one by one, and a hung network mount must not hold up the window.
 class TrashSurvey : public BackgroundTask
 {
 public:
-    explicit TrashSurvey(QList<QByteArray> folders) : m_folders(std::move(folders)) {}
+    explicit TrashSurvey(std::optional<QList<QByteArray>> folders = {}) : m_folders(std::move(folders)) {}
     ~TrashSurvey() override { finish(); }
     // After finished().
     const TrashContents &contents() const { return m_contents; }
 
 private:
     void run() override;
-    const QList<QByteArray> m_folders;
+    const std::optional<QList<QByteArray>> m_folders;
     TrashContents m_contents;
 };
 
@@ -59,7 +62,7 @@ private:
 class TrashEmptying : public BackgroundTask
 {
 public:
-    explicit TrashEmptying(QList<QByteArray> folders) : m_folders(std::move(folders)) {}
+    explicit TrashEmptying(std::optional<QList<QByteArray>> folders = {}) : m_folders(std::move(folders)) {}
     ~TrashEmptying() override { finish(); }
     // After finished().
     const EmptyOutcome &outcome() const { return m_outcome; }
@@ -67,7 +70,7 @@ public:
 
 private:
     void run() override;
-    const QList<QByteArray> m_folders;
+    const std::optional<QList<QByteArray>> m_folders;
     EmptyOutcome m_outcome;
     bool m_recordCleared = true;
 };

@@ -62,7 +62,7 @@ void TForm1::refreshTrashSize()
     }
     if (LabelTrash->text().isEmpty())
         LabelTrash->setText(QStringLiteral("Корзина: подсчёт…"));
-    m_trashSurvey = std::make_unique<dm::TrashSurvey>(dm::TrashFolders::ofThisUser().own());
+    m_trashSurvey = std::make_unique<dm::TrashSurvey>();
     m_trashSurvey->start();
     m_trashTimer.start();
     updateActions();
@@ -102,7 +102,7 @@ void TForm1::trashSurveyEnded()
     ProgressBar1->show();
     ui->StatusBar1->setSimplePanel(true);
     ui->StatusBar1->setSimpleText(QStringLiteral("Очищаем Корзину…"));
-    m_emptying = std::make_unique<dm::TrashEmptying>(dm::TrashFolders::ofThisUser().own());
+    m_emptying = std::make_unique<dm::TrashEmptying>();
     m_emptying->start();
     setBusy(true);
 }

@@ -123,7 +123,7 @@ void TestTrash::emptyingClearsTheRecord()
     QVERIFY(writeFile(trash + "files/a.tmp", 10));
     QVERIFY(dm::saveTrashRecord({{QFile::encodeName(home("a.tmp")), QFile::encodeName(trash), "a.tmp"}}));
     QVERIFY(dm::hasTrashRecord());
-    dm::TrashEmptying pass({QFile::encodeName(trash)});
+    dm::TrashEmptying pass(QList<QByteArray>{QFile::encodeName(trash)});
     pass.start();
     QTRY_VERIFY(pass.finished());
     QVERIFY(pass.recordCleared());

@@ -343,15 +343,7 @@ private Q_SLOTS:
             // Root reads any folder whatever its mode: run the case as nobody,
             // from a copy of this program that nobody may run wherever the build is,
             // in a temporary folder nobody can reach (TMPDIR may be root's alone).
-            QString base;
-            for (const QString &candidate : {QDir::tempPath(), u"/tmp"_qs, u"/var/tmp"_qs, u"/dev/shm"_qs}) {
-                const QByteArray path = QFile::encodeName(candidate);
-                const auto enters = [&path] { return ::access(path.constData(), X_OK) == 0 ? 0 : 1; };
-                if (dm::test::runInChild(enters, true, 10000) == 0) {
-                    base = candidate;
-                    break;
-                }
-            }
+            const QString base = dm::test::tempBaseForNobody();
             if (base.isEmpty())
                 QSKIP("no temporary folder the unprivileged user may enter");
             QTemporaryDir bin(base + u"/tst_dmshelltree-XXXXXX"_qs);
