@@ -1,7 +1,9 @@
 #include "ScanTexts.h"
 
 #include "ListSyntax.h"
+#include "PlaceMask.h"
 
+#include <QFile>
 #include <QLocale>
 #include <chrono>
 
@@ -50,13 +52,56 @@ std::vector<std::string> ScanTargets(const std::string &folder, const std::strin
     std::string base = ">" + folder;
     if (base.back() != '/')
         base += '/';
+    bool places = false;
     for (const std::string &mask : SplitEntries(maskList)) {
-        // A name never holds "/": such a mask finds nothing, and must not
-        // become a folder to search.
-        if (mask.find('/') == std::string::npos)
+        // A mask with "/" names a place, which must not become a folder to
+        // search: the engine takes it through its place list.
+        if (!PlaceMask::isPlace(mask))
             lines.push_back(base + mask);
+        else
+            places = true;
     }
+    // Place masks alone still need the folder: with an empty name mask, which
+    // matches nothing itself.
+    if (lines.empty() && places)
+        lines.push_back(base);
     return lines;
+}
+
+std::vector<std::string> ScanPlaces(const std::string &maskList)
+{
+    std::vector<std::string> places;
+    for (const std::string &mask : SplitEntries(maskList))
+        if (PlaceMask::isPlace(mask))
+            places.push_back(mask);
+    return places;
+}
+
+QString PlaceMaskProblem(const QString &maskText)
+{
+    for (const QString &mask : SplitMaskText(maskText)) {
+        const QByteArray bytes = QFile::encodeName(mask);
+        if (!PlaceMask::isPlace(bytes.toStdString()))
+            continue;
+        switch (PlaceMask(bytes.toStdString()).fault()) {
+        case PlaceMask::Fault::None:
+            continue;
+        case PlaceMask::Fault::EmptyComponent:
+            return QStringLiteral("В маске «%1» пустое имя папки (две «/» подряд или «/» в начале): "
+                                  "такая маска ничего не найдёт.").arg(mask);
+        case PlaceMask::Fault::NoName:
+            return QStringLiteral("Маска «%1» кончается на «/»: после последней «/» должна стоять "
+                                  "маска имени файла, например «*».").arg(mask);
+        case PlaceMask::Fault::DotComponent:
+            return QStringLiteral("В маске «%1» есть папка «.» или «..»: папок с такими именами при "
+                                  "поиске не бывает, маска ничего не найдёт.").arg(mask);
+        case PlaceMask::Fault::TooDeep:
+            return QStringLiteral("В маске «%1» больше %2 папок: такая маска ничего не найдёт.")
+                .arg(mask)
+                .arg(PlaceMask::kMaxComponents);
+        }
+    }
+    return {};
 }
 
 QString TotalText(std::optional<std::uint64_t> kiloBytes)

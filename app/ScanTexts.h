@@ -26,7 +26,15 @@ QString BuildMaskList(const QList<QStringList> &tickedRows);
 // The engine's included lines that search folder (bytes, as the file system
 // names it) and its subfolders with each mask of maskList: the folder is
 // never cut at ";" or trimmed, whatever its name holds. None without a folder.
+// Masks that name a place (holding "/") are not among them: see ScanPlaces.
 std::vector<std::string> ScanTargets(const std::string &folder, const std::string &maskList);
+
+// The masks of maskList that name a place, for the engine's place list.
+std::vector<std::string> ScanPlaces(const std::string &maskList);
+
+// What is wrong with the first mask of a mask text that names a place and
+// can never match, in the user's words; empty when every mask can match.
+QString PlaceMaskProblem(const QString &maskText);
 
 // "N Папок(ки) просканировано и M файлов(ла) найдено - S за секунд(ды)", the
 // seconds with three decimals and the locale's decimal separator.

@@ -73,6 +73,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildFoundFiles();
     buildOffer();
     buildDeletion();
+    buildTrash();
     buildScan();
     bindHandlers();
 
@@ -324,6 +325,7 @@ void TForm1::showStatistics()
     ui->DmLabel2->setText(statistics.DmLabel2);
     ui->DmLabel3->setText(statistics.DmLabel3);
     ui->DmLabel4->setText(statistics.DmLabel4);
+    refreshTrashSize();
 }
 
 void TForm1::refreshStatistics()

@@ -15,6 +15,8 @@
 #include "KeepList.h"
 #include "ScanFeed.h"
 #include "ScanOffer.h"
+#include "TrashEmpty.h"
+#include "TrashFolders.h"
 
 namespace Ui { class TForm1; }
 namespace dm { class DeletionCounter; class FoundFilesModel; class TickedTotal; class TypesPage; }
@@ -105,7 +107,15 @@ public:
 
     // Whether a deletion or a restore runs; the window's actions that could
     // change the list, the catalog, the tree or the statistics wait for it.
-    bool busy() const { return m_deletion || m_restore; }
+    bool busy() const { return m_deletion || m_restore || m_emptying; }
+
+    // The trash at a glance (Unit1Trash.cpp): its count and size on the
+    // Information page, and "Сервис → Очистить Корзину…".
+    QAction *ActionEmptyTrash = nullptr;
+    QLabel *LabelTrash = nullptr;
+    void ActionEmptyTrashExecute();
+    // Counts the trash again, off the main thread; the label follows.
+    void refreshTrashSize();
 
     // Every action of the window's action list, Action1 to Action12.
     QList<QAction *> actions12() const;
@@ -205,6 +215,13 @@ private:
     void storeDeletionCount();
     void setBusy(bool busy);
     void updateActions();
+    void buildTrash();
+    void trashSurveyEnded();
+    void showEmptyingProgress();
+    void endEmptying();
+    // The line naming the browsers that run while the ticked files include
+    // their cache; empty when none.
+    QString runningBrowsersLine() const;
     // The feed timer's handler: applies the feed; out of memory, stops the scan.
     void feedTimerTimer();
     // Whether the last scan's walk ended because memory ran out.
@@ -220,6 +237,12 @@ private:
     QTimer m_feedTimer;
     std::unique_ptr<dm::DeletionPass> m_deletion;
     std::unique_ptr<dm::RestorePass> m_restore;
+    std::unique_ptr<dm::TrashEmptying> m_emptying;
+    std::unique_ptr<dm::TrashSurvey> m_trashSurvey;
+    QTimer m_trashTimer;          // watches the survey
+    bool m_emptyAfterSurvey = false; // the survey is for the emptying's confirmation
+    bool m_surveyAgain = false;      // asked for while one ran
+    dm::TrashFolders m_trashFolders; // read by the worker during a scan
     std::unique_ptr<dm::DeletionCounter> m_dels; // of the deletion in progress
     QTimer m_taskTimer;                          // shows a deletion's or restore's progress
     QShortcut *m_stopKey = nullptr;

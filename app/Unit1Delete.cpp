@@ -79,6 +79,8 @@ void TForm1::updateActions()
     ui->DmGroup3->Items(1)->setEnabled(m_scanActive);
     ActionTrash->setEnabled(idle);
     ActionRestore->setEnabled(idle && dm::hasTrashRecord());
+    if (ActionEmptyTrash)
+        ActionEmptyTrash->setEnabled(idle && !m_emptyAfterSurvey);
 }
 
 void TForm1::setBusy(bool on)
@@ -131,6 +133,10 @@ void TForm1::StopButtonClick()
 
 void TForm1::showTaskProgress()
 {
+    if (m_emptying) {
+        showEmptyingProgress();
+        return;
+    }
     if (m_restore) {
         if (ProgressBar1->maximum() == 0 && m_restore->total() > 0)
             ProgressBar1->setMaximum(int(m_restore->total()));

@@ -82,9 +82,12 @@ void TForm1::BitBtn1Click()
                         QMessageBox::Information, QMessageBox::Ok});
         showPage(3);
     }
+    QString question = QStringLiteral("Вы уверены, что хотите удалить выбраные файлы?");
+    // Nothing is refused: a running browser's cache is only named.
+    if (const QString browsers = runningBrowsersLine(); !browsers.isEmpty())
+        question += QStringLiteral("\n\n") + browsers;
     const QMessageBox::StandardButton answer = dm::messageBox(
-        {this, QStringLiteral("Внимание!!!"),
-         QStringLiteral("Вы уверены, что хотите удалить выбраные файлы?"), QMessageBox::Warning,
+        {this, QStringLiteral("Внимание!!!"), question, QMessageBox::Warning,
          QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
     m_dels = std::move(counter);
     if (answer != QMessageBox::Yes) {

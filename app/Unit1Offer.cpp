@@ -171,6 +171,7 @@ void TForm1::prepareOffer(const QList<QStringList> &tickedMasks, const QStringLi
 {
     m_keepFilter = dm::KeepFilter(dm::KeepList::load(), location.toStdString());
     m_typeMatcher = dm::TypeMatcher(tickedMasks);
+    m_trashFolders = dm::TrashFolders::ofThisUser();
     m_severalTypes = tickedMasks.size() > 1;
     FindFile1->Criteria().TimeStamp().setModifiedBefore(
         dm::AgeLimitBound(SpinAge->value(), QDateTime::currentDateTime()));

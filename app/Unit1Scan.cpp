@@ -108,10 +108,12 @@ void TForm1::Action4Execute()
     const std::string masks = QFile::encodeName(MaskList).toStdString();
     const QByteArray location = ui->DmShellTree1->SelectedPathBytes();
     const std::vector<std::string> targets = dm::ScanTargets(location.toStdString(), masks);
+    const std::vector<std::string> places = dm::ScanPlaces(masks);
     dm::TFileCriteria &files = FindFile1->Criteria().Files();
     files.setFileName(masks);
     files.setLocation({});
     files.setIncluded(targets);
+    files.setPlaces(places);
     files.setSubfolders(true);
     m_scanRoot = dm::ScanRoot::of(location);
     prepareOffer(ticked, tickedNames, location);
@@ -119,7 +121,7 @@ void TForm1::Action4Execute()
     SortColumn = -1;
     ui->ListView1->horizontalHeader()->setSortIndicatorShown(false);
     m_found->reset();
-    m_feed.reset(targets.size() > 1);
+    m_feed.reset(targets.size() + places.size() > 1);
     ui->Label3->setText(dm::TotalText());
     setScanning(true);
     m_feedTimer.start();
@@ -142,8 +144,9 @@ void TForm1::FindFile1SearchBegin()
 
 void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &IgnoreFolder)
 {
-    // A kept folder is neither read nor counted, nor anything below it.
-    if (m_keepFilter.skipsFolder(Folder)) {
+    // A kept folder is neither read nor counted, nor anything below it; nor
+    // is a trash folder: what lies there is the trash's business.
+    if (m_keepFilter.skipsFolder(Folder) || m_trashFolders.contains(Folder)) {
         IgnoreFolder = dm::fiThisAndSubfolders;
         return;
     }
@@ -157,7 +160,7 @@ void TForm1::FindFile1FileMatch(const std::string &Folder, const dm::TSearchRec 
     if (m_feed.isRepeat(Folder, FileInfo.Name) || m_keepFilter.skipsFile(Folder, FileInfo.Name))
         return;
     TotalKB += dm::KiloBytes(FileInfo.FindData.FileSize);
-    m_feed.fileFound(Folder, FileInfo, TotalKB, m_severalTypes ? m_typeMatcher.typeOf(FileInfo.Name) : 0);
+    m_feed.fileFound(Folder, FileInfo, TotalKB, m_severalTypes ? m_typeMatcher.typeOf(Folder, FileInfo.Name) : 0);
 }
 
 void TForm1::applyScanFeed(bool walkEnded)

@@ -6,6 +6,7 @@
 #include "Cp1251Validator.h"
 #include "ErrorBox.h"
 #include "ListFile.h"
+#include "ScanTexts.h"
 #include "MessageBox.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
@@ -68,6 +69,12 @@ void TForm2::BitBtn1Click()
     const QString mask = ui->LabeledEdit2->text();
     if (mask.isEmpty()) {
         dm::errorDialog(this, QStringLiteral("Не указано расширение файла!"));
+        return;
+    }
+    // A mask that names a place can be written so that it never matches:
+    // say what is wrong rather than add a type that finds nothing.
+    if (const QString problem = dm::PlaceMaskProblem(mask); !problem.isEmpty()) {
+        dm::errorDialog(this, problem);
         return;
     }
     dm::ListViewRows &catalog = Form1->catalog();

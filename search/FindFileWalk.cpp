@@ -68,8 +68,21 @@ void TFindFile::SearchIn(const std::string &Folder)
     });
 
     auto plan = std::make_shared<ReadPlan>();
-    for (const std::string &mask : m_current->FileMasks)
-        plan->masks.emplace_back(mask);
+    for (const std::string &mask : m_current->FileMasks) {
+        if (!PlaceMask::isPlace(mask)) {
+            plan->masks.emplace_back(mask);
+            plan->rules.placeOf.push_back(-1);
+            continue;
+        }
+        // A mask that names a place: its name part is matched in the folders
+        // its folder part covers, which each read tells from its state.
+        PlaceMask &place = plan->rules.places.emplace_back(mask);
+        plan->masks.push_back(place.name());
+        plan->rules.placeOf.push_back(std::int32_t(plan->rules.places.size() - 1));
+        plan->targetPlaces.push_back(place.stateOf(Folder));
+    }
+    if (plan->rules.empty())
+        plan->rules.placeOf.clear();
     plan->minLevel = m_current->MinLevel;
     plan->maxLevel = m_current->MaxLevel;
     plan->subfolders = m_current->Subfolders;
@@ -110,6 +123,8 @@ void TFindFile::enterFolder(FolderNode *child)
     if (ignore != fiNone && ignore != fiJustThis)
         wants.subfolders = false;
     std::shared_ptr<FolderRead> read;
+    if (!child && !ra.plan().targetPlaces.empty())
+        wants.placeState = ra.plan().targetPlaces.data();
     if ((wants.masks || wants.subfolders) && !AbortRequested())
         read = child ? ra.take(*child, wants) : ra.readTarget(m_path, wants);
     if (read && read->listed) {

@@ -35,12 +35,28 @@ std::uint32_t appendName(std::string &names, const char *name, std::size_t lengt
     return offset;
 }
 
+bool placeCovers(const PlaceRules &rules, std::size_t mask, const PlaceMask::State *state)
+{
+    const std::int32_t place = rules.placeOf[mask];
+    return place < 0 || (state && rules.places[std::size_t(place)].accepts(state[place]));
+}
+
+void stepPlaces(const PlaceRules &rules, const PlaceMask::State *state, std::string_view name, bool ascii,
+                std::vector<PlaceMask::State> &out)
+{
+    for (std::size_t p = 0; p < rules.places.size(); ++p) {
+        const PlaceMask &place = rules.places[p];
+        out.push_back(place.step(state ? state[p] : place.start(), name, ascii));
+    }
+}
+
 } // namespace
 
 std::size_t FolderRead::bytes() const
 {
     return sizeof(FolderRead) + names.capacity() + found.capacity() * sizeof(Found)
-        + hits.capacity() * sizeof(std::uint32_t) + children.capacity() * sizeof(FolderNode);
+        + hits.capacity() * sizeof(std::uint32_t) + children.capacity() * sizeof(FolderNode)
+        + childPlaces.capacity() * sizeof(PlaceMask::State);
 }
 
 ReadResult readFolder(ReadScratch &scratch, int parentFd, const char *name, bool followLink,
@@ -64,10 +80,15 @@ ReadResult readFolder(ReadScratch &scratch, int parentFd, const char *name, bool
     out.device = st.st_dev;
     out.inode = st.st_ino;
 
+    const PlaceRules *rules = (wants.rules && !wants.rules->empty()) ? wants.rules : nullptr;
     if (wants.masks && !wants.masks->empty()) {
         std::vector<std::uint32_t> &foundOf = scratch.foundOf;
         foundOf.assign(listing.size(), kNotFound);
         for (std::size_t k = wants.masks->size(); k-- > 0 && !stopped(stop);) {
+            // A place mask's pass runs only in the folders its place covers,
+            // told once per folder from the folder's state.
+            if (rules && !placeCovers(*rules, k, wants.placeState))
+                continue;
             const FileMask &mask = (*wants.masks)[k];
             for (std::size_t e = 0; e < listing.size(); ++e) {
                 const DirectoryListing::Entry &entry = listing[e];
@@ -94,6 +115,8 @@ ReadResult readFolder(ReadScratch &scratch, int parentFd, const char *name, bool
                 node.name = appendName(out.names, entryName, entry.length);
                 node.length = entry.length;
                 out.children.push_back(std::move(node));
+                if (rules)
+                    stepPlaces(*rules, wants.placeState, listing.nameView(entry), entry.ascii, out.childPlaces);
             }
         }
     }

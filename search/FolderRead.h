@@ -6,6 +6,7 @@
 
 #include "FolderListing.h"
 #include "NameMatch.h"
+#include "PlaceMask.h"
 
 #include <atomic>
 #include <cstdint>
@@ -39,11 +40,24 @@ struct FolderNode
     std::shared_ptr<FolderRead> read;
 };
 
+// The place masks among a plan's masks (PlaceMask.h).
+struct PlaceRules
+{
+    std::vector<PlaceMask> places;
+    std::vector<std::int32_t> placeOf; // per mask: its place, or -1 for a name mask
+
+    bool empty() const { return places.empty(); }
+};
+
 // Which parts of a folder a read takes.
 struct ReadWants
 {
     const std::vector<FileMask> *masks = nullptr; // null: no files wanted
     bool subfolders = false;
+    // With place masks: the rules, and the folder's own state per place
+    // (its parent's childPlaces, or the walk's for a target folder).
+    const PlaceRules *rules = nullptr;
+    const PlaceMask::State *placeState = nullptr;
 };
 
 struct FolderRead : std::enable_shared_from_this<FolderRead>
@@ -65,9 +79,18 @@ struct FolderRead : std::enable_shared_from_this<FolderRead>
     std::vector<Found> found;     // each matched entry once
     std::vector<std::uint32_t> hits; // indices into found: last mask's pass first
     std::vector<FolderNode> children; // real subfolders, in listing order
+    // With place masks: each child's state per place, children in order.
+    std::vector<PlaceMask::State> childPlaces;
     std::size_t charged = 0;      // bytes counted against the read-ahead window
 
     const char *name(const FolderNode &node) const { return names.data() + node.name; }
+    // The place states of one of the children (rules: the plan's).
+    const PlaceMask::State *placeStateOf(const FolderNode &node, const PlaceRules *rules) const
+    {
+        if (!rules || rules->empty() || childPlaces.empty())
+            return nullptr;
+        return childPlaces.data() + std::size_t(&node - children.data()) * rules->places.size();
+    }
     // Heap bytes held, roughly.
     std::size_t bytes() const;
 };

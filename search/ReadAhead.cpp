@@ -106,6 +106,7 @@ std::shared_ptr<FolderRead> ReadAhead::take(FolderNode &child, ReadWants wants)
     }
     child.state = FolderNode::Taken;
     const FolderRead &parent = *m_frames.back().read;
+    wants.placeState = parent.placeStateOf(child, wants.rules);
     const std::shared_ptr<FolderFd> parentFd = parent.fd;
     const std::uint64_t parentDevice = parent.device;
     lock.unlock();
@@ -323,7 +324,8 @@ bool ReadAhead::claimLocked(Claim &claim)
         }
         const std::size_t level = at.level;
         if (node.state == FolderNode::Unread) {
-            const ReadWants wants = m_plan->wants(level);
+            ReadWants wants = m_plan->wants(level);
+            wants.placeState = at.read->placeStateOf(node, wants.rules);
             if (wants.masks || wants.subfolders) {
                 claim = {&node, at.read->shared_from_this(), m_plan, wants};
                 return true;

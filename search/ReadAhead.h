@@ -49,7 +49,9 @@ namespace dm {
 // What the reads of one target folder take, by level.
 struct ReadPlan
 {
-    std::vector<FileMask> masks;
+    std::vector<FileMask> masks; // a place mask's name part stands for it
+    PlaceRules rules;            // empty without place masks
+    std::vector<PlaceMask::State> targetPlaces; // the target folder's state per place
     std::size_t minLevel = 0;
     std::size_t maxLevel = 0; // 0: no limit
     bool subfolders = false;
@@ -58,7 +60,8 @@ struct ReadPlan
     ReadWants wants(std::size_t level) const
     {
         return {level >= minLevel && !masks.empty() ? &masks : nullptr,
-                subfolders && (maxLevel == 0 || level < maxLevel)};
+                subfolders && (maxLevel == 0 || level < maxLevel), rules.empty() ? nullptr : &rules,
+                nullptr};
     }
 };
 

@@ -17,6 +17,7 @@ void TFileCriteria::Assign(const TPersistent *Source)
     m_location = src->m_location;
     m_included = src->m_included;
     m_excluded = src->m_excluded;
+    m_places = src->m_places;
     m_subfolders = src->m_subfolders;
     m_minLevel = src->m_minLevel;
     m_maxLevel = src->m_maxLevel;

@@ -46,6 +46,10 @@ public:
     const TStringList &Excluded() const { return m_excluded; }
     TStringList &Excluded() { return m_excluded; }
     void setExcluded(const TStringList &v) { m_excluded = v; }
+    // Place masks ("folder part/name mask", PlaceMask.h), searched in every
+    // folder to search besides its own masks.
+    const TStringList &Places() const { return m_places; }
+    void setPlaces(const TStringList &v) { m_places = v; }
     // Whether folders without a prefix are searched with their subfolders.
     bool Subfolders() const { return m_subfolders; }
     void setSubfolders(bool v) { m_subfolders = v; }
@@ -61,6 +65,7 @@ private:
     std::string m_location;
     TStringList m_included;
     TStringList m_excluded;
+    TStringList m_places;
     bool m_subfolders = true;
     std::uint16_t m_minLevel = 0;
     std::uint16_t m_maxLevel = 0;

@@ -109,6 +109,12 @@ TTargetSearch::TTargetSearch(const TSearchCriteria &Criteria)
         t->MaxLevel = files.MaxLevel();
     }
 
+    if (!files.Places().empty())
+        for (std::size_t i = 0; i < TargetFolders.Count(); ++i) {
+            TStringList &masks = TargetFolders[i].FileMasks;
+            masks.insert(masks.end(), files.Places().begin(), files.Places().end());
+        }
+
     Attribute.Assign(&Criteria.Attribute());
     TimeStamp.Assign(&Criteria.TimeStamp());
     Size.Assign(&Criteria.Size());

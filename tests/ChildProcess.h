@@ -5,6 +5,9 @@
 // because root ignores file permissions.
 
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QString>
 #include <QThread>
 
 #include <csignal>
@@ -44,6 +47,22 @@ inline int runInChild(const std::function<int()> &body, bool unprivileged, int t
         QThread::msleep(10);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Where a test that runs a case as "nobody" keeps its temporary files: the
+// first of TMPDIR, /tmp, /var/tmp and /dev/shm that nobody may enter (TMPDIR
+// may be root's alone); empty when none is. Not root: TMPDIR.
+inline QString tempBaseForNobody()
+{
+    if (::geteuid() != 0)
+        return QDir::tempPath();
+    for (const QString &candidate : {QDir::tempPath(), QStringLiteral("/tmp"), QStringLiteral("/var/tmp"),
+                                     QStringLiteral("/dev/shm")}) {
+        const QByteArray path = QFile::encodeName(candidate);
+        if (runInChild([&path] { return ::access(path.constData(), X_OK) == 0 ? 0 : 1; }, true, 10000) == 0)
+            return candidate;
+    }
+    return {};
 }
 
 } // namespace dm::test

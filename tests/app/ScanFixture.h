@@ -8,6 +8,7 @@
 #include "ListViewRows.h"
 #include "RecordedBoxes.h"
 #include "Sound.h"
+#include "TrashFolders.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -33,8 +34,20 @@ protected:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         QDir(m_dir->path()).mkpath("home");
+        QDir(m_dir->path()).mkpath("user");
+        // The scanned tree is the desktop folder, the tree's root, and never
+        // HOME or an XDG folder: the desktop's services (GIO's volume
+        // monitor, for one) write there while a test runs.
+        qputenv("HOME", QFile::encodeName(m_dir->filePath("user")));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
-        qputenv("HOME", QFile::encodeName(home()));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir->filePath("cache")));
+        QFile dirs(m_dir->filePath("config/user-dirs.dirs"));
+        QDir().mkpath(m_dir->filePath("config"));
+        if (!dirs.open(QIODevice::WriteOnly)
+            || dirs.write("XDG_DESKTOP_DIR=\"" + QFile::encodeName(home().chopped(1)) + "\"\n") <= 0)
+            qWarning("the desktop folder could not be set");
+        // The trash of a real volume is never counted or emptied by a test.
+        TrashFolders::setMountTopsForTests(QList<QByteArray>{});
         m_boxes = std::make_unique<RecordedBoxes>();
         m_sounds.clear();
         setSoundHandler([this](const QString &path) { m_sounds << path; });

@@ -3,6 +3,8 @@
 // close and the next start. Also the starting catalog the build ships.
 
 #include "Cp1251Validator.h"
+#include "PlaceMask.h"
+#include "ScanTexts.h"
 #include "DmListView.h"
 #include "NameMatch.h"
 #include "ListFile.h"
@@ -93,6 +95,8 @@ private slots:
     void textsTheListCannotHoldAreRefused_data();
     void textsTheListCannotHoldAreRefused();
     void startingCatalog();
+    void placeMasksInTheDialog_data();
+    void placeMasksInTheDialog();
 };
 
 void TestCatalog::addLinkOpensAnEmptiedDialog()
@@ -502,11 +506,20 @@ void TestCatalog::startingCatalog()
         const QString &text = row.subItems[0];
         QVERIFY2(!text.contains(u' ') && !text.contains(u','), qPrintable(text));
         // Every mask matches a name made from it, so the scan really finds these files.
+        QVERIFY2(dm::PlaceMaskProblem(text).isEmpty(), qPrintable(text));
         for (const QString &piece : text.split(u';')) {
             QVERIFY2(!piece.isEmpty(), qPrintable(text));
-            dm::FileMask mask(piece.toStdString());
             QString sample = piece;
-            sample.replace(u'*', QStringLiteral("abc")).replace(u'?', u'1');
+            sample.replace(QStringLiteral("**"), QStringLiteral("d1/d2")).replace(u'*', QStringLiteral("abc")).replace(u'?', u'1');
+            if (dm::PlaceMask::isPlace(piece.toStdString())) {
+                // A place: its name part in a folder made from its folder part.
+                const qsizetype slash = sample.lastIndexOf(u'/');
+                const dm::PlaceMask place(piece.toStdString());
+                QVERIFY2(place.matches(("/home/u/" + sample.left(slash)).toStdString(), sample.mid(slash + 1).toStdString()),
+                         qPrintable(piece));
+                continue;
+            }
+            dm::FileMask mask(piece.toStdString());
             QVERIFY2(mask.matches(sample.toStdString()), qPrintable(piece));
             masks.append(mask);
         }
@@ -517,6 +530,44 @@ void TestCatalog::startingCatalog()
         for (const dm::FileMask &mask : masks)
             QVERIFY2(!mask.matches(name), qPrintable(QString("%1 matches %2").arg(name, QString::fromStdString(mask.text()))));
     }
+}
+
+void TestCatalog::placeMasksInTheDialog_data()
+{
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("problem"); // empty: added
+    QTest::newRow("a place") << ".cache/thumbnails/**/*" << QString();
+    QTest::newRow("a place beside a name") << "*.tmp;.cache/x/*" << QString();
+    QTest::newRow("ends in a slash") << ".cache/thumbnails/"
+                                     << "Маска «.cache/thumbnails/» кончается на «/»: после последней «/» должна "
+                                        "стоять маска имени файла, например «*».";
+    QTest::newRow("empty folder name") << "*.tmp;.cache//*"
+                                       << "В маске «.cache//*» пустое имя папки (две «/» подряд или «/» в начале): "
+                                          "такая маска ничего не найдёт.";
+    QTest::newRow("dot dot") << "../x/*" << "В маске «../x/*» есть папка «.» или «..»: папок с такими именами при "
+                                            "поиске не бывает, маска ничего не найдёт.";
+}
+
+void TestCatalog::placeMasksInTheDialog()
+{
+    QFETCH(QString, mask);
+    QFETCH(QString, problem);
+    Window w(kThree);
+    w.dialog->show();
+    w.dialog->ui->LabeledEdit1->setText("Places");
+    w.dialog->ui->LabeledEdit2->setText(mask);
+    QTest::mouseClick(w.dialog->ui->BitBtn1, Qt::LeftButton);
+    QVERIFY(!w.dialog->isVisible());
+    if (problem.isEmpty()) {
+        QVERIFY(w.boxes.shown.isEmpty());
+        QCOMPARE(w.list()->topLevelItemCount(), 4);
+        QVERIFY(w.form->close());
+        QCOMPARE(w.saved().last(), (dm::ListRow{"Places", {mask}, 0}));
+        return;
+    }
+    QCOMPARE(w.list()->topLevelItemCount(), 3);
+    QCOMPARE(w.boxes.shown.size(), 1);
+    QCOMPARE(w.boxes.shown[0].text, problem);
 }
 
 QTEST_MAIN(TestCatalog)

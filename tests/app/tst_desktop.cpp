@@ -4,6 +4,7 @@
 // program per user; links that answer the mouse, the keyboard and screen
 // readers alike.
 
+#include "ChildProcess.h"
 #include "DmLabels.h"
 #include "DmTray.h"
 #include "RecordedBoxes.h"
@@ -53,7 +54,10 @@ private:
 
 void TestDesktop::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    // Some cases run as nobody, who must reach the folder: TMPDIR may be root's alone.
+    static const QString base = dm::test::tempBaseForNobody();
+    m_dir = base.isEmpty() ? std::make_unique<QTemporaryDir>()
+                           : std::make_unique<QTemporaryDir>(base + QStringLiteral("/tst_desktop-XXXXXX"));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
 }
 

@@ -77,6 +77,13 @@ void TestListFile::roundTrips_data()
     QTest::newRow("cyrillic in code page 1251")
         << QList<ListRow>{{u"О"_qs, {u"*.бак"_qs}, 0}}
         << QByteArray::fromHex("4C564601000100000000000100CE05002A2EE1E0EA");
+    // Masks that name a place are plain text to the file: read and written
+    // byte for byte as before.
+    QTest::newRow("place masks")
+        << QList<ListRow>{{"C", {".cache/x/**/*"}, 0}}
+        << QByteArray::fromHex("4C564601000100000000000100430D002E63616368652F782F2A2A2F2A");
+    QTest::newRow("place masks among names")
+        << QList<ListRow>{{u"Кэш"_qs, {"*.tmp;.cache/thumbnails/**/*;__pycache__/*.pyc", "a//b/"}, 3}} << QByteArray();
 }
 
 void TestListFile::roundTrips()

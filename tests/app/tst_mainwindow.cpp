@@ -358,8 +358,8 @@ void TestMainWindow::menusAsTheActionsSay()
     QCOMPARE(menuTexts(menus[1]->menu()), (QStringList{"Строка состояния", "-", "Минимизировать в трей", "-", "По &типам"}));
     QCOMPARE(menuTexts(menus[2]->menu()), (QStringList{"Запуск сканирования", "Остановить сканирование",
                                                        "- (hidden)", "Настройки... (hidden)", "-",
-                                                       "Удалять в Корзину", "Вернуть удалённое", "-",
-                                                       "&Исключения…"}));
+                                                       "Удалять в Корзину", "Вернуть удалённое",
+                                                       "Очистить &Корзину…", "-", "&Исключения…"}));
     // Nothing deleted to the trash yet: nothing to bring back.
     QVERIFY(form->ActionTrash->isCheckable() && !form->ActionTrash->isChecked());
     QVERIFY(!form->ActionRestore->isEnabled());

@@ -6,7 +6,17 @@
 #   install_test.sh BUILD_DIR
 set -euo pipefail
 BUILD=$1
-WORK=$(mktemp -d)
+# As root the program runs as nobody, who must be able to reach the work
+# folder: TMPDIR may be root's alone.
+base=${TMPDIR:-/tmp}
+if [[ $(id -u) -eq 0 ]]; then
+    base=
+    for d in "${TMPDIR:-/tmp}" /tmp /var/tmp /dev/shm; do
+        if [[ -d $d ]] && setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$d"; then base=$d; break; fi
+    done
+    [[ -n $base ]] || { echo "no temporary folder nobody may enter"; exit 1; }
+fi
+WORK=$(mktemp -d -p "$base")
 cleanup() {
     local rc=$?
     if [[ -n $first ]]; then kill "$first" 2>/dev/null || true; wait "$first" 2>/dev/null || true; fi

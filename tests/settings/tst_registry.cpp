@@ -70,7 +70,10 @@ private:
 
 void TestRegistry::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    // Some cases run as nobody, who must reach the folder: TMPDIR may be root's alone.
+    static const QString base = dm::test::tempBaseForNobody();
+    m_dir = base.isEmpty() ? std::make_unique<QTemporaryDir>()
+                           : std::make_unique<QTemporaryDir>(base + QStringLiteral("/tst_registry-XXXXXX"));
     QVERIFY(m_dir->isValid());
     m_path = m_dir->filePath(QStringLiteral("Dustmote/registry.reg"));
     Registry::setDamageNotice({});

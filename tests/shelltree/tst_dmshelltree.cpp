@@ -7,6 +7,7 @@
 
 #include "DmShellTree.h"
 #include "GioShell.h"
+#include "ChildProcess.h"
 #include "RecordedBoxes.h"
 #include "ShellMounts.h"
 
@@ -340,8 +341,12 @@ private Q_SLOTS:
     {
         if (geteuid() == 0) {
             // Root reads any folder whatever its mode: run the case as nobody,
-            // from a copy of this program that nobody may run wherever the build is.
-            QTemporaryDir bin;
+            // from a copy of this program that nobody may run wherever the build is,
+            // in a temporary folder nobody can reach (TMPDIR may be root's alone).
+            const QString base = dm::test::tempBaseForNobody();
+            if (base.isEmpty())
+                QSKIP("no temporary folder the unprivileged user may enter");
+            QTemporaryDir bin(base + u"/tst_dmshelltree-XXXXXX"_qs);
             const QString copy = bin.filePath(u"tst_dmshelltree"_qs);
             QVERIFY(QFile::copy(QCoreApplication::applicationFilePath(), copy));
             QVERIFY(QFile::setPermissions(bin.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
