@@ -35,6 +35,11 @@ protected:
         QDir(m_dir->path()).mkpath("home");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
         qputenv("HOME", QFile::encodeName(home()));
+        // GLib fixes the cache folder at its first use in a process, and its
+        // volume monitor makes it: one for the whole program, outside every
+        // scanned tree.
+        static const QTemporaryDir cache;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
         m_boxes = std::make_unique<RecordedBoxes>();
         m_sounds.clear();
         setSoundHandler([this](const QString &path) { m_sounds << path; });

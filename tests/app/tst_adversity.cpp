@@ -274,7 +274,7 @@ void TestAdversity::fullDiskStillScans()
     }
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].icon, QMessageBox::Warning);
-    QVERIFY2(m_boxes->shown[0].text.startsWith("Статистика не сохранена: Failed to "),
+    QVERIFY2(m_boxes->shown[0].text.startsWith("Статистика не сохранена: Не удалось "),
              qPrintable(m_boxes->shown[0].text));
 }
 
