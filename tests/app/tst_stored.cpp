@@ -31,7 +31,9 @@ public:
     OpenCount(const QString &folder, QByteArray name)
         : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), m_name(std::move(name))
     {
-        ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN);
+        // Each open's close comes between two opens, so that the kernel never
+        // folds two opens into one event.
+        ::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(), IN_OPEN | IN_CLOSE);
     }
     ~OpenCount() { ::close(m_fd); }
     int count()
@@ -40,7 +42,7 @@ public:
         for (ssize_t n; (n = ::read(m_fd, buffer, sizeof buffer)) > 0;)
             for (ssize_t at = 0; at < n;) {
                 const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-                if (event->len && QByteArray(event->name) == m_name)
+                if ((event->mask & IN_OPEN) && event->len && QByteArray(event->name) == m_name)
                     ++m_count;
                 at += ssize_t(sizeof(inotify_event) + event->len);
             }
@@ -113,12 +115,12 @@ void TestStored::fullDiskKeepsTheOldFile()
     QVERIFY(!before.isEmpty());
     fill(data);
 
+    // A small change, as one click makes.
     if (what == "keep") {
-        for (int i = 0; i < 2000; ++i)
-            kept.add({"/a/more" + QByteArray::number(i), false});
+        kept.add({"/a/more.tmp", false});
         QVERIFY(!kept.save());
     } else if (what == "record") {
-        QVERIFY(!dm::saveTrashRecord(dm::TrashRecord(2000, first)));
+        QVERIFY(!dm::saveTrashRecord(dm::TrashRecord(2, first)));
     } else {
         dm::TrashRecordWriter notes;
         notes.moving("/a/c.tmp", {first.trash, "c.tmp"}, first.version);
