@@ -45,7 +45,9 @@ private:
     };
     Trash &trashOf(const QByteArray &folder);
     int openFolder(const Trash &trash, const QByteArray &folder, bool create);
-    bool recordNames(const Trash &trash, const TrashedFile &f);
+    // Whether the trash's record of the file names its original path (or,
+    // with orEmpty, is empty: made, and killed before it was written).
+    bool recordNames(const Trash &trash, const TrashedFile &f, bool orEmpty = false);
     int reachAnchor(const QByteArray &anchor, int *fd);
 
     std::map<QByteArray, Trash> m_trashes;
@@ -120,10 +122,9 @@ int Restorer::openFolder(const Trash &trash, const QByteArray &folder, bool crea
     return 0;
 }
 
-// Whether the trash's own record of the file still names its original path
-// (a record made since by another program for the same name must not send
-// that file here).
-bool Restorer::recordNames(const Trash &trash, const TrashedFile &f)
+// A record made since by another program for the same name must not send
+// that file here.
+bool Restorer::recordNames(const Trash &trash, const TrashedFile &f, bool orEmpty)
 {
     const UniqueFd fd(::openat(trash.folders.info.get(), (f.name + kInfoSuffix).constData(),
                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
@@ -132,6 +133,8 @@ bool Restorer::recordNames(const Trash &trash, const TrashedFile &f)
         return false;
     char buffer[16384];
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n == 0)
+        return orEmpty;
     for (const QByteArray &line : QByteArray(buffer, n > 0 ? n : 0).split('\n')) {
         if (!line.startsWith("Path="))
             continue;
@@ -161,7 +164,7 @@ int Restorer::moveBack(const TrashedFile &f)
         if (known && openFolder(trash, folder, false) == 0
             && ::fstatat(m_folderFd.get(), name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0
             && sameFile(f.version, there)) {
-            if (recordNames(trash, f))
+            if (recordNames(trash, f, true))
                 ::unlinkat(trash.folders.info.get(), infoName.constData(), 0);
             return kAlreadyBack;
         }

@@ -360,34 +360,38 @@ void TestWayBack::recordKeptAsTheDeletionGoes()
 
 void TestWayBack::leftoversOfAKill_data()
 {
-    QTest::addColumn<bool>("infoLeft");
+    QTest::addColumn<QString>("info");
     // A deletion noted the file and made its trash record, then was killed
     // before the move; or a restore moved the file back and was killed
     // before removing the trash record.
-    QTest::newRow("trash record left") << true;
+    QTest::newRow("trash record left") << "whole";
+    // A deletion killed between making the trash record and writing it.
+    QTest::newRow("empty trash record left") << "empty";
     // A deletion noted the file and was killed at once.
-    QTest::newRow("only the note") << false;
+    QTest::newRow("only the note") << "none";
 }
 
 // Either way the file is in its place and stays there; no failure is
 // reported, and the leftover trash record goes.
 void TestWayBack::leftoversOfAKill()
 {
-    QFETCH(bool, infoLeft);
+    QFETCH(QString, info);
     const QString home = base() + "/user", file = home + "/w/a.tmp";
     QVERIFY(writeFile(file, "mine"));
     QCOMPARE(trashFiles(home + "/w", {file}), std::size_t(1));
-    const QString info = home + "/data/Trash/info/a.tmp.trashinfo";
-    QVERIFY(exists(info));
+    const QString record = home + "/data/Trash/info/a.tmp.trashinfo";
+    QVERIFY(exists(record));
     QVERIFY(::rename(bytes(home + "/data/Trash/files/a.tmp").constData(), bytes(file).constData()) == 0);
-    if (!infoLeft)
-        QVERIFY(QFile::remove(info));
+    if (info == "none")
+        QVERIFY(QFile::remove(record));
+    if (info == "empty")
+        QVERIFY(writeFile(record, {}));
 
     const dm::RestoreOutcome outcome = restoreAll();
     QCOMPARE(outcome.failures.size(), std::size_t(0));
     QCOMPARE(outcome.restored, std::size_t(0));
     QCOMPARE(readFile(file), QByteArray("mine"));
-    QVERIFY(!exists(info));
+    QVERIFY(!exists(record));
 }
 
 QTEST_GUILESS_MAIN(TestWayBack)

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Kills the window in the middle of a deletion to the trash, or of the restore
+# after one, again and again, and checks the way back each time:
+#   bench/trash_kill_loop.sh BUILD_DIR [ROUNDS] [trash|restore]
+# trash:   50,000 files go to the trash, killed at a random moment; then a
+#          restore (not killed) must bring back every file that went.
+# restore: 50,000 files go to the trash whole; the restore is killed at a
+#          random moment; a second restore must bring back the rest.
+# After each round: every file in its place once (none lost, none twice),
+# the trash's files/ and info/ empty (no orphan records), the record gone.
+set -euo pipefail
+BUILD=${1:?usage: trash_kill_loop.sh BUILD_DIR [ROUNDS] [trash|restore]}
+ROUNDS=${2:-10}
+MODE=${3:-trash}
+WINDOW=$BUILD/bench/dustmote-scanbench
+WORK=/tmp/dustmote-trash-kill-loop
+TREE=$WORK/tree
+FILES=50000
+export DUSTMOTE_BENCH_CONFIG=$WORK/config XDG_DATA_HOME=$WORK/data
+TRASH=$XDG_DATA_HOME/Trash
+rm -rf "$WORK"; mkdir -p "$WORK"
+
+# Runs the window in mode $1 and kills it a random while after its first line.
+killed_run() {
+    coproc W { exec "$WINDOW" "$1" "$TREE" "$2" 2>/dev/null; }
+    local pid=$W_PID out
+    exec {out}<&"${W[0]}"
+    read -r _ <&"$out" || true
+    sleep "$(python3 -c "import random; print(random.uniform($3, $4))")"
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    exec {out}<&-
+}
+
+count() { find "$1" -type f 2>/dev/null | wc -l; }
+
+lost_all=0; twice_all=0; orphans_all=0; left_all=0
+for ((r = 0; r < ROUNDS; r++)); do
+    rm -rf "$TREE" "$TRASH" "$XDG_DATA_HOME/Dustmote"; mkdir -p "$TREE"
+    python3 - "$TREE" <<'PY'
+import os, sys
+for d in range(2500):
+    p = os.path.join(sys.argv[1], "d%04d" % d)
+    os.makedirs(p)
+    for f in range(20):
+        fd = os.open(os.path.join(p, "f%d.tmp" % f), os.O_CREAT | os.O_WRONLY, 0o644)
+        os.write(fd, b"%d/%d" % (d, f))
+        os.close(fd)
+PY
+    if [ "$MODE" = trash ]; then
+        killed_run totrash '*.tmp' 0.2 7.0
+        moved=$(count "$TRASH/files"); infos=$(count "$TRASH/info")
+        "$WINDOW" restore "$TREE" '' > /dev/null 2>&1
+    else
+        "$WINDOW" totrash "$TREE" '*.tmp' > /dev/null 2>&1
+        moved=$(count "$TRASH/files"); infos=$(count "$TRASH/info")
+        killed_run restore '' 0.05 2.5
+        "$WINDOW" restore "$TREE" '' > /dev/null 2>&1
+    fi
+    # Every file once, with its own content.
+    read -r present twice <<<"$(python3 - "$TREE" <<'PY'
+import os, sys
+present = twice = 0
+for d in range(2500):
+    for f in range(20):
+        p = os.path.join(sys.argv[1], "d%04d" % d, "f%d.tmp" % f)
+        if os.path.exists(p):
+            present += open(p, "rb").read() == b"%d/%d" % (d, f)
+found = sum(len(files) for _, _, files in os.walk(sys.argv[1]))
+print(present, found - present)
+PY
+)"
+    lost=$((FILES - present)); orphans=$(count "$TRASH/info"); left=$(count "$TRASH/files")
+    [ -e "$XDG_DATA_HOME/Dustmote/LastDeletion" ] && left=$((left + 1))
+    echo "round $r: in the trash after the kill $moved (records $infos); after the restore: lost $lost, twice $twice, orphan records $orphans, left in the trash $left"
+    lost_all=$((lost_all + lost)); twice_all=$((twice_all + twice))
+    orphans_all=$((orphans_all + orphans)); left_all=$((left_all + left))
+done
+echo "$ROUNDS kills ($MODE): lost $lost_all, twice $twice_all, orphan records $orphans_all, left in the trash $left_all"
+rm -rf "$WORK"
