@@ -81,7 +81,7 @@ KeepList KeepList::load()
     Cached &c = cached();
     const std::lock_guard guard(c.lock);
     struct stat st;
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     if (c.valid && c.path == path && sameVersion(st, c.seen))
         return c.list;

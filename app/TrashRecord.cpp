@@ -147,7 +147,7 @@ void TrashRecordWriter::moving(const QByteArray &path, const TrashCan::Placed &p
             return;
         }
         const int fd = ::open(QFile::encodeName(file).constData(),
-                              O_WRONLY | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+                              O_WRONLY | O_APPEND | O_NONBLOCK | O_CLOEXEC);
         struct stat st;
         if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             if (fd >= 0)

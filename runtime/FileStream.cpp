@@ -74,7 +74,7 @@ QString expandedPath(const QString &path)
 
 std::optional<QByteArray> readOwnFile(const QString &path, qint64 maxBytes)
 {
-    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     struct stat st;
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes)
         return std::nullopt;

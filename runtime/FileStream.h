@@ -19,9 +19,9 @@ namespace dm {
 QString expandedPath(const QString &path);
 
 // The whole of a small file the program keeps for itself: opened without
-// blocking and not through a link at its own name, read only when it is a
-// regular file of at most maxBytes. Nothing when it is missing, anything
-// else, larger, or cannot be read.
+// blocking, read only when it is (or a link at its name leads to, as the
+// atomic writer writes it) a regular file of at most maxBytes. Nothing when
+// it is missing, anything else, larger, or cannot be read.
 std::optional<QByteArray> readOwnFile(const QString &path, qint64 maxBytes);
 
 // True when something other than a regular file or a folder is at path, its
