@@ -125,9 +125,11 @@ int openTrashFolders(const QByteArray &folder, bool create, TrashFolders *out)
     const QByteArray home = homeTrashFolder();
     UniqueFd parent;
     QByteArray last;
-    if (folder == home) {
-        // The data folder is the user's as a whole, reached as any of their files.
-        const QByteArray data = home.chopped(int(sizeof "Trash/") - 1);
+    if (folder == home || (!create && trashTop(folder).isEmpty() && folder.endsWith("/Trash/"))) {
+        // A data folder (this one, or the one a record made under another
+        // setting names) is the user's as a whole, reached as any of their
+        // files; its Trash must be the user's own.
+        const QByteArray data = folder.chopped(int(sizeof "Trash/") - 1);
         if (create)
             QDir().mkpath(QFile::decodeName(data));
         parent.reset(::open(data.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));

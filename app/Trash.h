@@ -88,8 +88,8 @@ struct TrashFolders
 };
 
 // Opens a trash folder (ending in "/") of one of the three layouts: the home
-// trash, "$top/.Trash/$uid/" below a shared trash that sharedTrashUsable
-// accepts, or "$top/.Trash-$uid/". Every folder from the data folder or the
+// trash (to open only: any data folder's "Trash/"), "$top/.Trash/$uid/"
+// below a shared trash that sharedTrashUsable accepts, or "$top/.Trash-$uid/". Every folder from the data folder or the
 // mount's top down is reached without following links and must be the
 // user's own and not writable by others; missing ones are made when create.
 // 0, an errno value, or kTrashNotOwn.
