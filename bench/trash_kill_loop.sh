@@ -47,6 +47,7 @@ for d in range(2500):
         os.write(fd, b"%d/%d" % (d, f))
         os.close(fd)
 PY
+    back=0
     if [ "$MODE" = trash ]; then
         killed_run totrash '*.tmp' 0.2 7.0
         moved=$(count "$TRASH/files"); infos=$(count "$TRASH/info")
@@ -55,6 +56,7 @@ PY
         "$WINDOW" totrash "$TREE" '*.tmp' > /dev/null 2>&1
         moved=$(count "$TRASH/files"); infos=$(count "$TRASH/info")
         killed_run restore '' 0.05 2.5
+        back=$(count "$TREE")
         "$WINDOW" restore "$TREE" '' > /dev/null 2>&1
     fi
     # Every file once, with its own content.
@@ -72,7 +74,12 @@ PY
 )"
     lost=$((FILES - present)); orphans=$(count "$TRASH/info"); left=$(count "$TRASH/files")
     [ -e "$XDG_DATA_HOME/Dustmote/LastDeletion" ] && left=$((left + 1))
-    echo "round $r: in the trash after the kill $moved (records $infos); after the restore: lost $lost, twice $twice, orphan records $orphans, left in the trash $left"
+    if [ "$MODE" = trash ]; then
+        echo -n "round $r: in the trash after the kill $moved (trash records $infos)"
+    else
+        echo -n "round $r: in the trash $moved (trash records $infos), back after the kill $back"
+    fi
+    echo "; after the next restore: lost $lost, twice $twice, orphan records $orphans, left in the trash $left"
     lost_all=$((lost_all + lost)); twice_all=$((twice_all + twice))
     orphans_all=$((orphans_all + orphans)); left_all=$((left_all + left))
 done
