@@ -2,13 +2,15 @@
 # Kills the window in the middle of a deletion to the trash, or of the restore
 # after one, again and again, and checks the way back each time:
 #   bench/trash_kill_loop.sh BUILD_DIR [ROUNDS] [trash|restore]
-# trash:   50,000 files go to the trash, killed at a random moment; then a
-#          restore (not killed) must bring back every file that went.
-# restore: 50,000 files go to the trash whole; the restore is killed at a
-#          random moment; a second restore must bring back the rest.
+# trash:   50,000 files go to the trash, killed once a random number of them
+#          has gone; then a restore (not killed) must bring back every file
+#          that went.
+# restore: 50,000 files go to the trash whole; the restore is killed once a
+#          random number of them is back; a second restore brings the rest.
 # After each round: every file in its place once (none lost, none twice),
 # the trash's files/ and info/ empty (no orphan records), the record gone.
 set -euo pipefail
+count() { find "$1" -type f 2>/dev/null | wc -l; }
 BUILD=${1:?usage: trash_kill_loop.sh BUILD_DIR [ROUNDS] [trash|restore]}
 ROUNDS=${2:-10}
 MODE=${3:-trash}
@@ -20,19 +22,19 @@ export DUSTMOTE_BENCH_CONFIG=$WORK/config XDG_DATA_HOME=$WORK/data
 TRASH=$XDG_DATA_HOME/Trash
 rm -rf "$WORK"; mkdir -p "$WORK"
 
-# Runs the window in mode $1 and kills it a random while after its first line.
+# Runs the window in mode $1 and kills it once the files in folder $3 number
+# a random count between 1 and 49,000: always in the middle of the pass.
 killed_run() {
-    coproc W { exec "$WINDOW" "$1" "$TREE" "$2" 2>/dev/null; }
-    local pid=$W_PID out
-    exec {out}<&"${W[0]}"
-    read -r _ <&"$out" || true
-    sleep "$(python3 -c "import random; print(random.uniform($3, $4))")"
+    local target pid
+    target=$(python3 -c 'import random; print(random.randint(1, 49000))')
+    "$WINDOW" "$1" "$TREE" "$2" > /dev/null 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null && [ "$(count "$3")" -lt "$target" ]; do
+        sleep 0.02
+    done
     kill -9 "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
-    exec {out}<&-
 }
-
-count() { find "$1" -type f 2>/dev/null | wc -l; }
 
 lost_all=0; twice_all=0; orphans_all=0; left_all=0
 for ((r = 0; r < ROUNDS; r++)); do
@@ -49,13 +51,13 @@ for d in range(2500):
 PY
     back=0
     if [ "$MODE" = trash ]; then
-        killed_run totrash '*.tmp' 0.2 7.0
+        killed_run totrash '*.tmp' "$TRASH/files"
         moved=$(count "$TRASH/files"); infos=$(count "$TRASH/info")
         "$WINDOW" restore "$TREE" '' > /dev/null 2>&1
     else
         "$WINDOW" totrash "$TREE" '*.tmp' > /dev/null 2>&1
         moved=$(count "$TRASH/files"); infos=$(count "$TRASH/info")
-        killed_run restore '' 0.05 2.5
+        killed_run restore '' "$TREE"
         back=$(count "$TREE")
         "$WINDOW" restore "$TREE" '' > /dev/null 2>&1
     fi
