@@ -36,18 +36,25 @@ void DeletionPass::run()
 {
     FoundEntryRemover remover(m_root);
     TrashCan trash;
-    // The count is stored beside the pass, as often as a store allows and
-    // at most every 50 ms, so the pass never waits for the disk and a kill
-    // loses only what went during the last store.
+    TrashRecordWriter record;
+    const bool toTrash = m_mode == Mode::ToTrash;
+    // The count and the record of the way back are stored beside the pass,
+    // as often as a store allows and at most every 50 ms, so the pass never
+    // waits for the disk and a kill loses only what went during the last
+    // store (of the record, only what a power cut could: each file is noted
+    // before it moves).
     std::atomic<bool> passEnded{false};
     std::thread storer;
-    if (m_checkpoint)
-        storer = std::thread([this, &passEnded] {
+    if (m_checkpoint || toTrash)
+        storer = std::thread([this, &passEnded, &record, toTrash] {
             std::size_t stored = 0;
             while (!passEnded.load(std::memory_order_acquire)) {
                 std::this_thread::sleep_for(kCheckpointInterval);
                 if (const std::size_t now = removed(); now != stored) {
-                    m_checkpoint(now);
+                    if (toTrash)
+                        record.sync();
+                    if (m_checkpoint)
+                        m_checkpoint(now);
                     stored = now;
                 }
             }
@@ -64,9 +71,9 @@ void DeletionPass::run()
             error = remover.check(t.folder, t.name, t.version);
             TrashCan::Placed placed;
             if (error == 0)
-                error = trash.put(remover.folderFd(), t.name, t.folder + t.name, &placed);
+                error = trash.put(remover.folderFd(), t.name, t.folder + t.name, &placed, &record);
             if (error == 0)
-                m_trashed.push_back({t.folder + t.name, placed.trash, placed.name});
+                m_trashed.push_back({t.folder + t.name, placed.trash, placed.name, t.version});
         }
         if (error == 0)
             m_removed.fetch_add(1, std::memory_order_relaxed);
@@ -77,10 +84,11 @@ void DeletionPass::run()
     passEnded.store(true, std::memory_order_release);
     if (storer.joinable())
         storer.join();
+    if (toTrash)
+        record.sync();
     if (m_checkpoint)
         m_checkpoint(removed());
-    if (!m_trashed.empty())
-        m_recordKept = saveTrashRecord(m_trashed);
+    m_recordKept = record.kept();
 }
 
 void RestorePass::run()
@@ -94,7 +102,7 @@ void RestorePass::run()
     // tried again once the user has made room; the rest is done with.
     TrashRecord rest;
     for (const RestoreFailure &f : m_outcome.failures)
-        if (f.error != ENOENT)
+        if (f.error != ENOENT && f.error != kNotTrashed)
             rest.push_back(f.file);
     saveTrashRecord(rest);
 }

@@ -49,8 +49,9 @@ public:
     const std::vector<Failure> &failures() const { return m_failures; }
     const TrashRecord &trashed() const { return m_trashed; }
     // After finished(): whether the way back was kept (nothing to keep counts
-    // as kept). The pass writes it itself, so that the window never waits
-    // for a record of 100,000 files.
+    // as kept). The pass writes the record itself as it goes, each file
+    // noted before it moves, so that the window never waits for a record of
+    // 100,000 files and a kill loses none of it.
     bool recordKept() const { return m_recordKept; }
 
     // Tests: called on the pass's thread before each file (set it while no

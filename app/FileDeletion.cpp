@@ -163,6 +163,10 @@ QString DeletionReason(int error)
         return QStringLiteral("папка файла после поиска заменена ссылкой или другой папкой");
     case kNoTrash:
         return QStringLiteral("на этом диске нет Корзины; файл оставлен на месте");
+    case kTrashNotOwn:
+        return QStringLiteral("папка Корзины принадлежит другому пользователю или заменена ссылкой");
+    case kNotTrashed:
+        return QStringLiteral("в Корзине под этим именем теперь другой файл; он оставлен как есть");
     default:
         return systemErrorText(error);
     }

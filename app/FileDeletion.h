@@ -21,6 +21,8 @@ enum DeletionError : int {
     kFolderGone = -1,     // the file's folder is no longer there
     kFolderReplaced = -2, // a folder on the way is now a link or another folder
     kNoTrash = -3,        // the file's disk has no trash
+    kTrashNotOwn = -4,    // a trash folder is a link, or someone else's
+    kNotTrashed = -5,     // the file in the trash is not the one moved there
 };
 
 // The folder a scan searched, as the deletion finds it again: its path

@@ -1,19 +1,73 @@
 #include "KeepList.h"
 
+#include "Exception.h"
+#include "FileStream.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
+#include <mutex>
+#include <sys/stat.h>
+#include <unordered_set>
 
 namespace dm {
 
 namespace {
 
 constexpr char kHeader[] = "Dustmote keep list 1";
+// Far more than anyone keeps by hand; a file in its place that is larger
+// (a link to a device, a huge file) is not read at all.
+constexpr qint64 kMaxListBytes = 64 << 20;
+
+// The list as last read, and which version of the file it came from: a
+// scan start reads the file again only after it has changed.
+struct Cached
+{
+    std::mutex lock;
+    bool valid = false;
+    struct stat seen{};
+    QString path;
+    KeepList list;
+};
+
+Cached &cached()
+{
+    static Cached c;
+    return c;
+}
+
+bool sameVersion(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size
+        && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec
+        && a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+}
 
 } // namespace
+
+KeepList KeepList::parse(const QByteArray &bytes)
+{
+    KeepList list;
+    const QList<QByteArray> lines = bytes.split('\n');
+    if (lines.value(0) != kHeader)
+        return list;
+    std::unordered_set<std::string> seen; // linear however long the list
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray &line = lines[i];
+        if (line.size() < 3 || line[1] != ' ' || (line[0] != 'D' && line[0] != 'F'))
+            continue;
+        KeptItem item{QByteArray::fromPercentEncoding(line.mid(2)), line[0] == 'D'};
+        if (!item.path.startsWith('/'))
+            continue;
+        if (item.folder && !item.path.endsWith('/'))
+            item.path += '/';
+        if (seen.insert(std::string(item.folder ? "D" : "F") + item.path.toStdString()).second)
+            list.m_items.push_back(std::move(item));
+    }
+    return list;
+}
 
 QString KeepList::file()
 {
@@ -23,36 +77,39 @@ QString KeepList::file()
 
 KeepList KeepList::load()
 {
-    KeepList list;
-    QFile in(file());
-    if (!in.open(QIODevice::ReadOnly))
-        return list;
-    const QList<QByteArray> lines = in.readAll().split('\n');
-    if (lines.value(0) != kHeader)
-        return list;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray &line = lines[i];
-        if (line.size() < 3 || line[1] != ' ' || (line[0] != 'D' && line[0] != 'F'))
-            continue;
-        const QByteArray path = QByteArray::fromPercentEncoding(line.mid(2));
-        if (path.startsWith('/'))
-            list.add({path, line[0] == 'D'});
-    }
-    return list;
+    const QString path = file();
+    Cached &c = cached();
+    const std::lock_guard guard(c.lock);
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    if (c.valid && c.path == path && sameVersion(st, c.seen))
+        return c.list;
+    // Never waits on a FIFO, never reads a device or a huge file.
+    const std::optional<QByteArray> bytes = readOwnFile(path, kMaxListBytes);
+    c.list = bytes ? parse(*bytes) : KeepList();
+    c.path = path;
+    c.seen = st;
+    c.valid = bool(bytes);
+    return c.list;
 }
 
 bool KeepList::save() const
 {
     const QString path = file();
     QDir().mkpath(QFileInfo(path).path());
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
     QByteArray text = QByteArray(kHeader) + '\n';
     for (const KeptItem &item : m_items)
         text += (item.folder ? "D " : "F ") + item.path.toPercentEncoding("/") + '\n';
-    out.write(text);
-    return out.commit();
+    try {
+        // Every write checked, and the old list kept when one fails.
+        AtomicFileWriter out(path);
+        out.write(text);
+        out.commit();
+        return true;
+    } catch (const Exception &) {
+        return false;
+    }
 }
 
 bool KeepList::add(KeptItem item)

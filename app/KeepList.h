@@ -29,7 +29,9 @@ class KeepList
 public:
     // $XDG_DATA_HOME/Dustmote/KeepList.
     static QString file();
-    // The stored list; empty when there is none or it cannot be read.
+    // The stored list; empty when there is none or it cannot be read (only
+    // a regular file of sane size is). Read again only once the file has
+    // changed; any thread.
     static KeepList load();
     // Replaces the stored list atomically; false when it could not be written.
     bool save() const;
@@ -46,6 +48,8 @@ public:
     bool keeps(const QByteArray &folder, const QByteArray &name) const;
 
 private:
+    // The list a file's bytes hold, in time linear in their length.
+    static KeepList parse(const QByteArray &bytes);
     std::vector<KeptItem> m_items;
 };
 

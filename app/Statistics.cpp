@@ -25,14 +25,14 @@ constexpr double kMaxDateTime = 2958466.0;
 
 [[noreturn]] void fail(const char *format, const QString &name)
 {
-    throw Exception(QString::fromLatin1(format).arg(name));
+    throw Exception(QString::fromUtf8(format).arg(name));
 }
 
 // A value that could not be stored (a full disk, an unusable store file):
 // told apart from a wrong stored value, because it need not stop the work.
 [[noreturn]] void failWrite(const char *format, const QString &name)
 {
-    throw EWriteError(QString::fromLatin1(format).arg(name));
+    throw EWriteError(QString::fromUtf8(format).arg(name));
 }
 
 // The store tells of a damaged file once per run; here it reaches the user.
@@ -78,7 +78,7 @@ std::int32_t StatisticsKey::ReadCounter(const QString &subKey, const QString &na
     if (data.isEmpty())
         return fallback; // an empty text
     if (type != REG_SZ && type != REG_EXPAND_SZ)
-        fail("Invalid data type for '%1'", name);
+        fail("Неверный тип данных «%1»", name);
     const qsizetype end = data.indexOf('\0');
     return StrToIntDef(cp1251::decode(end < 0 ? data : data.first(end)), fallback);
 }
@@ -88,13 +88,13 @@ void StatisticsKey::WriteCounter(const QString &subKey, const QString &name,
 {
     RegKey sub;
     if (m_store.createKey(m_key, subKey, &sub) != ERROR_SUCCESS)
-        failWrite("Failed to create key %1", subKey);
+        failWrite("Не удалось создать раздел %1", subKey);
     QByteArray text = QByteArray::number(value);
     text.append('\0');
     const RegResult r = m_store.setValue(sub, name, REG_SZ, text);
     Registry::closeKey(sub);
     if (r != ERROR_SUCCESS)
-        failWrite("Failed to set data for '%1'", name);
+        failWrite("Не удалось записать данные «%1»", name);
 }
 
 TDateTime StatisticsKey::ReadDateTime(const QString &name)
@@ -103,14 +103,14 @@ TDateTime StatisticsKey::ReadDateTime(const QString &name)
     quint32 type = REG_NONE;
     quint32 size = sizeof bytes;
     if (m_store.queryValue(m_key, name, &type, bytes, &size) != ERROR_SUCCESS)
-        fail("Failed to get data for '%1'", name);
+        fail("Не удалось прочитать данные «%1»", name);
     if (type != REG_BINARY || size != sizeof bytes)
-        fail("Invalid data type for '%1'", name);
+        fail("Неверный тип данных «%1»", name);
     const double value = std::bit_cast<double>(qFromLittleEndian<quint64>(bytes));
     // Eight bytes written by another program need not be a date at all; they
     // must not reach the date texts, which hold years 1 to 9999 only.
     if (!std::isfinite(value) || value < kMinDateTime || value >= kMaxDateTime)
-        fail("Invalid data type for '%1'", name);
+        fail("Неверный тип данных «%1»", name);
     return value;
 }
 
@@ -128,7 +128,7 @@ void StatisticsKey::WriteDateTime(const QString &name, TDateTime value)
     qToLittleEndian(std::bit_cast<quint64>(value), bytes);
     if (m_store.setValue(m_key, name, REG_BINARY, QByteArrayView(bytes, sizeof bytes))
         != ERROR_SUCCESS)
-        failWrite("Failed to set data for '%1'", name);
+        failWrite("Не удалось записать данные «%1»", name);
 }
 
 namespace {

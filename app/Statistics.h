@@ -5,9 +5,9 @@
 // key anew and works on what is stored at that moment.
 //
 // Every failure is a dm::Exception with one of the texts
-// "Invalid data type for '%s'", "Failed to create key %s",
-// "Failed to get data for '%s'", "Failed to set data for '%s'"; the two
-// failures to store ("Failed to create key", "Failed to set data") are
+// "Неверный тип данных «%s»", "Не удалось создать раздел %s",
+// "Не удалось прочитать данные «%s»", "Не удалось записать данные «%s»"; the
+// two failures to store (the key, the data) are
 // dm::EWriteError, so that a caller can go on without the count.
 // A value of the wrong type fails only the operation that reads it.
 
@@ -31,19 +31,19 @@ public:
 
     // The counter's decimal text in subKey, or `fallback` when the subkey or
     // value is missing or the text does not convert (see StrToIntDef).
-    // Throws "Invalid data type" when it has data but is not a string.
+    // Throws "Неверный тип данных" when it has data but is not a string.
     std::int32_t ReadCounter(const QString &subKey, const QString &name,
                              std::int32_t fallback);
     // Stores the value's signed decimal text as a string, creating subKey.
-    // Throws "Failed to create key" or "Failed to set data".
+    // Throws "Не удалось создать раздел" or "Не удалось записать данные".
     void WriteCounter(const QString &subKey, const QString &name, std::int32_t value);
-    // The 8-byte date-time value in the key itself. Throws "Failed to get
-    // data" when it is missing or longer than 8 bytes, "Invalid data type"
+    // The 8-byte date-time value in the key itself. Throws "Не удалось
+    // прочитать данные" when it is missing or longer than 8 bytes, "Неверный тип данных"
     // when it is not 8 binary bytes or no date of the years 1 to 9999.
     TDateTime ReadDateTime(const QString &name);
     // As ReadDateTime, but nullopt when no such value is stored yet.
     std::optional<TDateTime> ReadDateTimeIfStored(const QString &name);
-    // Stores the value as 8 binary bytes; throws "Failed to set data".
+    // Stores the value as 8 binary bytes; throws "Не удалось записать данные".
     void WriteDateTime(const QString &name, TDateTime value);
 
 private:
@@ -82,13 +82,13 @@ void CountScan(TDateTime start);
 class DeletionCounter
 {
 public:
-    // Opens the key and reads "Dels"; throws "Invalid data type for 'Dels'".
+    // Opens the key and reads "Dels"; throws "Неверный тип данных «Dels»".
     DeletionCounter();
     // Files the deletion removed (wraps in 32 bits).
     void add(std::uint32_t files = 1) { m_dels = std::int32_t(std::uint32_t(m_dels) + files); }
     // The count so far: the value read plus the files added.
     std::int32_t value() const { return m_dels; }
-    // Stores the count; throws "Failed to create key" / "Failed to set data".
+    // Stores the count; throws "Не удалось создать раздел" / "Не удалось записать данные".
     void write();
 
 private:

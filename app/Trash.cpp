@@ -40,13 +40,27 @@ QByteArray mountTop(QByteArray folder, dev_t device)
     return folder;
 }
 
-// A folder of the user's own, made where missing; never through a link.
-bool ownFolder(const QByteArray &path)
+// Folder `name` below parent, the user's own, not a link and not writable
+// by others; made where missing when create.
+int openOwn(int parent, const char *name, bool create, UniqueFd *out)
 {
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return false;
+    if (create && ::mkdirat(parent, name, 0700) != 0 && errno != EEXIST)
+        return errno;
+    UniqueFd fd(::openat(parent, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!fd)
+        return errno == ELOOP || errno == ENOTDIR ? int(kTrashNotOwn) : errno;
     struct stat st;
-    return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+    if (::fstat(fd.get(), &st) != 0)
+        return errno;
+    if (st.st_uid != ::getuid() || (st.st_mode & S_IWOTH))
+        return kTrashNotOwn;
+    *out = std::move(fd);
+    return 0;
+}
+
+QByteArray uidText()
+{
+    return QByteArray::number(::getuid());
 }
 
 // The n-th name tried for a file: the name itself, then "f.2.tmp",
@@ -85,6 +99,78 @@ QByteArray homeTrashFolder()
         + "/Trash/";
 }
 
+bool sharedTrashUsable(const struct stat &st, uid_t uid)
+{
+    return S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX) && (st.st_uid == 0 || st.st_uid == uid);
+}
+
+QByteArray mountTopOf(const QByteArray &folder)
+{
+    const std::optional<dev_t> device = deviceOf(folder);
+    return device ? mountTop(folder, *device) : folder;
+}
+
+QByteArray trashTop(const QByteArray &folder)
+{
+    for (const QByteArray &tail : {"/.Trash-" + uidText() + '/', "/.Trash/" + uidText() + '/'})
+        if (folder.endsWith(tail)) {
+            const QByteArray top = folder.chopped(tail.size());
+            return top.isEmpty() ? QByteArray("/") : top;
+        }
+    return {};
+}
+
+int openTrashFolders(const QByteArray &folder, bool create, TrashBinFolders *out)
+{
+    const QByteArray home = homeTrashFolder();
+    UniqueFd parent;
+    QByteArray last;
+    if (folder == home || (!create && trashTop(folder).isEmpty() && folder.endsWith("/Trash/"))) {
+        // A data folder (this one, or the one a record made under another
+        // setting names) is the user's as a whole, reached as any of their
+        // files; its Trash must be the user's own.
+        const QByteArray data = folder.chopped(int(sizeof "Trash/") - 1);
+        if (create)
+            QDir().mkpath(QFile::decodeName(data));
+        parent.reset(::open(data.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        last = "Trash";
+    } else {
+        const QByteArray top = trashTop(folder);
+        if (top.isEmpty())
+            return kTrashNotOwn; // no trash of this user's
+        UniqueFd topFd(::open(top.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!topFd)
+            return errno;
+        if (folder.endsWith("/.Trash-" + uidText() + '/')) {
+            parent = std::move(topFd);
+            last = ".Trash-" + uidText();
+        } else {
+            struct stat shared, opened;
+            if (::fstatat(topFd.get(), ".Trash", &shared, AT_SYMLINK_NOFOLLOW) != 0)
+                return errno;
+            if (!sharedTrashUsable(shared, ::getuid()))
+                return kTrashNotOwn;
+            parent.reset(::openat(topFd.get(), ".Trash", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (parent && (::fstat(parent.get(), &opened) != 0 || opened.st_ino != shared.st_ino
+                           || opened.st_dev != shared.st_dev || !sharedTrashUsable(opened, ::getuid())))
+                return kTrashNotOwn; // swapped in between
+            last = uidText();
+        }
+    }
+    if (!parent)
+        return errno;
+    UniqueFd trash;
+    TrashBinFolders folders;
+    if (const int error = openOwn(parent.get(), last.constData(), create, &trash))
+        return error;
+    if (const int error = openOwn(trash.get(), "files", create, &folders.files))
+        return error;
+    if (const int error = openOwn(trash.get(), "info", create, &folders.info))
+        return error;
+    *out = std::move(folders);
+    return 0;
+}
+
 TrashCan::TrashCan() = default;
 
 TrashCan::~TrashCan() = default;
@@ -92,14 +178,13 @@ TrashCan::~TrashCan() = default;
 TrashCan::Bin TrashCan::open(const QByteArray &folder, const QByteArray &top)
 {
     Bin bin;
-    if (!ownFolder(folder.chopped(1)) || !ownFolder(folder + "files") || !ownFolder(folder + "info"))
+    TrashBinFolders folders;
+    if (openTrashFolders(folder, true, &folders) != 0)
         return bin;
-    bin.files.reset(::open((folder + "files").constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    bin.info.reset(::open((folder + "info").constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (bin.files && bin.info) {
-        bin.folder = folder;
-        bin.top = top;
-    }
+    bin.files = std::move(folders.files);
+    bin.info = std::move(folders.info);
+    bin.folder = folder;
+    bin.top = top;
     return bin;
 }
 
@@ -115,22 +200,23 @@ TrashCan::Bin &TrashCan::binFor(dev_t device, const QByteArray &path)
         bin = open(home, {});
     } else {
         // Another mount: the shared trash where the administrator made one
-        // (a folder with the sticky bit, not a link), else the user's own.
+        // the user may trust, else the user's own.
         const QByteArray top = mountTop(path.left(path.lastIndexOf('/') + 1), device);
         const QByteArray base = top == "/" ? QByteArray("/") : top + '/';
-        const QByteArray uid = QByteArray::number(::getuid());
         struct stat st;
-        if (::lstat((base + ".Trash").constData(), &st) == 0 && S_ISDIR(st.st_mode) && (st.st_mode & S_ISVTX))
-            bin = open(base + ".Trash/" + uid + '/', top);
+        if (::lstat((base + ".Trash").constData(), &st) == 0 && sharedTrashUsable(st, ::getuid()))
+            bin = open(base + ".Trash/" + uidText() + '/', top);
         if (bin.folder.isEmpty())
-            bin = open(base + ".Trash-" + uid + '/', top);
-        if (!bin.folder.isEmpty() && deviceOf(bin.folder.chopped(1)) != device)
-            bin = {}; // a trash elsewhere would need a copy: none
+            bin = open(base + ".Trash-" + uidText() + '/', top);
     }
+    struct stat st;
+    if (!bin.folder.isEmpty() && (::fstat(bin.files.get(), &st) != 0 || st.st_dev != device))
+        bin = {}; // a trash elsewhere would need a copy: none
     return m_bins.emplace(device, std::move(bin)).first->second;
 }
 
-int TrashCan::put(int dirFd, const QByteArray &name, const QByteArray &path, Placed *placed)
+int TrashCan::put(int dirFd, const QByteArray &name, const QByteArray &path, Placed *placed,
+                  TrashNotes *notes)
 {
     struct stat st;
     if (::fstat(dirFd, &st) != 0)
@@ -138,33 +224,42 @@ int TrashCan::put(int dirFd, const QByteArray &name, const QByteArray &path, Pla
     Bin &bin = binFor(st.st_dev, path);
     if (bin.folder.isEmpty())
         return kNoTrash;
+    if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno;
+    const FileVersion version = FileVersion::of(st);
     const QByteArray recorded = bin.top.isEmpty() ? path : path.mid(bin.top.size() + (bin.top != "/"));
     const QByteArray info = "[Trash Info]\nPath=" + recorded.toPercentEncoding("/") + "\nDeletionDate="
         + deletionDate() + '\n';
     int &next = m_nextNumber[bin.folder + name];
     for (int n = std::max(next, 1);; ++n) {
-        const QByteArray trashName = candidate(name, n);
-        const QByteArray infoName = trashName + kInfoSuffix;
+        const Placed place{bin.folder, candidate(name, n)};
+        const QByteArray infoName = place.name + kInfoSuffix;
+        // Noted before anything moves, so that a kill at any point leaves
+        // the way back knowing of the file.
+        if (notes)
+            notes->moving(path, place, version);
         // The record first: creating it claims the name.
-        UniqueFd fd(::openat(bin.info.get(), infoName.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
-        if (!fd && errno == EEXIST)
-            continue;
-        if (!fd)
-            return errno;
-        const bool written = ::write(fd.get(), info.constData(), size_t(info.size())) == info.size();
-        fd.reset();
-        int error = written ? 0 : EIO;
-        if (!error
-            && ::renameat2(dirFd, name.constData(), bin.files.get(), trashName.constData(), RENAME_NOREPLACE) != 0)
-            error = errno;
+        UniqueFd fd(::openat(bin.info.get(), infoName.constData(),
+                             O_CREAT | O_EXCL | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, 0600));
+        int error = fd ? 0 : errno;
+        if (fd) {
+            const bool written = ::write(fd.get(), info.constData(), size_t(info.size())) == info.size();
+            error = fd.close() == 0 && written ? 0 : EIO;
+            if (!error
+                && ::renameat2(dirFd, name.constData(), bin.files.get(), place.name.constData(), RENAME_NOREPLACE) != 0)
+                error = errno;
+            if (error)
+                ::unlinkat(bin.info.get(), infoName.constData(), 0);
+        }
         if (error) {
-            ::unlinkat(bin.info.get(), infoName.constData(), 0);
-            if (error == EEXIST) // a leftover in files/ without its record
+            if (notes)
+                notes->notMoved(place);
+            if (error == EEXIST) // a name taken, or a leftover in files/ without its record
                 continue;
             return error == EXDEV ? kNoTrash : error;
         }
         next = n + 1;
-        *placed = {bin.folder, trashName};
+        *placed = place;
         return 0;
     }
 }

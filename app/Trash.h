@@ -11,14 +11,18 @@
 // path through any link, and does not say where the file went, which the way
 // back needs.
 
+#include "FileVersion.h"
 #include "UniqueFd.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unordered_map>
 
 namespace dm {
+
+class TrashNotes;
 
 class TrashCan
 {
@@ -39,7 +43,9 @@ public:
     // Moves entry `name` of the open folder dirFd, whose full path is
     // `path`, to the trash. 0, or an errno value, or kNoTrash when its mount
     // has no trash the user may use: the file then stays where it is.
-    int put(int dirFd, const QByteArray &name, const QByteArray &path, Placed *placed);
+    // notes, when given, hears of the file before it moves.
+    int put(int dirFd, const QByteArray &name, const QByteArray &path, Placed *placed,
+            TrashNotes *notes = nullptr);
 
 private:
     struct Bin
@@ -55,7 +61,45 @@ private:
     QHash<QByteArray, int> m_nextNumber; // per trash folder and name: where to go on trying
 };
 
+// Hears of each file before the trash can moves it, and again when the move
+// did not happen: whoever keeps the way back must know of every file that
+// may have gone, also when the program is killed in the middle.
+class TrashNotes
+{
+public:
+    virtual ~TrashNotes() = default;
+    virtual void moving(const QByteArray &path, const TrashCan::Placed &placed, const FileVersion &version) = 0;
+    virtual void notMoved(const TrashCan::Placed &placed) = 0;
+};
+
 // The user's own trash folder, ending in "/".
 QByteArray homeTrashFolder();
+
+// Whether `.Trash` at a mount's top, as lstat describes it, may hold the
+// trash of user uid: a folder (never a link) with the sticky bit, owned by
+// root or by that user. Whoever else owned it could swap the user's folder
+// inside for one of their own.
+bool sharedTrashUsable(const struct stat &st, uid_t uid);
+
+// A trash folder's files/ and info/, open (O_PATH).
+struct TrashBinFolders
+{
+    UniqueFd files, info;
+};
+
+// Opens a trash folder (ending in "/") of one of the three layouts: the home
+// trash (to open only: any data folder's "Trash/"), "$top/.Trash/$uid/"
+// below a shared trash that sharedTrashUsable accepts, or "$top/.Trash-$uid/". Every folder from the data folder or the
+// mount's top down is reached without following links and must be the
+// user's own and not writable by others; missing ones are made when create.
+// 0, an errno value, or kTrashNotOwn.
+int openTrashFolders(const QByteArray &folder, bool create, TrashBinFolders *out);
+
+// The top of the mount that holds an existing folder (no trailing "/").
+QByteArray mountTopOf(const QByteArray &folder);
+
+// For a mount's trash folder (ending in "/"), the mount's top its records
+// are relative to; empty for the home trash, whose records hold full paths.
+QByteArray trashTop(const QByteArray &folder);
 
 } // namespace dm

@@ -1,6 +1,7 @@
 #include "TrashEmpty.h"
 
 #include "FolderListing.h"
+#include "Trash.h"
 #include "TrashFolders.h"
 #include "TrashRestore.h"
 #include "UniqueFd.h"
@@ -61,9 +62,24 @@ void walkBelow(int rootFd, const std::function<bool()> &stop, Visit visit, Leave
     }
 }
 
-UniqueFd openFolder(const QByteArray &path)
+// A trash folder's own folder, files/ and info/, reached as the deletion
+// reaches them: without links, and a shared trash only when its owner is
+// root or the user. What another user could have swapped in is never
+// counted or emptied.
+struct OpenTrash
 {
-    return UniqueFd(::open(path.constData(), kFolderFlags));
+    UniqueFd top, files, info;
+};
+
+bool openTrash(const QByteArray &trash, OpenTrash *out)
+{
+    TrashBinFolders bin;
+    if (openTrashFolders(trash, false, &bin) != 0)
+        return false;
+    out->files.reset(::openat(bin.files.get(), ".", kFolderFlags));
+    out->info.reset(::openat(bin.info.get(), ".", kFolderFlags));
+    out->top.reset(::openat(bin.files.get(), "..", kFolderFlags));
+    return out->files && out->info && out->top;
 }
 
 } // namespace
@@ -72,12 +88,11 @@ TrashContents measureTrash(const QList<QByteArray> &trashFolders, const std::fun
 {
     TrashContents contents;
     for (const QByteArray &trash : trashFolders) {
-        const UniqueFd top = openFolder(trash);
-        const UniqueFd files(top ? ::openat(top.get(), "files", kFolderFlags) : -1);
-        if (!files)
+        OpenTrash opened;
+        if (!openTrash(trash, &opened))
             continue;
         walkBelow(
-            files.get(), stop,
+            opened.files.get(), stop,
             [&](int, const char *, const struct stat &st) {
                 if (!S_ISDIR(st.st_mode)) {
                     ++contents.files;
@@ -99,17 +114,14 @@ EmptyOutcome emptyTrash(const QList<QByteArray> &trashFolders, std::atomic<std::
             outcome.firstError = errno;
     };
     for (const QByteArray &trash : trashFolders) {
-        const UniqueFd top = openFolder(trash);
-        if (!top)
+        OpenTrash opened;
+        if (!openTrash(trash, &opened))
             continue;
         // The files first, then their records: a record never outlives its
         // file for long, and one left without a file is harmless.
-        for (const char *part : {"files", "info"}) {
-            const UniqueFd folder(::openat(top.get(), part, kFolderFlags));
-            if (!folder)
-                continue;
+        for (const UniqueFd *folder : {&opened.files, &opened.info}) {
             walkBelow(
-                folder.get(), {},
+                folder->get(), {},
                 [&](int dirFd, const char *name, const struct stat &st) {
                     if (S_ISDIR(st.st_mode))
                         return true; // removed once empty, by leave
@@ -128,7 +140,7 @@ EmptyOutcome emptyTrash(const QList<QByteArray> &trashFolders, std::atomic<std::
                 });
         }
         // A cache of the sizes of trashed folders, stale now.
-        if (::unlinkat(top.get(), "directorysizes", 0) != 0 && errno != ENOENT)
+        if (::unlinkat(opened.top.get(), "directorysizes", 0) != 0 && errno != ENOENT)
             failed();
     }
     return outcome;

@@ -6,11 +6,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
 #include <cerrno>
 #include <fcntl.h>
+#include <map>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,24 +16,125 @@ namespace dm {
 
 namespace {
 
-constexpr char kHeader[] = "Dustmote trash record 2";
+constexpr char kInfoSuffix[] = ".trashinfo";
+constexpr int kAlreadyBack = -100; // found in its place: nothing to do
 
-QByteArray folderOf(const QByteArray &path)
+// The same file as the one moved: its change time aside, which the move
+// itself sets.
+bool sameFile(const FileVersion &recorded, const struct stat &st)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArray("/") : path.left(slash);
+    FileVersion now = FileVersion::of(st);
+    now.changed = 0;
+    now.changedNanos = 0;
+    return now == recorded;
 }
 
-// Whether the trash's record of the file still names its original path (a
-// record made since by another program for the same name must not send
-// that file here).
-bool recordNames(const TrashedFile &f, const QByteArray &infoPath)
+// Moves the files of a record back, keeping open what a run of files shares:
+// each trash folder, and the last original folder.
+class Restorer
 {
-    const UniqueFd fd(::open(infoPath.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!fd)
+public:
+    int moveBack(const TrashedFile &f);
+
+private:
+    struct Trash
+    {
+        int error = 0;
+        TrashBinFolders folders;
+        QByteArray anchor; // where the way to its files' folders starts
+    };
+    Trash &trashOf(const QByteArray &folder);
+    int openFolder(const Trash &trash, const QByteArray &folder, bool create);
+    // Whether the trash's record of the file names its original path (or,
+    // with orEmpty, is empty: made, and killed before it was written).
+    bool recordNames(const Trash &trash, const TrashedFile &f, bool orEmpty = false);
+    int reachAnchor(const QByteArray &anchor, int *fd);
+
+    std::map<QByteArray, Trash> m_trashes;
+    std::map<QByteArray, UniqueFd> m_anchors;
+    QByteArray m_folder; // the original folder last opened, and its descriptor
+    UniqueFd m_folderFd;
+    const QByteArray m_home = QFile::encodeName(QDir::homePath());
+};
+
+Restorer::Trash &Restorer::trashOf(const QByteArray &folder)
+{
+    const auto it = m_trashes.find(folder);
+    if (it != m_trashes.end())
+        return it->second;
+    Trash trash;
+    trash.error = openTrashFolders(folder, false, &trash.folders);
+    // A mount's trash holds files of that mount only; the home trash those
+    // of the home's mount, best reached from the home itself.
+    trash.anchor = trashTop(folder);
+    if (trash.anchor.isEmpty() && trash.error == 0)
+        trash.anchor = mountTopOf(folder.chopped(1));
+    return m_trashes.emplace(folder, std::move(trash)).first->second;
+}
+
+int Restorer::reachAnchor(const QByteArray &anchor, int *fd)
+{
+    auto it = m_anchors.find(anchor);
+    if (it == m_anchors.end())
+        it = m_anchors.emplace(anchor, UniqueFd(::open(anchor.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC))).first;
+    *fd = it->second.get();
+    return *fd >= 0 ? 0 : kFolderGone;
+}
+
+// The original folder, reached from the home or the mount's top one folder
+// at a time, never through a link, so that any depth works; missing folders
+// are made on the way when create.
+int Restorer::openFolder(const Trash &trash, const QByteArray &folder, bool create)
+{
+    if (m_folderFd && folder == m_folder)
+        return 0;
+    m_folderFd.reset();
+    const bool inHome = m_home.size() > 1 && folder.startsWith(m_home + '/');
+    const QByteArray anchor = inHome ? m_home : trash.anchor;
+    const QByteArray prefix = anchor == "/" ? anchor : anchor + '/';
+    if (!folder.startsWith(prefix) && folder != anchor)
+        return kFolderReplaced; // never on the trash's mount
+    int anchorFd = -1;
+    if (const int error = reachAnchor(anchor, &anchorFd))
+        return error;
+    UniqueFd fd(::fcntl(anchorFd, F_DUPFD_CLOEXEC, 0));
+    for (const QByteArray &step : folder.mid(prefix.size()).split('/')) {
+        if (!fd)
+            return errno;
+        if (step.isEmpty() || step == ".")
+            continue;
+        if (step == "..")
+            return kFolderReplaced;
+        int next = ::openat(fd.get(), step.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && errno == ENOENT && create) {
+            if (::mkdirat(fd.get(), step.constData(), 0777) != 0 && errno != EEXIST)
+                return errno;
+            next = ::openat(fd.get(), step.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        }
+        if (next < 0)
+            return errno == ENOENT ? int(kFolderGone)
+                : (errno == ELOOP || errno == ENOTDIR) ? int(kFolderReplaced)
+                                                       : errno;
+        fd.reset(next);
+    }
+    m_folder = folder;
+    m_folderFd = std::move(fd);
+    return 0;
+}
+
+// A record made since by another program for the same name must not send
+// that file here.
+bool Restorer::recordNames(const Trash &trash, const TrashedFile &f, bool orEmpty)
+{
+    const UniqueFd fd(::openat(trash.folders.info.get(), (f.name + kInfoSuffix).constData(),
+                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     char buffer[16384];
     const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    if (n == 0)
+        return orEmpty;
     for (const QByteArray &line : QByteArray(buffer, n > 0 ? n : 0).split('\n')) {
         if (!line.startsWith("Path="))
             continue;
@@ -45,84 +144,60 @@ bool recordNames(const TrashedFile &f, const QByteArray &infoPath)
     return false;
 }
 
-int moveBack(const TrashedFile &f)
+int Restorer::moveBack(const TrashedFile &f)
 {
-    const QByteArray info = f.trash + "info/" + f.name + ".trashinfo";
-    const QByteArray source = f.trash + "files/" + f.name;
+    Trash &trash = trashOf(f.trash);
+    if (trash.error)
+        return trash.error == ENOENT ? ENOENT : trash.error;
+    const bool known = f.version.device || f.version.inode;
+    const qsizetype slash = f.path.lastIndexOf('/');
+    const QByteArray folder = f.path.left(slash + 1), name = f.path.mid(slash + 1);
+    const QByteArray infoName = f.name + kInfoSuffix;
     struct stat st;
-    if (::lstat(source.constData(), &st) != 0 || !recordNames(f, info))
+    if (::fstatat(trash.folders.files.get(), f.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            return errno;
+        // Back in its place already (a restore killed after the move), or
+        // never moved (a deletion killed before it): only its trash record
+        // may be left over.
+        struct stat there;
+        if (known && openFolder(trash, folder, false) == 0
+            && ::fstatat(m_folderFd.get(), name.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0
+            && sameFile(f.version, there)) {
+            if (recordNames(trash, f, true))
+                ::unlinkat(trash.folders.info.get(), infoName.constData(), 0);
+            return kAlreadyBack;
+        }
         return ENOENT;
-    if (::lstat(f.path.constData(), &st) == 0)
+    }
+    // Only the very file that went: an older record, without its identity,
+    // at least asks for a file of the user's that the trash's record names.
+    if (known ? !sameFile(f.version, st) : (st.st_uid != ::getuid() || !recordNames(trash, f)))
+        return kNotTrashed;
+    if (const int error = openFolder(trash, folder, true))
+        return error;
+    if (::fstatat(m_folderFd.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return EEXIST;
     // Never over a file that appears meanwhile.
-    int result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, f.path.constData(), RENAME_NOREPLACE);
-    if (result != 0 && errno == ENOENT) {
-        QDir().mkpath(QFile::decodeName(folderOf(f.path)));
-        result = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, f.path.constData(), RENAME_NOREPLACE);
-    }
-    if (result != 0)
+    if (::renameat2(trash.folders.files.get(), f.name.constData(), m_folderFd.get(), name.constData(),
+                    RENAME_NOREPLACE) != 0)
         return errno;
-    ::unlink(info.constData());
+    ::unlinkat(trash.folders.info.get(), infoName.constData(), 0);
     return 0;
 }
 
 } // namespace
 
-QString trashRecordFile()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/Dustmote/LastDeletion");
-}
-
-bool saveTrashRecord(const TrashRecord &record)
-{
-    const QString file = trashRecordFile();
-    if (record.empty())
-        return !QFile::exists(file) || QFile::remove(file);
-    QDir().mkpath(QFileInfo(file).path());
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    out.write(QByteArray(kHeader) + '\n');
-    for (const TrashedFile &f : record)
-        out.write(f.path.toPercentEncoding("/") + ' ' + f.trash.toPercentEncoding("/") + ' '
-                  + f.name.toPercentEncoding() + '\n');
-    return out.commit();
-}
-
-bool hasTrashRecord()
-{
-    return QFileInfo(trashRecordFile()).size() > qint64(sizeof kHeader);
-}
-
-std::optional<TrashRecord> loadTrashRecord()
-{
-    QFile in(trashRecordFile());
-    if (!in.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QList<QByteArray> lines = in.readAll().split('\n');
-    if (lines.value(0) != kHeader)
-        return std::nullopt;
-    TrashRecord record;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QList<QByteArray> parts = lines[i].split(' ');
-        if (parts.size() == 3)
-            record.push_back({QByteArray::fromPercentEncoding(parts[0]), QByteArray::fromPercentEncoding(parts[1]),
-                              QByteArray::fromPercentEncoding(parts[2])});
-    }
-    if (record.empty())
-        return std::nullopt;
-    return record;
-}
-
 RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size_t> *done)
 {
     RestoreOutcome outcome;
+    Restorer restorer;
     for (const TrashedFile &f : record) {
-        const int error = moveBack(f);
+        const int error = f.name.isEmpty() || f.name.contains('/') || !f.path.startsWith('/') ? kNotTrashed
+                                                                                              : restorer.moveBack(f);
         if (error == 0)
             ++outcome.restored;
-        else
+        else if (error != kAlreadyBack)
             outcome.failures.push_back({f, error});
         if (done)
             done->fetch_add(1, std::memory_order_relaxed);
@@ -138,8 +213,13 @@ QString RestoreReport(const std::vector<RestoreFailure> &failures)
             const int error = failures[std::size_t(i)].error;
             const QString reason = error == EEXIST
                 ? QStringLiteral("на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
-                : error == ENOENT ? QStringLiteral("этого файла больше нет в Корзине")
-                                  : systemErrorText(error);
+                : error == ENOENT         ? QStringLiteral("этого файла больше нет в Корзине")
+                : error == kFolderReplaced ? QStringLiteral("папка на пути к прежнему месту заменена ссылкой "
+                                                            "или файлом; удалённый оставлен в Корзине")
+                : error == kFolderGone     ? QStringLiteral("папки на пути к прежнему месту больше нет; "
+                                                            "удалённый оставлен в Корзине")
+                : error < 0               ? DeletionReason(error)
+                                          : systemErrorText(error);
             return std::pair(QFile::decodeName(failures[std::size_t(i)].file.path), reason);
         });
 }

@@ -350,6 +350,8 @@ void TForm1::FormClose()
 void TForm1::saveCatalog()
 {
     if (!dm::isSpecialFile(listFilePath())) {
+        // The user's own copy may have no folder yet (nothing was copied there).
+        QDir().mkpath(QFileInfo(listFilePath()).path());
         dm::SaveListViewToFile(*m_catalog, listFilePath());
         return;
     }
@@ -420,7 +422,7 @@ void TForm1::closeEvent(QCloseEvent *event)
     } catch (const std::exception &e) {
         failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        failure = QStringLiteral("Unknown error");
+        failure = QStringLiteral("Неизвестная ошибка");
     }
     if (!failure.isEmpty() && !quitWithoutSaving(failure)) {
         event->ignore();

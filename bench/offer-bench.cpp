@@ -173,6 +173,22 @@ int main(int argc, char **argv)
         report("keep_lookups_percent_of_scan", 100.0 * ms / plain);
         std::fprintf(stderr, "%u\n", hits);
     }
+    // Long keep lists read at a scan's start: the first read after a change
+    // (linear in the entries), then a start with the list unchanged.
+    for (const int entries : {10000, 30000, 60000}) {
+        QByteArray text = "Dustmote keep list 1\n";
+        for (int i = 0; i < entries; ++i)
+            text += (i % 2 ? "F " : "D ") + QByteArray(argv[1]) + "/long/" + QByteArray::number(i) + (i % 2 ? "" : "/") + '\n';
+        QFile file(dm::KeepList::file());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+            return 1;
+        file.close();
+        std::size_t loaded = 0;
+        const QByteArray key = "keep_load_" + QByteArray::number(entries);
+        report((key + "_ms").constData(), timed([&] { loaded = dm::KeepList::load().items().size(); }));
+        report((key + "_again_ms").constData(), timed([&] { loaded += dm::KeepList::load().items().size(); }));
+        std::fprintf(stderr, "%zu\n", loaded);
+    }
     if (!kept.save())
         std::fprintf(stderr, "the keep list could not be stored\n");
     setTypes(form, perMask);

@@ -4,6 +4,7 @@
 //   dustmote-scanbench trash FOLDER "MASK;..."       scan, tick all, delete to
 //                                                   the trash, restore
 //   dustmote-scanbench totrash FOLDER "MASK;..."     the same without the restore
+//   dustmote-scanbench restore FOLDER ""             only "Вернуть удалённое"
 // The folder is reached as the user's home, which the folder tree starts at.
 // Prints one "name value" line per figure: wall times in ms, the longest gap
 // between the main thread's 1 ms probe ticks while the scan runs, resident
@@ -124,7 +125,7 @@ double timed(Step step)
 int main(int argc, char **argv)
 {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s scan|delete|trash|totrash FOLDER \"MASK;MASK;...\"\n", argv[0]);
+        std::fprintf(stderr, "usage: %s scan|delete|trash|totrash|restore FOLDER \"MASK;MASK;...\"\n", argv[0]);
         return 2;
     }
     const QByteArray mode = argv[1];
@@ -135,7 +136,11 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", config.isEmpty() ? QFile::encodeName(settings.path()) : config);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    dm::setMessageHandler([](const dm::MessageRequest &) { return QMessageBox::Yes; });
+    // Every box answered Yes, and told on stderr (what a restore reports).
+    dm::setMessageHandler([](const dm::MessageRequest &box) {
+        std::fprintf(stderr, "box: %s\n", qPrintable(box.text));
+        return QMessageBox::Yes;
+    });
     dm::setSoundHandler([](const QString &) {});
 
     TForm1 form(settings.filePath("dustmote"));
@@ -146,6 +151,17 @@ int main(int argc, char **argv)
     // The folder tree selects its root, the home folder, once it has filled.
     while (form.ui->DmShellTree1->SelectedPathName().isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    if (mode == "restore") {
+        report("restoring", 1);
+        report("restore_ms", timed([&] {
+            form.ActionRestore->trigger();
+            while (form.busy())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }));
+        form.close();
+        return 0;
+    }
 
     StallProbe probe;
     QElapsedTimer wall;

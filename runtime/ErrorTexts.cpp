@@ -42,6 +42,15 @@ QString systemErrorText(int err)
         return QStringLiteral("часть пути не является папкой");
     case EISDIR:
         return QStringLiteral("это папка");
+    case EFBIG:
+        return QStringLiteral("файл слишком велик");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("открыто слишком много файлов");
+    case ELOOP:
+        return QStringLiteral("на пути слишком много ссылок");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода");
     default:
         return libraryErrorText(err);
     }

@@ -12,7 +12,8 @@ QString withFullStop(const QString &message);
 // Why a file operation failed, in the program's language: a Russian text for
 // the failures that deleting, renaming, copying, moving or trashing commonly
 // meets (permission, read-only file system, busy, missing, existing, no
-// space, name too long, not a folder, a folder), the system's own
+// space, name too long, not a folder, a folder, too large, too many open
+// files, too many links, an input/output error), the system's own
 // description for any other errno value.
 QString systemErrorText(int err);
 

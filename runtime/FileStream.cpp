@@ -20,12 +20,12 @@ namespace {
 
 QString openFailed(const QString &path, const QString &reason)
 {
-    return QStringLiteral("Cannot open file \"%1\". %2").arg(path, reason);
+    return QStringLiteral("Не удалось открыть файл «%1». %2").arg(path, reason);
 }
 
 QString createFailed(const QString &path, const QString &reason)
 {
-    return QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason);
+    return QStringLiteral("Не удалось создать файл «%1». %2").arg(path, reason);
 }
 
 constexpr int kMaxLinkHops = 40; // as the kernel's own limit
@@ -72,6 +72,32 @@ QString expandedPath(const QString &path)
     return QDir::cleanPath(QDir::current().absoluteFilePath(path));
 }
 
+std::optional<QByteArray> readOwnFile(const QString &path, qint64 maxBytes)
+{
+    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxBytes)
+        return std::nullopt;
+    QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+    qsizetype got = 0;
+    // One byte more than the size said: a file that grew meanwhile is refused too.
+    bytes.resize(bytes.size() + 1);
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd.get(), bytes.data() + got, size_t(bytes.size() - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return std::nullopt;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got > maxBytes)
+        return std::nullopt;
+    bytes.truncate(got);
+    return bytes;
+}
+
 bool isSpecialFile(const QString &path)
 {
     struct stat st;
@@ -85,12 +111,12 @@ FileReader::FileReader(const QString &path) : m_file(expandedPath(path))
     // instead of waited on.
     UniqueFd fd(::open(QFile::encodeName(m_file.fileName()).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (!fd)
-        throw EFOpenError(openFailed(m_file.fileName(), libraryErrorText(errno)));
+        throw EFOpenError(openFailed(m_file.fileName(), systemErrorText(errno)));
     struct stat st;
     const int err = ::fstat(fd.get(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? EISDIR
                                                         : !S_ISREG(st.st_mode) ? EINVAL : 0;
     if (err != 0 || !m_file.open(fd.get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-        throw EFOpenError(openFailed(m_file.fileName(), err ? libraryErrorText(err) : m_file.errorString()));
+        throw EFOpenError(openFailed(m_file.fileName(), systemErrorText(err ? err : errno)));
     fd.release(); // the file closes it now
 }
 
@@ -98,10 +124,11 @@ qint64 FileReader::read(char *buffer, qint64 max)
 {
     qint64 total = 0;
     while (total < max) {
+        errno = 0;
         const qint64 n = m_file.read(buffer + total, max - total);
         if (n < 0)
-            throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
-                                 .arg(m_file.fileName(), m_file.errorString()));
+            throw EReadError(QStringLiteral("Не удалось прочитать файл «%1». %2")
+                                 .arg(m_file.fileName(), systemErrorText(errno ? errno : EIO)));
         if (n == 0)
             break;
         total += n;
@@ -133,7 +160,7 @@ AtomicFileWriter::AtomicFileWriter(const QString &path) : m_path(expandedPath(pa
     // A device node, FIFO or socket is never replaced by a regular file (as
     // root, a link to /dev/null would otherwise take the device's place).
     if (isSpecialFile(m_target))
-        fail(QStringLiteral("Not a regular file"));
+        fail(QStringLiteral("это не обычный файл"));
     // A read-only list is not replaced, also not by root, who may write anyway.
     constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (target.exists() && (!target.isWritable() || !(target.permissions() & anyWrite)))
@@ -215,7 +242,7 @@ void AtomicFileWriter::commit()
 
 void AtomicFileWriter::fail(int err) const
 {
-    fail(libraryErrorText(err));
+    fail(systemErrorText(err));
 }
 
 void AtomicFileWriter::fail(const QString &reason) const

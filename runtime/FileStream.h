@@ -11,11 +11,18 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <optional>
 
 namespace dm {
 
 // Absolute against the current folder, lexically normalised, links not resolved.
 QString expandedPath(const QString &path);
+
+// The whole of a small file the program keeps for itself: opened without
+// blocking, read only when it is (or a link at its name leads to, as the
+// atomic writer writes it) a regular file of at most maxBytes. Nothing when
+// it is missing, anything else, larger, or cannot be read.
+std::optional<QByteArray> readOwnFile(const QString &path, qint64 maxBytes);
 
 // True when something other than a regular file or a folder is at path, its
 // links followed: a FIFO, a socket or a device node, which a writer of
@@ -25,7 +32,7 @@ bool isSpecialFile(const QString &path);
 class FileReader
 {
 public:
-    // Throws EFOpenError "Cannot open file "%s". %s", also for anything but
+    // Throws EFOpenError "Не удалось открыть файл «%s». %s", also for anything but
     // a regular file (never waiting on a FIFO).
     explicit FileReader(const QString &path);
 
@@ -54,7 +61,7 @@ public:
     AtomicFileWriter(const AtomicFileWriter &) = delete;
     AtomicFileWriter &operator=(const AtomicFileWriter &) = delete;
 
-    // Throws EFCreateError "Cannot create file "%s". %s" when a folder or a
+    // Throws EFCreateError "Не удалось создать файл «%s». %s" when a folder or a
     // special file is in the file's place, or the file exists but is
     // read-only (refused rather than replaced, also for root, who may write
     // anyway).

@@ -17,9 +17,9 @@ namespace {
 
 [[noreturn]] void fail(const std::string &path, int error)
 {
-    throw EReadError(QStringLiteral("Cannot read file \"%1\". %2")
+    throw EReadError(QStringLiteral("Не удалось прочитать файл «%1». %2")
                          .arg(QString::fromLocal8Bit(path.c_str()),
-                              libraryErrorText(error)));
+                              systemErrorText(error)));
 }
 
 // Up to max bytes; fewer only at the end of the file.

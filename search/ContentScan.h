@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace dm {
 
@@ -24,5 +25,18 @@ inline constexpr std::int64_t kContentChunkSize = 61440;
 bool FileContainsPhrase(int FolderFd, const std::string &Name, const std::string &Phrase,
                         std::int32_t Length, bool WholeWord, const TByteTable &Table,
                         const std::atomic<bool> *Stop = nullptr);
+
+// The case-blind scan for a phrase of UTF-8 text (Phrase as given, not
+// folded): in a file whose content is valid UTF-8 the letters of both are
+// folded character by character (so "Ш" never matches "и", whose second
+// bytes differ by the code page's case step); in any other file, bytes go
+// through the code page's lower-case table as FileContainsPhrase does. With
+// WholeWord, the characters around the occurrence must be no letters or
+// digits. Throws as FileContainsPhrase does.
+bool FileContainsTextPhrase(int FolderFd, const std::string &Name, const std::string &Phrase, bool WholeWord,
+                            const std::atomic<bool> *Stop = nullptr);
+
+// Whether text is valid UTF-8 (no overlong forms, no surrogates).
+bool isValidUtf8(std::string_view text);
 
 } // namespace dm

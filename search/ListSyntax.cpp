@@ -2,6 +2,8 @@
 
 #include "NameMatch.h"
 
+#include <algorithm>
+
 namespace dm {
 
 namespace {
@@ -103,9 +105,10 @@ bool MatchWildcard(std::string_view S, std::string_view Mask)
 {
     if (isAscii(S) && isAscii(Mask))
         return wildcard(LoweredAscii{S}, S.size(), LoweredAscii{Mask}, Mask.size());
+    // Characters, not bytes, for "?"; letters outside ASCII compare exactly.
     thread_local std::u32string s, mask;
-    foldName(S, s);
-    foldName(Mask, mask);
+    foldName(S, s, true);
+    foldName(Mask, mask, true);
     return wildcard(s, s.size(), mask, mask.size());
 }
 
@@ -123,9 +126,13 @@ bool MatchFileName(std::string_view Name, std::string_view Mask)
 bool IsExcludedBy(std::string_view Folder, std::string_view Name, std::string_view E)
 {
     const std::string_view p = FolderPart(E);
-    // Paths have no drive part here, so P is a plain suffix of Folder
-    // (compared in folded letters, which may differ in byte length).
-    if (!p.empty() && !endsWithIgnoreCase(Folder, p))
+    // Paths have no drive part here, so P is a plain suffix of Folder, ASCII
+    // letters without regard to case, every other byte exactly.
+    if (!p.empty()
+        && (Folder.size() < p.size()
+            || !std::equal(p.begin(), p.end(), Folder.end() - std::ptrdiff_t(p.size()), [](char a, char b) {
+                   return lowerAscii(static_cast<unsigned char>(a)) == lowerAscii(static_cast<unsigned char>(b));
+               })))
         return false;
     const std::string_view m = NamePart(E);
     return m.empty() || MatchFileName(Name, m);

@@ -29,8 +29,8 @@ std::string_view FolderPart(std::string_view Path);
 std::string_view NamePart(std::string_view Path);
 
 // "*" matches the rest at once, "?" any one character (or nothing at the
-// end), other characters equal by the one case rule of name matching
-// (NameMatch.h), so that an excluded entry folds letters as a mask does.
+// end), other characters equal with ASCII letters folded; letters outside
+// ASCII compare exactly (so "Ёлка" is not "ёлка").
 bool MatchWildcard(std::string_view S, std::string_view Mask);
 
 // Base and extension matched separately; a mask without an extension ignores

@@ -32,7 +32,18 @@ char32_t foldChar(char32_t c)
 
 } // namespace
 
-void foldName(std::string_view s, std::u32string &out)
+char32_t foldLetter(char32_t c)
+{
+    return foldChar(c);
+}
+
+bool isWordCharacter(char32_t c)
+{
+    const locale_t loc = foldLocale();
+    return loc && iswalnum_l(static_cast<wint_t>(c), loc);
+}
+
+void foldName(std::string_view s, std::u32string &out, bool asciiOnly)
 {
     out.clear();
     const auto *p = reinterpret_cast<const unsigned char *>(s.data());
@@ -41,7 +52,7 @@ void foldName(std::string_view s, std::u32string &out)
         const unsigned char b = *p;
         char32_t c;
         int extra;
-        if (b < 0x80) { c = b; extra = 0; }
+        if (b < 0x80) { out.push_back(lowerAscii(b)); ++p; continue; }
         else if ((b & 0xE0) == 0xC0 && b >= 0xC2) { c = b & 0x1F; extra = 1; }
         else if ((b & 0xF0) == 0xE0) { c = b & 0x0F; extra = 2; }
         else if ((b & 0xF8) == 0xF0 && b <= 0xF4) { c = b & 0x07; extra = 3; }
@@ -58,7 +69,7 @@ void foldName(std::string_view s, std::u32string &out)
             ++p;
             continue;
         }
-        out.push_back(foldChar(c));
+        out.push_back(asciiOnly ? c : foldChar(c));
         p += extra + 1;
     }
 }

@@ -15,13 +15,19 @@ constexpr unsigned char lowerAscii(unsigned char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
 }
 
+// One character folded by the rule above.
+char32_t foldLetter(char32_t c);
+// Whether a character is a letter or a digit (in a UTF-8 locale).
+bool isWordCharacter(char32_t c);
+
 // True when every byte is below 0x80.
 bool isAscii(std::string_view text);
 
 // The code points of text folded by the rule above; a byte that is not part of
 // valid UTF-8 (overlong forms and surrogates included) becomes U+DC00 + byte,
-// so that it only ever equals itself.
-void foldName(std::string_view text, std::u32string &out);
+// so that it only ever equals itself. With asciiOnly, only ASCII letters are
+// folded and every other character stays as it is.
+void foldName(std::string_view text, std::u32string &out, bool asciiOnly = false);
 
 // Equality without regard to letter case, by the rule above.
 bool equalsIgnoreCase(std::string_view a, std::string_view b);

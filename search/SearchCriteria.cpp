@@ -2,6 +2,7 @@
 
 #include "ContentScan.h"
 #include "DateTime.h"
+#include "NameMatch.h"
 
 #include <cmath>
 #include <fcntl.h>
@@ -188,6 +189,9 @@ bool TContentCriteria::Matches(int FolderFd, const std::string &Name,
     if (m_phraseLength < 1)
         return true;
     try {
+        // Letters beyond ASCII in UTF-8 are folded as characters, not as bytes.
+        if (m_ignoreCase && !isAscii(m_phrase) && isValidUtf8(m_phrase))
+            return FileContainsTextPhrase(FolderFd, Name, m_phrase, m_wholeWord, Stop);
         return FileContainsPhrase(FolderFd, Name, m_searchPhrase, m_phraseLength, m_wholeWord,
                                   *m_caseTable, Stop);
     } catch (...) {

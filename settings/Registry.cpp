@@ -13,6 +13,7 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -58,6 +59,35 @@ Snapshot load(const QString &path)
     if (!tree)
         return {Snapshot::Damaged, {}};
     return {Snapshot::Ok, std::move(*tree)};
+}
+
+// The file as the last read saw it, kept while the file stays the same
+// version: a start-up that reads a dozen values parses the file once. Every
+// change replaces the file (a new inode), and so does any other copy's.
+std::shared_ptr<const Snapshot> read(const QString &path)
+{
+    static QMutex mutex;
+    static QString cachedPath;
+    static struct stat cachedStat{};
+    static std::shared_ptr<const Snapshot> cached;
+    struct stat st;
+    const bool regular = ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    const auto same = [&] {
+        return cachedStat.st_dev == st.st_dev && cachedStat.st_ino == st.st_ino && cachedStat.st_size == st.st_size
+            && cachedStat.st_mtim.tv_sec == st.st_mtim.tv_sec && cachedStat.st_mtim.tv_nsec == st.st_mtim.tv_nsec
+            && cachedStat.st_ctim.tv_sec == st.st_ctim.tv_sec && cachedStat.st_ctim.tv_nsec == st.st_ctim.tv_nsec;
+    };
+    const QMutexLocker locker(&mutex);
+    if (regular && cached && cachedPath == path && same())
+        return cached;
+    // Read after the look: what is read is never older than what was seen.
+    auto snapshot = std::make_shared<const Snapshot>(load(path));
+    if (regular && snapshot->state == Snapshot::Ok) {
+        cached = snapshot;
+        cachedPath = path;
+        cachedStat = st;
+    }
+    return snapshot;
 }
 
 // Renames the damaged file to the first free ".damaged", ".damaged2", ...
@@ -175,7 +205,7 @@ RegResult Registry::createKey(const RegKey &parent, const QString &subKey, RegKe
     if (path.isEmpty() || !result)
         return ERROR_INVALID_PARAMETER;
     // An existing key is opened without touching the file.
-    if (!load(m_path).tree.keyExists(path)) {
+    if (!read(m_path)->tree.keyExists(path)) {
         const RegResult r = change([&](RegTree &tree) {
             if (!tree.keyExists(path))
                 tree.ensureKey(path);
@@ -194,7 +224,7 @@ RegResult Registry::openKey(const RegKey &parent, const QString &subKey, RegKey 
     const QString path = childPath(parent, subKey);
     if (path.isEmpty() || !result)
         return ERROR_INVALID_PARAMETER;
-    if (!load(m_path).tree.keyExists(path))
+    if (!read(m_path)->tree.keyExists(path))
         return ERROR_FILE_NOT_FOUND;
     *result = RegKey(path);
     return ERROR_SUCCESS;
@@ -229,8 +259,8 @@ RegResult Registry::readValue(const RegKey &key, const QString &name, quint32 *t
         return ERROR_INVALID_HANDLE;
     if (!data)
         return ERROR_INVALID_PARAMETER;
-    const Snapshot snapshot = load(m_path);
-    const RegKeyData *k = snapshot.tree.findKey(key.path());
+    const std::shared_ptr<const Snapshot> snapshot = read(m_path);
+    const RegKeyData *k = snapshot->tree.findKey(key.path());
     const RegValue *v = k ? k->findValue(name) : nullptr;
     if (!v)
         return ERROR_FILE_NOT_FOUND;

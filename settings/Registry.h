@@ -4,9 +4,10 @@
 // program was written against (create/open, query, set, close).
 //
 // The store is one text file (see RegFile.h), by default
-// $XDG_CONFIG_HOME/Dustmote/registry.reg. Nothing is cached: every operation
-// reads the file as it is at that moment, so two running copies of the program
-// see each other's values. Every change re-reads, changes and atomically
+// $XDG_CONFIG_HOME/Dustmote/registry.reg. Every operation sees the file as it
+// is at that moment, so two running copies of the program see each other's
+// values; what was parsed is kept only while the file stays the same version
+// (same inode, size and times), so a start-up parses it once. Every change re-reads, changes and atomically
 // replaces the file while holding a lock on a file beside it (flock, which
 // the kernel releases when a holder dies), so neither copy can lose the
 // other's unrelated values or leave a half-written file, and no killed

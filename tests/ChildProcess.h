@@ -21,16 +21,19 @@ namespace dm::test {
 // The user and group ids of "nobody".
 inline constexpr uid_t kNobody = 65534;
 
-// Runs body in a forked child, as "nobody" when asked and this process runs
-// as root, and returns the child's exit code (body's result, 0 to 255), or -1
-// when the child had not ended after timeoutMs and was killed.
-inline int runInChild(const std::function<int()> &body, bool unprivileged, int timeoutMs)
+// A second unprivileged user, for another local user who attacks the first.
+inline constexpr uid_t kOtherUser = 65533;
+
+// Runs body in a forked child as user and group `uid` (when this process runs
+// as root; uid 0: as this process), and returns the child's exit code
+// (body's result, 0 to 255), or -1 when the child had not ended after
+// timeoutMs and was killed.
+inline int runInChildAs(uid_t uid, const std::function<int()> &body, int timeoutMs)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        if (unprivileged && ::geteuid() == 0
-            && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
-                || ::setresuid(kNobody, kNobody, kNobody) != 0))
+        if (uid != 0 && ::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setresgid(uid, uid, uid) != 0 || ::setresuid(uid, uid, uid) != 0))
             ::_exit(125);
         ::_exit(body());
     }
@@ -47,6 +50,13 @@ inline int runInChild(const std::function<int()> &body, bool unprivileged, int t
         QThread::msleep(10);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Runs body in a forked child, as "nobody" when asked and this process runs
+// as root; as runInChildAs.
+inline int runInChild(const std::function<int()> &body, bool unprivileged, int timeoutMs)
+{
+    return runInChildAs(unprivileged ? kNobody : 0, body, timeoutMs);
 }
 
 // Where a test that runs a case as "nobody" keeps its temporary files: the

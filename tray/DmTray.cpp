@@ -162,7 +162,7 @@ void TDmTrayIcon::addIcon(bool raise)
         m_iconAdded = true;
         m_sessionEnded = false;
     } else if (raise) {
-        throw EDmTrayIconError(QStringLiteral("Cannot create Shell Notification Icon"));
+        throw EDmTrayIconError(QStringLiteral("Не удалось создать значок в области уведомлений"));
     }
 }
 
@@ -172,7 +172,7 @@ void TDmTrayIcon::removeIcon(bool raise)
         m_iconAdded = false;
         giveWindowBack();
     } else if (raise) {
-        throw EDmTrayIconError(QStringLiteral("Cannot remove Shell Notification Icon"));
+        throw EDmTrayIconError(QStringLiteral("Не удалось убрать значок из области уведомлений"));
     }
 }
 

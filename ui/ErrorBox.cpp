@@ -26,7 +26,7 @@ bool runGuarded(const std::function<void()> &fn)
     } catch (const std::exception &e) {
         showErrorBox(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        showErrorBox(QStringLiteral("Unknown error"));
+        showErrorBox(QStringLiteral("Неизвестная ошибка"));
     }
     return false;
 }

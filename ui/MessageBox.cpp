@@ -33,7 +33,7 @@ QMessageBox::StandardButton messageBox(const MessageRequest &request)
 QMessageBox::StandardButton errorDialog(QWidget *owner, const QString &text,
                                         QMessageBox::StandardButtons buttons)
 {
-    return messageBox({owner, QStringLiteral("Error"), text, QMessageBox::Critical, buttons});
+    return messageBox({owner, QStringLiteral("Ошибка"), text, QMessageBox::Critical, buttons});
 }
 
 MessageHandler setMessageHandler(MessageHandler h)

@@ -40,7 +40,11 @@ protected:
         // monitor, for one) write there while a test runs.
         qputenv("HOME", QFile::encodeName(m_dir->filePath("user")));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
-        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir->filePath("cache")));
+        // GLib fixes the cache folder at its first use in a process, and its
+        // volume monitor makes it: one for the whole program, outside every
+        // scanned tree.
+        static const QTemporaryDir cache;
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
         QFile dirs(m_dir->filePath("config/user-dirs.dirs"));
         QDir().mkpath(m_dir->filePath("config"));
         if (!dirs.open(QIODevice::WriteOnly)

@@ -113,6 +113,7 @@ private slots:
     void staleLockIsTakenOver();
     void specialFileInTheCatalogsPlace_data();
     void specialFileInTheCatalogsPlace();
+    void specialFileThereAtStart();
     void fullDiskStillScans();
     void outOfMemoryStopsTheScan_data();
     void outOfMemoryStopsTheScan();
@@ -258,6 +259,25 @@ void TestAdversity::specialFileInTheCatalogsPlace()
     QCOMPARE(next.catalog().row(0).subItems, QStringList{"*.tmp"});
 }
 
+// A special file already in the catalog's place at start, and no data
+// folder of the user's yet: the catalog is saved in the user's own copy,
+// whose folder is made for it.
+void TestAdversity::specialFileThereAtStart()
+{
+    if (!makeSpecial(m_dir->filePath("List.lst"), "fifo"))
+        QSKIP("cannot make a FIFO here");
+    QVERIFY(!QFileInfo::exists(m_dir->filePath("data")));
+    auto form = makeForm();
+    const QString own = m_dir->filePath("data/Dustmote/List.lst");
+    QCOMPARE(form->listFilePath(), own);
+    QVERIFY(form->close());
+    QVERIFY(m_boxes->shown.isEmpty());
+    m_boxes->shown.clear();
+    TForm1 next(m_dir->filePath("dustmote"));
+    QVERIFY(m_boxes->shown.isEmpty());
+    QCOMPARE(next.catalog().rowCount(), 1);
+}
+
 // The scan counter cannot be stored (a file-size limit makes the disk look
 // full, also for root): told once, and every scan still runs.
 void TestAdversity::fullDiskStillScans()
@@ -274,7 +294,7 @@ void TestAdversity::fullDiskStillScans()
     }
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].icon, QMessageBox::Warning);
-    QVERIFY2(m_boxes->shown[0].text.startsWith("Статистика не сохранена: Failed to "),
+    QVERIFY2(m_boxes->shown[0].text.startsWith("Статистика не сохранена: Не удалось "),
              qPrintable(m_boxes->shown[0].text));
 }
 

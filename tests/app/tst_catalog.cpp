@@ -145,7 +145,7 @@ void TestCatalog::addingFromTheDialog()
     if (!added) {
         QCOMPARE(w.list()->topLevelItemCount(), 3);
         QCOMPARE(w.boxes.shown.size(), 1);
-        QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Error"));
+        QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Ошибка"));
         QCOMPARE(w.boxes.shown[0].text, QStringLiteral("Не указано расширение файла!"));
         QCOMPARE(w.boxes.shown[0].icon, QMessageBox::Critical);
         QCOMPARE(w.boxes.shown[0].buttons, QMessageBox::Ok);
@@ -240,7 +240,7 @@ void TestCatalog::addingPastTheRowLimitIsRefused()
     }
     QCOMPARE(w.list()->topLevelItemCount(), dm::kMaxListCount);
     QCOMPARE(w.boxes.shown.size(), 1);
-    QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Ошибка"));
     QVERIFY(w.boxes.shown[0].text.contains("65535"));
     // What is in the catalog can still be written.
     QVERIFY(w.form->close());
@@ -254,7 +254,7 @@ void TestCatalog::deleteSelectedRow()
     QCOMPARE(w.list()->topLevelItemCount(), 3);
     QCOMPARE(w.boxes.shown.size(), 1);
     QCOMPARE(w.boxes.shown[0].text, QStringLiteral("Ничего не выбрано?"));
-    QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Error"));
+    QCOMPARE(w.boxes.shown[0].title, QStringLiteral("Ошибка"));
     QCOMPARE(w.boxes.shown[0].buttons, QMessageBox::Yes);
 
     w.list()->setCurrentItem(w.list()->topLevelItem(1));

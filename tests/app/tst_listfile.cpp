@@ -1,6 +1,7 @@
 // The list file: its bytes both ways, every failure the user can meet, and the
 // guarantee that nothing the reader could not read is lost.
 
+#include "ErrorTexts.h"
 #include "Exception.h"
 #include "ListFile.h"
 #include "ListViewRows.h"
@@ -241,7 +242,7 @@ void TestListFile::loadUnopenableFileThrows()
     } catch (const dm::EFOpenError &e) {
         message = e.message();
     }
-    QCOMPARE(message, QStringLiteral("Cannot open file \"%1\". Too many open files").arg(path));
+    QCOMPARE(message, QStringLiteral("Не удалось открыть файл «%1». %2").arg(path, dm::systemErrorText(EMFILE)));
     QCOMPARE(rows.rowCount(), 1);
 }
 

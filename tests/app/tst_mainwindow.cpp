@@ -178,7 +178,7 @@ void TestMainWindow::statisticsReadOnceAtStart()
     boxes.shown.clear();
     form = makeForm();
     QCOMPARE(boxes.shown.size(), 2); // the missing list file, then the statistics
-    QCOMPARE(boxes.shown[1].text, QStringLiteral("Invalid data type for 'LastScan'"));
+    QCOMPARE(boxes.shown[1].text, QStringLiteral("Неверный тип данных «LastScan»."));
     QCOMPARE(form->ui->DmLabel2->text(), QStringLiteral("DmLabel2"));
     QCOMPARE(form->ui->DmLabel3->text(), QStringLiteral("DmLabel3"));
 }
@@ -206,11 +206,11 @@ void TestMainWindow::failedSaveAbandonsClose_data()
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QMessageBox::StandardButton>("answer");
-    QTest::newRow("a folder in the list's place") << "folder" << "Is a directory" << QMessageBox::No;
+    QTest::newRow("a folder in the list's place") << "folder" << "это папка" << QMessageBox::No;
     // Reported like any failure, not the end of the program (SIGXFSZ).
-    QTest::newRow("file size limit") << "size limit" << "File too large" << QMessageBox::No;
+    QTest::newRow("file size limit") << "size limit" << "файл слишком велик" << QMessageBox::No;
     // A full disk never keeps the user in: quitting anyway leaves the file as it was.
-    QTest::newRow("file size limit, quit anyway") << "size limit" << "File too large" << QMessageBox::Yes;
+    QTest::newRow("file size limit, quit anyway") << "size limit" << "файл слишком велик" << QMessageBox::Yes;
 }
 
 void TestMainWindow::failedSaveAbandonsClose()
@@ -240,7 +240,7 @@ void TestMainWindow::failedSaveAbandonsClose()
     QCOMPARE(boxes.shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(boxes.shown[0].defaultButton, QMessageBox::No);
     QCOMPARE(boxes.shown[0].text,
-             QStringLiteral("Cannot create file \"%1/List.lst\". %2.\n\nСписок типов файлов не "
+             QStringLiteral("Не удалось создать файл «%1/List.lst». %2.\n\nСписок типов файлов не "
                             "сохранён. Выйти из программы без сохранения? Файл списка останется "
                             "прежним.").arg(m_dir->path(), reason));
     limit.reset();

@@ -286,7 +286,7 @@ void TestScan::failedStatisticsLeavesTheWindowIdle()
     QCOMPARE(reg.createKey(dm::Registry::currentUser(), "Software\\Dustmote\\Quantity", &key), dm::ERROR_SUCCESS);
     QCOMPARE(reg.setValue(key, "Scans", dm::REG_DWORD, QByteArray(4, '\0')), dm::ERROR_SUCCESS);
     form->ui->Action4->trigger();
-    QCOMPARE(m_boxes->shown.value(0).text, QString("Invalid data type for 'Scans'"));
+    QCOMPARE(m_boxes->shown.value(0).text, QString("Неверный тип данных «Scans»."));
     QVERIFY(!form->FindFile1->Searching());
     QVERIFY(form->ui->Action4->isEnabled());
     QVERIFY(!form->ui->Action5->isEnabled());
@@ -395,7 +395,7 @@ void TestScan::statisticsShownAfterAScan()
     if (badDels) {
         // Said once a scan, and the scan still ends as always.
         QCOMPARE(m_boxes->shown.size(), 2);
-        QCOMPARE(m_boxes->shown.value(0).text, QString("Invalid data type for 'Dels'"));
+        QCOMPARE(m_boxes->shown.value(0).text, QString("Неверный тип данных «Dels»."));
         QCOMPARE(form->ui->DmLabel2->text(), before);
         QVERIFY(form->ui->Action4->isEnabled());
         return;

@@ -188,9 +188,9 @@ void TestStatistics::wrongTypeFailsOnlyItsOperation()
     store("Quantity", "Scans", REG_DWORD, QByteArray("\x29\0\0\0", 4));
     store("Quantity", "Dels", REG_SZ, QByteArray("5", 2));
     QCOMPARE(failure([] { CountScan(EncodeDate(2024, 1, 1)); }),
-             QString("Invalid data type for 'Scans'"));
+             QString("Неверный тип данных «Scans»"));
     QCOMPARE(stored("", "LastScan"), QByteArray("<none>")); // the scan did not start
-    QCOMPARE(failure([] { ReadStartupStatistics(); }), QString("Invalid data type for 'Scans'"));
+    QCOMPARE(failure([] { ReadStartupStatistics(); }), QString("Неверный тип данных «Scans»"));
 
     // Deletions go on counting.
     DeletionCounter dels;
@@ -229,13 +229,13 @@ void TestStatistics::lastScanFailures_data()
     QTest::addColumn<uint>("type");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("message");
-    const QString invalid = "Invalid data type for 'LastScan'";
+    const QString invalid = "Неверный тип данных «LastScan»";
     QTest::newRow("4 bytes") << uint(REG_BINARY) << QByteArray(4, '\0') << invalid;
     QTest::newRow("no bytes") << uint(REG_BINARY) << QByteArray() << invalid;
-    QTest::newRow("string") << uint(REG_SZ) << QByteArray("2024-01-01", 11) << "Failed to get data for 'LastScan'";
+    QTest::newRow("string") << uint(REG_SZ) << QByteArray("2024-01-01", 11) << "Не удалось прочитать данные «LastScan»";
     QTest::newRow("short string") << uint(REG_SZ) << QByteArray("x", 2) << invalid;
     QTest::newRow("8-byte string") << uint(REG_SZ) << QByteArray("1234567", 8) << invalid;
-    QTest::newRow("9 bytes") << uint(REG_BINARY) << QByteArray(9, '\0') << "Failed to get data for 'LastScan'";
+    QTest::newRow("9 bytes") << uint(REG_BINARY) << QByteArray(9, '\0') << "Не удалось прочитать данные «LastScan»";
     QTest::newRow("not a number") << uint(REG_BINARY) << dateBytes(std::nan("")) << invalid;
     QTest::newRow("infinite") << uint(REG_BINARY) << dateBytes(INFINITY) << invalid;
     QTest::newRow("year 10000") << uint(REG_BINARY) << dateBytes(2958466.0) << invalid;
@@ -259,9 +259,9 @@ void TestStatistics::firstFailureStopsReading()
     // Read in the order Scans, LastScan, Dels: the first failure is reported.
     store("", "LastScan", REG_BINARY, QByteArray(4, '\0'));
     store("Quantity", "Dels", REG_DWORD, QByteArray(4, '\0'));
-    QCOMPARE(failure([] { ReadStartupStatistics(); }), QString("Invalid data type for 'LastScan'"));
+    QCOMPARE(failure([] { ReadStartupStatistics(); }), QString("Неверный тип данных «LastScan»"));
     store("Quantity", "Scans", REG_DWORD, QByteArray(4, '\0'));
-    QCOMPARE(failure([] { ReadStartupStatistics(); }), QString("Invalid data type for 'Scans'"));
+    QCOMPARE(failure([] { ReadStartupStatistics(); }), QString("Неверный тип данных «Scans»"));
 }
 
 void TestStatistics::dateText()
@@ -285,9 +285,9 @@ void TestStatistics::unwritableStore()
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(plain.fileName()));
 
     QCOMPARE(ReadStartupStatistics().DmLabel3, kScans + "0"); // reads find nothing
-    QCOMPARE(failure([] { CountScan(EncodeDate(2024, 1, 1)); }), QString("Failed to create key Quantity"));
+    QCOMPARE(failure([] { CountScan(EncodeDate(2024, 1, 1)); }), QString("Не удалось создать раздел Quantity"));
     DeletionCounter dels;
-    QCOMPARE(failure([&] { dels.write(); }), QString("Failed to create key Quantity"));
+    QCOMPARE(failure([&] { dels.write(); }), QString("Не удалось создать раздел Quantity"));
 }
 
 void TestStatistics::fullDiskFailsTheWrite()
@@ -296,7 +296,7 @@ void TestStatistics::fullDiskFailsTheWrite()
     store("", "Padding", REG_BINARY, QByteArray(100, 'x'));
     {
         const test::ScopedLimit limit(RLIMIT_FSIZE, 200);
-        QCOMPARE(failure([] { CountScan(EncodeDate(2024, 1, 1)); }), QString("Failed to set data for 'Scans'"));
+        QCOMPARE(failure([] { CountScan(EncodeDate(2024, 1, 1)); }), QString("Не удалось записать данные «Scans»"));
     }
     QCOMPARE(stored("Quantity", "Scans"), QByteArray("41", 3));
 }

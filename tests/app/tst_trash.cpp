@@ -34,6 +34,8 @@ private slots:
     void ownTrashFolders();
     void sizeAndEmptying();
     void emptyingClearsTheRecord();
+    void othersTrashNeverEmptied_data();
+    void othersTrashNeverEmptied();
     void emptyTrashFromTheMenu_data();
     void emptyTrashFromTheMenu();
     void desktopScanLeavesTheTrash();
@@ -82,7 +84,9 @@ void TestTrash::ownTrashFolders()
 
 void TestTrash::sizeAndEmptying()
 {
-    const QString trash = m_dir->filePath("usb/.Trash-1000/");
+    // The user's own trash on a volume: only such a trash is counted or
+    // emptied.
+    const QString trash = m_dir->filePath(QStringLiteral("usb/.Trash-%1/").arg(::getuid()));
     QVERIFY(writeFile(trash + "files/a.tmp", 1000));
     QVERIFY(writeFile(trash + "files/папка/b/c.log", 2000));
     QVERIFY(writeFile(trash + "files/папка/d", 0));
@@ -121,7 +125,8 @@ void TestTrash::emptyingClearsTheRecord()
 {
     const QString trash = home(".local/share/Trash/");
     QVERIFY(writeFile(trash + "files/a.tmp", 10));
-    QVERIFY(dm::saveTrashRecord({{QFile::encodeName(home("a.tmp")), QFile::encodeName(trash), "a.tmp"}}));
+    QVERIFY(QDir().mkpath(trash + "info"));
+    QVERIFY(dm::saveTrashRecord({{QFile::encodeName(home("a.tmp")), QFile::encodeName(trash), "a.tmp", {}}}));
     QVERIFY(dm::hasTrashRecord());
     dm::TrashEmptying pass(QList<QByteArray>{QFile::encodeName(trash)});
     pass.start();
@@ -129,6 +134,43 @@ void TestTrash::emptyingClearsTheRecord()
     QVERIFY(pass.recordCleared());
     QVERIFY(!dm::hasTrashRecord());
     QVERIFY(!QFile::exists(trash + "files/a.tmp"));
+}
+
+void TestTrash::othersTrashNeverEmptied_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::newRow("shared trash not sticky") << "loose";
+    QTest::newRow("shared trash of another user") << "theirs";
+    QTest::newRow("the user's folder a link") << "link";
+}
+
+// A shared .Trash that another user could swap things into, or a link in
+// place of the user's folder, is neither counted nor emptied: what lies
+// there may be anybody's.
+void TestTrash::othersTrashNeverEmptied()
+{
+    QFETCH(QString, shape);
+    const QString top = m_dir->filePath("usb");
+    const QString uid = QString::number(::getuid());
+    const QString elsewhere = m_dir->filePath("elsewhere/");
+    QVERIFY(writeFile(elsewhere + "files/precious.txt", 100));
+    QVERIFY(QDir().mkpath(elsewhere + "info"));
+    QVERIFY(QDir().mkpath(top + "/.Trash"));
+    const QByteArray shared = QFile::encodeName(top + "/.Trash");
+    QVERIFY(::chmod(shared.constData(), shape == "loose" ? 0777 : 01777) == 0);
+    if (shape == "theirs")
+        QVERIFY(::chown(shared.constData(), 65533, 65533) == 0);
+    QString trash = top + "/.Trash/" + uid + "/";
+    if (shape == "link") {
+        trash = top + "/.Trash-" + uid + "/";
+        QVERIFY(QFile::link(elsewhere.chopped(1), trash.chopped(1)));
+    } else {
+        QVERIFY(QFile::rename(elsewhere.chopped(1), trash.chopped(1)));
+    }
+    const QList<QByteArray> folders{QFile::encodeName(trash)};
+    QCOMPARE(dm::measureTrash(folders).files, 0u);
+    QCOMPARE(dm::emptyTrash(folders).removed, 0u);
+    QVERIFY(QFile::exists(trash + "files/precious.txt"));
 }
 
 void TestTrash::emptyTrashFromTheMenu_data()
@@ -149,7 +191,7 @@ void TestTrash::emptyTrashFromTheMenu()
     QVERIFY(writeFile(trash + "files/b.tmp", 2048));
     QVERIFY(writeFile(trash + "info/a.tmp.trashinfo", 10));
     if (record)
-        QVERIFY(dm::saveTrashRecord({{QFile::encodeName(home("a.tmp")), QFile::encodeName(trash), "a.tmp"}}));
+        QVERIFY(dm::saveTrashRecord({{QFile::encodeName(home("a.tmp")), QFile::encodeName(trash), "a.tmp", {}}}));
     auto form = makeForm({});
     // The Information page tells what the trash holds.
     QTRY_COMPARE(form->LabelTrash->text(), QStringLiteral("Корзина: 2 файлов(ла), 3KB"));

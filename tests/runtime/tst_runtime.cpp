@@ -156,8 +156,12 @@ void TestRuntime::failureReasons_data()
     QTest::newRow("name too long") << ENAMETOOLONG << u"слишком длинное имя"_qs;
     QTest::newRow("not a folder") << ENOTDIR << u"часть пути не является папкой"_qs;
     QTest::newRow("a folder") << EISDIR << u"это папка"_qs;
+    // What the program's own files meet on a full or broken disk.
+    QTest::newRow("too large") << EFBIG << u"файл слишком велик"_qs;
+    QTest::newRow("too many open files") << EMFILE << u"открыто слишком много файлов"_qs;
+    QTest::newRow("input/output") << EIO << u"ошибка ввода-вывода"_qs;
     // Rare failures keep the system's own words, whatever they are.
-    QTest::newRow("other") << EIO << dm::libraryErrorText(EIO);
+    QTest::newRow("other") << EPROTO << dm::libraryErrorText(EPROTO);
 }
 
 void TestRuntime::failureReasons()
@@ -199,7 +203,7 @@ void TestRuntime::readerNamesPathAndReason()
         dm::FileReader reader(QStringLiteral("sub/../missing.lst"));
         QFAIL("opened a missing file");
     } catch (const dm::EFOpenError &e) {
-        QCOMPARE(e.message(), QStringLiteral("Cannot open file \"%1/missing.lst\". No such file or directory")
+        QCOMPARE(e.message(), QStringLiteral("Не удалось открыть файл «%1/missing.lst». файл или папка не найдены")
                                   .arg(QDir(dir.path()).canonicalPath()));
     }
     QFile f(dir.filePath("data"));
@@ -241,9 +245,9 @@ void TestRuntime::writerRefusals_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing folder") << "missing" << "No such file or directory";
-    QTest::newRow("read-only file") << "readonly" << "Permission denied";
-    QTest::newRow("a folder of that name") << "folder" << "Is a directory";
+    QTest::newRow("missing folder") << "missing" << "файл или папка не найдены";
+    QTest::newRow("read-only file") << "readonly" << "нет прав доступа";
+    QTest::newRow("a folder of that name") << "folder" << "это папка";
 }
 
 void TestRuntime::writerRefusals()
@@ -269,7 +273,7 @@ void TestRuntime::writerRefusals()
         w.commit();
         QFAIL("the write went through");
     } catch (const dm::EFCreateError &e) {
-        QCOMPARE(e.message(), QStringLiteral("Cannot create file \"%1\". %2").arg(path, reason));
+        QCOMPARE(e.message(), QStringLiteral("Не удалось создать файл «%1». %2").arg(path, reason));
     }
     if (setup == "readonly") {
         QFile f(path);
@@ -295,7 +299,7 @@ void TestRuntime::shortWriteKeepsOldFile()
         w.commit();
     } catch (const dm::EFCreateError &e) {
         failed = true;
-        QVERIFY2(e.message().startsWith("Cannot create file \"" + path + "\". "), qPrintable(e.message()));
+        QVERIFY2(e.message().startsWith("Не удалось создать файл «" + path + "». "), qPrintable(e.message()));
     }
     QVERIFY(failed);
     QFile f(path);

@@ -83,6 +83,22 @@ private slots:
             << true << true << false;
         QTest::newRow("Cyrillic without IgnoreCase")
             << QByteArray("\xCF\xD0\xC8") << QByteArray("\xEF\xF0\xE8") << false << false << false;
+        // UTF-8 text is folded as characters: "Ш" (D0 A8) is not "и" (D0 B8),
+        // whose second bytes the code page's table takes for a case pair.
+        QTest::newRow("UTF-8: Ш is not и") << QByteArray("и") << QByteArray("Ш") << true << false << false;
+        QTest::newRow("UTF-8: Ш is ш") << QByteArray("кашель") << QByteArray("Ш") << true << false << true;
+        QTest::newRow("UTF-8: capitals in phrase") << QByteArray("привет, мир") << QByteArray("ПРИВЕТ") << true
+                                                   << true << true;
+        QTest::newRow("UTF-8: capitals in file") << QByteArray("Ёлка!") << QByteArray("ёлка") << true << true
+                                                 << true;
+        QTest::newRow("UTF-8: letter before is a word character")
+            << QByteArray("сёлка") << QByteArray("ёлка") << true << true << false;
+        QTest::newRow("UTF-8: letter after is a word character")
+            << QByteArray("ёлки ёлкаж") << QByteArray("ёлка") << true << true << false;
+        QTest::newRow("UTF-8: overlap") << QByteArray("аааб") << QByteArray("ААБ") << true << false << true;
+        // A file that is no UTF-8 (its bytes in the code page) still folds by the table.
+        QTest::newRow("not UTF-8: the code page's table, as ever")
+            << QByteArray("\xFF\xD0\xB8") << QByteArray("Ш") << true << false << true;
     }
     void phrase()
     {
@@ -134,6 +150,27 @@ private slots:
 
     // A phrase as long as a chunk: the byte after a whole-word match that
     // fills the buffer is still examined.
+    // A character cut by the first chunk's end is read whole; a byte that is
+    // no UTF-8 far after the match still makes the file one of the code page,
+    // whose bytes the table folds one by one.
+    void utf8AcrossChunks_data()
+    {
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("text") << QByteArray(" ok") << true;
+        QTest::newRow("no UTF-8 at the end") << QByteArray(" \xFF") << false;
+    }
+    void utf8AcrossChunks()
+    {
+        QFETCH(QByteArray, tail);
+        QFETCH(bool, found);
+        const QByteArray content = QByteArray(61439, ' ') + "Ш" + QByteArray(70000, ' ') + tail;
+        QCOMPARE(contains(content, "ш", true, true), found);
+        // "и" holds "Ш"'s bytes but for the case step: only the table sees it.
+        const QByteArray other = QByteArray(61439, ' ') + "и" + QByteArray(70000, ' ') + tail;
+        QCOMPARE(contains(other, "Ш", true, true), !found);
+    }
+
     void phraseOfChunkSize()
     {
         const QByteArray phrase = filler(kContentChunkSize, 'q');

@@ -77,7 +77,11 @@ private slots:
         QTest::newRow("? one char") << "abc" << "a?c" << true;
         QTest::newRow("mask shorter") << "abc" << "ab" << false;
         QTest::newRow("ASCII case") << "README" << "readme" << true;
-        QTest::newRow("non-ASCII folded as masks fold") << "Ж" << "ж" << true;
+        // Letters outside ASCII compare exactly, as the engine's exclusions do.
+        QTest::newRow("non-ASCII case differs") << "Ж" << "ж" << false;
+        QTest::newRow("Ё and ё differ") << "Ёлка" << "ёлка" << false;
+        QTest::newRow("non-ASCII same case") << "Ёлка" << "Ёлка" << true;
+        QTest::newRow("? one non-ASCII character") << "Ёлка" << "?лка" << true;
     }
     void wildcard()
     {
@@ -127,11 +131,13 @@ private slots:
         QTest::newRow("colon is ordinary") << "/x/" << "a.bak" << "?:*.bak" << false;
         QTest::newRow("folder longer than found folder") << "/c/" << "a" << "/long/c/" << false;
         QTest::newRow("empty entry") << "/c/" << "a" << "" << true;
-        // One case rule with the masks: what *.ТМП finds, *.ТМП excludes.
-        QTest::newRow("Cyrillic mask folded") << "/x/" << "a.тмп" << "*.ТМП" << true;
-        QTest::newRow("Cyrillic folder folded") << "/x/Папка/" << "a.log" << "/ПАПКА/*.log" << true;
-        QTest::newRow("Cyrillic folder differs") << "/x/Папки/" << "a.log" << "/ПАПКА/*.log" << false;
-        QTest::newRow("folded letter of another byte length") << "/x/K/" << "a" << "/\u212A/" << true;
+        // Letters outside ASCII compare exactly, in the mask and the folder.
+        QTest::newRow("Cyrillic mask of another case") << "/x/" << "a.тмп" << "*.ТМП" << false;
+        QTest::newRow("Cyrillic mask of the same case") << "/x/" << "a.ТМП" << "*.ТМП" << true;
+        QTest::newRow("Cyrillic folder of another case") << "/x/Папка/" << "a.log" << "/ПАПКА/*.log" << false;
+        QTest::newRow("Cyrillic folder of the same case") << "/x/ПАПКА/" << "a.log" << "/ПАПКА/*.log" << true;
+        QTest::newRow("Cyrillic folder differs") << "/x/Папки/" << "a.log" << "/Папка/*.log" << false;
+        QTest::newRow("no folding across byte lengths") << "/x/K/" << "a" << "/\u212A/" << false;
     }
     void excluded()
     {

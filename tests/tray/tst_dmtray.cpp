@@ -463,7 +463,7 @@ void TstDmTray::errors()
 {
     Rig rig;
     rig.area->failAdd = true;
-    QCOMPARE(errorOf([&] { rig.tray->Loaded(); }), u"Cannot create Shell Notification Icon"_qs);
+    QCOMPARE(errorOf([&] { rig.tray->Loaded(); }), u"Не удалось создать значок в области уведомлений"_qs);
     QCOMPARE(rig.tray->Enabled(), false);
     rig.tray->MinimizeApp(); // never hidden without an icon to come back by
     QVERIFY(rig.window.isVisible());
@@ -471,7 +471,7 @@ void TstDmTray::errors()
     rig.tray->setEnabled(true);
     rig.area->failRemove = true;
     QCOMPARE(errorOf([&] { rig.tray->setEnabled(false); }),
-             u"Cannot remove Shell Notification Icon"_qs);
+             u"Не удалось убрать значок из области уведомлений"_qs);
     QCOMPARE(rig.tray->Enabled(), true);
     // The area coming back swallows a failure to add the icon again.
     rig.area->failAdd = true;
