@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <chrono>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -61,7 +62,7 @@ std::vector<std::string> ScanTargets(const std::string &folder, const std::strin
 
 QString TotalText(std::optional<std::uint64_t> kiloBytes)
 {
-    QString text = QStringLiteral("Файлы занимают: ");
+    QString text = QCoreApplication::translate("Dustmote", "Файлы занимают: ");
     if (kiloBytes)
         text += QString::number(*kiloBytes) + QStringLiteral("KB");
     return text;
@@ -71,7 +72,7 @@ QString ScanSummary(int folders, int files, double seconds)
 {
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return QStringLiteral("%1 Папок(ки) просканировано и %2 файлов(ла) найдено - %3 за секунд(ды)")
+    return QCoreApplication::translate("Dustmote", "%1 Папок(ки) просканировано и %2 файлов(ла) найдено - %3 за секунд(ды)")
         .arg(folders)
         .arg(files)
         .arg(locale.toString(seconds, 'f', 3));

@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <bit>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -43,8 +44,7 @@ void installDamageNotice()
             MessageRequest box;
             box.title = QString::fromUtf16(kApplicationTitle);
             box.icon = QMessageBox::Warning;
-            box.text = QStringLiteral(
-                           "Файл статистики «%1» повреждён и не может быть прочитан. "
+            box.text = QCoreApplication::translate("Dustmote", "Файл статистики «%1» повреждён и не может быть прочитан. "
                            "Он сохранён под именем «%2», статистика начата заново.")
                            .arg(file, kept);
             messageBox(box);
@@ -136,10 +136,10 @@ namespace {
 StatisticsTexts statisticsTexts(std::int32_t scans, std::optional<TDateTime> last, std::int32_t dels)
 {
     StatisticsTexts texts;
-    texts.DmLabel2 = QStringLiteral("Дата последнего сканирования системы: ")
-        + (last ? DateTimeToText(*last) : QStringLiteral("сканирований ещё не было"));
-    texts.DmLabel3 = QStringLiteral("Общее число сканирований: ") + QString::number(scans);
-    texts.DmLabel4 = QStringLiteral("Общее число удаленных файлов: ")
+    texts.DmLabel2 = QCoreApplication::translate("Dustmote", "Дата последнего сканирования системы: ")
+        + (last ? DateTimeToText(*last) : QCoreApplication::translate("Dustmote", "сканирований ещё не было"));
+    texts.DmLabel3 = QCoreApplication::translate("Dustmote", "Общее число сканирований: ") + QString::number(scans);
+    texts.DmLabel4 = QCoreApplication::translate("Dustmote", "Общее число удаленных файлов: ")
         + QString::number(std::uint32_t(dels));
     return texts;
 }

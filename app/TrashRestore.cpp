@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -133,12 +134,12 @@ RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size
 QString RestoreReport(const std::vector<RestoreFailure> &failures)
 {
     return FailureReport(
-        QStringLiteral("Не удалось вернуть файлов: %1.").arg(failures.size()), qsizetype(failures.size()),
+        QCoreApplication::translate("Dustmote", "Не удалось вернуть файлов: %1.").arg(failures.size()), qsizetype(failures.size()),
         [&](qsizetype i) {
             const int error = failures[std::size_t(i)].error;
             const QString reason = error == EEXIST
-                ? QStringLiteral("на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
-                : error == ENOENT ? QStringLiteral("этого файла больше нет в Корзине")
+                ? QCoreApplication::translate("Dustmote", "на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
+                : error == ENOENT ? QCoreApplication::translate("Dustmote", "этого файла больше нет в Корзине")
                                   : systemErrorText(error);
             return std::pair(QFile::decodeName(failures[std::size_t(i)].file.path), reason);
         });

@@ -62,8 +62,19 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State s = qt() ? qt()->state() : QAccessible::State();
-        if (!qt())
+        if (!qt()) {
             s.invalid = true;
+            return s;
+        }
+        // Qt reports a cell's tick but not that it can have one, and screen
+        // readers present the tick only of what is checkable.
+        if (m_view && m_view->model()) {
+            const QModelIndex index = m_view->model()->index(rowIndex(), columnIndex(), m_view->rootIndex());
+            if (index.flags() & Qt::ItemIsUserCheckable && index.data(Qt::CheckStateRole).isValid()) {
+                s.checkable = true;
+                s.checked = index.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+            }
+        }
         return s;
     }
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -112,9 +123,18 @@ public:
 class RowsView : public Forwarding, public QAccessibleTableInterface
 {
 public:
-    RowsView(QAccessibleInterface *qt, QAbstractItemView *view) : Forwarding(QAccessible::uniqueId(qt), view) {}
+    RowsView(QAccessibleInterface *qt, QAbstractItemView *view) : Forwarding(QAccessible::uniqueId(qt), view)
+    {
+        // A tick changed by a key, a click or the program is told as the
+        // cell's checked state changing, which screen readers speak.
+        if (view->model())
+            m_ticks = QObject::connect(view->model(), &QAbstractItemModel::dataChanged, view,
+                                       [this](const QModelIndex &from, const QModelIndex &to,
+                                              const QList<int> &roles) { ticksChanged(from, to, roles); });
+    }
     ~RowsView() override
     {
+        QObject::disconnect(m_ticks);
         for (QAccessible::Id id : std::as_const(m_cells))
             QAccessible::deleteAccessibleInterface(id);
         QAccessible::deleteAccessibleInterface(m_qt);
@@ -220,7 +240,30 @@ public:
     }
 
 private:
+    void ticksChanged(const QModelIndex &from, const QModelIndex &to, const QList<int> &roles)
+    {
+        if (!m_view || from.parent() != m_view->rootIndex() || from.column() > 0
+            || (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole)))
+            return;
+        // Only the current row's: a tick-all of a million rows tells no one
+        // about each of them.
+        const QModelIndex current = m_view->currentIndex();
+        if (!current.isValid() || current.row() < from.row() || current.row() > to.row())
+            return;
+        QAccessible::State changed;
+        changed.checked = true;
+        for (int column : {0, current.column()}) {
+            if (QAccessibleInterface *cell = cellAt(current.row(), column)) {
+                QAccessibleStateChangeEvent event(cell, changed);
+                QAccessible::updateAccessibility(&event);
+            }
+            if (current.column() == 0)
+                break;
+        }
+    }
+
     mutable QHash<QAccessible::Id, QAccessible::Id> m_cells; // Qt's cell -> ours
+    QMetaObject::Connection m_ticks;
 };
 
 QAccessibleInterface *rowsFactory(const QString &className, QObject *object)

@@ -27,6 +27,7 @@ QMessageBox::StandardButton messageBox(const MessageRequest &request)
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
     box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(request.informative);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

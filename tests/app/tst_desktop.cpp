@@ -235,7 +235,7 @@ void TestDesktop::linksAnswerMouseKeysAndScreenReaders()
 void TestDesktop::qtsOwnButtonsSpeakRussian()
 {
     // Whatever the locale: the tests run in the C locale.
-    QVERIFY(loadQtRussian());
+    QVERIFY(dm::installLanguage(dm::Language::Russian));
     QMessageBox box(QMessageBox::Warning, u"Внимание!!!"_qs, u"Удалить?"_qs,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Yes)->text(), u"&Да"_qs);
