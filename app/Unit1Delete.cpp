@@ -183,9 +183,8 @@ void TForm1::endDeletion()
                         QMessageBox::Warning, QMessageBox::Ok});
     const QString outcome = dm::DeletionOutcome(pass->removed(), pass->failures().size(), ActionTrash->isChecked());
     deletionClosingSteps();
-    // The outcome stays in sight and is spoken, the list being gone.
-    ui->StatusBar1->setSimplePanel(true);
-    ui->StatusBar1->setSimpleText(outcome);
+    // The closing steps have cleared the status bar; a screen reader still
+    // hears what became of the files.
     say(outcome);
     if (std::exchange(m_closeAfterTask, false))
         close();

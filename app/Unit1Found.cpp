@@ -100,6 +100,7 @@ void TForm1::BitBtn1Click()
     dm::MessageRequest confirmation{this, QCoreApplication::translate("Dustmote", "Внимание!!!"),
                                     QCoreApplication::translate("Dustmote", "Вы уверены, что хотите удалить выбраные файлы?"),
                                     QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No};
+    m_ticked->recount(); // ticks of this very turn count too
     confirmation.informative = dm::ConfirmationNotes(
         {dm::DeletionNote(m_ticked->files(), m_ticked->kiloBytes(), ActionTrash->isChecked())});
     const QMessageBox::StandardButton answer = dm::messageBox(confirmation);

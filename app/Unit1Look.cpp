@@ -17,7 +17,8 @@
 
 namespace {
 
-// The design's colours of the figures (red) and of the title (green).
+// The design's colours of the figures (red) and of the title (green), both
+// bold: held to the minimum for bold text, so a light window keeps them.
 const QColor kFigureRed(255, 0, 0), kTitleGreen(0, 128, 0);
 
 } // namespace
@@ -48,7 +49,8 @@ void TForm1::applyPaletteColours()
         {ui->Label3, kFigureRed}, {ui->DmLabel2, kFigureRed}, {ui->DmLabel3, kFigureRed},
         {ui->DmLabel4, kFigureRed}, {ui->DmLabel5, kTitleGreen}};
     for (const auto &[widget, colour] : coloured)
-        widget->setStyleSheet(QStringLiteral("color: %1;").arg(dm::readableOn(colour, page).name()));
+        widget->setStyleSheet(
+            QStringLiteral("color: %1;").arg(dm::readableOn(colour, page, dm::kLargeContrast).name()));
 }
 
 void TForm1::changeEvent(QEvent *event)

@@ -103,14 +103,23 @@ public:
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return qtCell() ? qtCell()->table() : nullptr; }
 
-    QStringList actionNames() const override { return {toggleAction()}; }
+    // The box's cell names its action as the desktop's accessibility bus
+    // does: screen readers tell a cell's tick, "checked" or "not checked",
+    // only when its action is "toggle", and Qt hands the name over unchanged.
+    // The row's other cells keep Qt's "Toggle", which does the same but is
+    // not taken for a box, so a row read aloud tells its tick once.
+    static bool isToggle(const QString &name) { return name.compare(toggleAction(), Qt::CaseInsensitive) == 0; }
+    QStringList actionNames() const override
+    {
+        return {columnIndex() == 0 ? dm::kRowToggleAction : toggleAction()};
+    }
     QStringList keyBindingsForAction(const QString &name) const override
     {
-        return name == toggleAction() ? QStringList{QStringLiteral("Space")} : QStringList();
+        return isToggle(name) ? QStringList{QStringLiteral("Space")} : QStringList();
     }
     void doAction(const QString &name) override
     {
-        if (name != toggleAction() || !isValid())
+        if (!isToggle(name) || !isValid())
             return;
         QAbstractItemModel *model = m_view->model();
         const QModelIndex box = model->index(rowIndex(), 0, m_view->rootIndex());

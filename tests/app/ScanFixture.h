@@ -34,6 +34,9 @@ protected:
         m_dir = std::make_unique<QTemporaryDir>();
         QDir(m_dir->path()).mkpath("home");
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir->filePath("config")));
+        // The desktop's services make their cache folder when they start,
+        // sometimes during a scan: never in the scanned home.
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(m_dir->filePath("cache")));
         qputenv("HOME", QFile::encodeName(home()));
         m_boxes = std::make_unique<RecordedBoxes>();
         m_sounds.clear();

@@ -10,6 +10,7 @@
 #include "DesktopOpen.h"
 #include "SingleInstance.h"
 #include "TestFiles.h"
+#include "Languages.h"
 #include "Project1.h"
 #include "Unit1.h"
 #include "Unit3.h"
