@@ -3,7 +3,7 @@
 # nothing when they are all there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev
-          libglib2.0-dev qt6-translations-l10n fonts-dejavu-core fonts-dejavu-extra xdg-utils desktop-file-utils ccache)
+          libglib2.0-dev qt6-translations-l10n qt6-l10n-tools fonts-dejavu-core fonts-dejavu-extra xdg-utils desktop-file-utils ccache)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -134,12 +134,7 @@ class RowsView : public Forwarding, public QAccessibleTableInterface
 public:
     RowsView(QAccessibleInterface *qt, QAbstractItemView *view) : Forwarding(QAccessible::uniqueId(qt), view)
     {
-        // A tick changed by a key, a click or the program is told as the
-        // cell's checked state changing, which screen readers speak.
-        if (view->model())
-            m_ticks = QObject::connect(view->model(), &QAbstractItemModel::dataChanged, view,
-                                       [this](const QModelIndex &from, const QModelIndex &to,
-                                              const QList<int> &roles) { ticksChanged(from, to, roles); });
+        followModel();
     }
     ~RowsView() override
     {
@@ -246,9 +241,24 @@ public:
         if (qtTable())
             qtTable()->modelChange(event);
         forgetGoneCells();
+        followModel(); // a new model comes with a reset
     }
 
 private:
+    // A tick changed by a key, a click or the program is told as the cell's
+    // checked state changing, which screen readers speak.
+    void followModel()
+    {
+        if (!m_view || m_view->model() == m_ticksModel)
+            return;
+        QObject::disconnect(m_ticks);
+        m_ticksModel = m_view->model();
+        if (m_ticksModel)
+            m_ticks = QObject::connect(m_ticksModel, &QAbstractItemModel::dataChanged, m_view,
+                                       [this](const QModelIndex &from, const QModelIndex &to,
+                                              const QList<int> &roles) { ticksChanged(from, to, roles); });
+    }
+
     void ticksChanged(const QModelIndex &from, const QModelIndex &to, const QList<int> &roles)
     {
         if (!m_view || from.parent() != m_view->rootIndex() || from.column() > 0
@@ -269,10 +279,20 @@ private:
             if (current.column() == 0)
                 break;
         }
+        // A reader that took the list, not its row, as what has the focus
+        // (the list has just been entered) hears the change only from the
+        // row: the current cell is told as focused, and read with its tick.
+        if (m_view->hasFocus()) {
+            if (QAccessibleInterface *cell = cellAt(current.row(), current.column())) {
+                QAccessibleEvent focus(cell, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            }
+        }
     }
 
     mutable QHash<QAccessible::Id, QAccessible::Id> m_cells; // Qt's cell -> ours
     QMetaObject::Connection m_ticks;
+    QPointer<QAbstractItemModel> m_ticksModel;
 };
 
 QAccessibleInterface *rowsFactory(const QString &className, QObject *object)
