@@ -69,7 +69,7 @@ QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon, const QS
 
 void setTextColour(QWidget *widget, const QColor &colour)
 {
-    setReadableTextColour(widget, colour);
+    setReadableTextColour(widget, colour, kLargeContrast);
 }
 
 void onMouseEnter(QWidget *widget, std::function<void()> fn)

@@ -30,7 +30,7 @@ void TDmGroup::paintEvent(QPaintEvent *)
     const QFont captionFont = CaptionFont();
     const int captionTextHeight = QFontMetrics(captionFont).height();
     painter.setFont(captionFont);
-    painter.setPen(dm::readableOn(palette().color(QPalette::WindowText), background));
+    painter.setPen(dm::readableOn(palette().color(QPalette::WindowText), background, dm::kLargeContrast));
     painter.drawText(QRect(8, (m_captionHeight - captionTextHeight) / 2, width() - 24 - 8,
                            captionTextHeight),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
@@ -94,9 +94,9 @@ void TDmGroup::paintItem(QPainter &painter, const Row &row, int p) const
     font.setUnderline(underline);
     painter.setFont(font);
     // The palette's link and shadow colours are meant for its base, not for
-    // the pane's colour: on a dark palette they may vanish. A disabled link
-    // stays fainter than the others, but visible.
-    painter.setPen(dm::readableOn(color, Color(), item->Enabled() ? dm::kTextContrast : dm::kLargeContrast));
+    // the pane's colour: on a dark palette they may vanish. Where they stand
+    // out enough they are kept as the palette gives them.
+    painter.setPen(dm::readableOn(color, Color(), dm::kLargeContrast));
     const int x = row.text.left();
     const QRect text(x, row.top + p, std::max(1, width() - 8 - x), row.text.height());
     painter.drawText(text, TextFlags, item->Caption());

@@ -47,11 +47,11 @@ QColor readableOn(const QColor &wanted, const QColor &background, double minimum
     return end;
 }
 
-void setReadableTextColour(QWidget *widget, const QColor &wanted)
+void setReadableTextColour(QWidget *widget, const QColor &wanted, double minimum)
 {
     QPalette palette = widget->palette();
     const QColor background = palette.color(widget->backgroundRole());
-    palette.setColor(QPalette::WindowText, readableOn(wanted, background));
+    palette.setColor(QPalette::WindowText, readableOn(wanted, background, minimum));
     widget->setPalette(palette);
 }
 

@@ -12,6 +12,11 @@ class QWidget;
 
 namespace dm {
 
+// Text minimum for normal text, and for bold or large text, links in the
+// design's colours and marks.
+inline constexpr double kTextContrast = 4.5;
+inline constexpr double kLargeContrast = 3.0;
+
 // The contrast ratio of two colours as the web's accessibility guidelines
 // define it: from 1 (the same) to 21 (black on white).
 double contrastRatio(const QColor &a, const QColor &b);
@@ -21,12 +26,8 @@ double contrastRatio(const QColor &a, const QColor &b);
 // until it does.
 QColor readableOn(const QColor &wanted, const QColor &background, double minimum = 4.5);
 
-// Text minimum for normal text, and for bold or large text and marks.
-inline constexpr double kTextContrast = 4.5;
-inline constexpr double kLargeContrast = 3.0;
-
 // Draws the widget's text in `wanted`, made readable on its background.
-void setReadableTextColour(QWidget *widget, const QColor &wanted);
+void setReadableTextColour(QWidget *widget, const QColor &wanted, double minimum = kTextContrast);
 
 // The menu bar's style: the design's cream bar where the palette's menu text
 // reads on it, else nothing (the palette's own bar).

@@ -159,7 +159,7 @@ void TestReach::windowReadsOnThePalette()
     const QImage pane = third->grab().toImage();
     const QColor paneColour = third->Color();
     QVERIFY(bestContrast(pane, third->Items(1)->TextRect(), paneColour) >= dm::kLargeContrast);
-    QVERIFY(bestContrast(pane, QRect(0, 0, third->width(), third->CaptionHeight() - 2), paneColour) >= dm::kTextContrast);
+    QVERIFY(bestContrast(pane, QRect(0, 0, third->width(), third->CaptionHeight() - 2), paneColour) >= dm::kLargeContrast);
     // The found row's empty box.
     QTableView *list = form->ui->ListView1;
     const QImage rows = list->viewport()->grab().toImage();
