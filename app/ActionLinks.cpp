@@ -1,5 +1,7 @@
 #include "ActionLinks.h"
 
+#include "Contrast.h"
+
 #include "ErrorBox.h"
 
 #include <QAbstractButton>
@@ -67,9 +69,7 @@ QAction *addActionItem(QMenu *menu, QAction *action, const QIcon &icon, const QS
 
 void setTextColour(QWidget *widget, const QColor &colour)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    widget->setPalette(palette);
+    setReadableTextColour(widget, colour, kLargeContrast);
 }
 
 void onMouseEnter(QWidget *widget, std::function<void()> fn)

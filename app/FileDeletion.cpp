@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -154,19 +155,19 @@ QString DeletionReason(int error)
 {
     switch (error) {
     case EISDIR:
-        return QStringLiteral("теперь это папка, а не файл");
+        return QCoreApplication::translate("Dustmote", "теперь это папка, а не файл");
     case ESTALE:
-        return QStringLiteral("после поиска на этом месте появился другой файл");
+        return QCoreApplication::translate("Dustmote", "после поиска на этом месте появился другой файл");
     case kFolderGone:
-        return QStringLiteral("папки файла больше нет на прежнем месте");
+        return QCoreApplication::translate("Dustmote", "папки файла больше нет на прежнем месте");
     case kFolderReplaced:
-        return QStringLiteral("папка файла после поиска заменена ссылкой или другой папкой");
+        return QCoreApplication::translate("Dustmote", "папка файла после поиска заменена ссылкой или другой папкой");
     case kNoTrash:
-        return QStringLiteral("на этом диске нет Корзины; файл оставлен на месте");
+        return QCoreApplication::translate("Dustmote", "на этом диске нет Корзины; файл оставлен на месте");
     case kTrashNotOwn:
-        return QStringLiteral("папка Корзины принадлежит другому пользователю или заменена ссылкой");
+        return QCoreApplication::translate("Dustmote", "папка Корзины принадлежит другому пользователю или заменена ссылкой");
     case kNotTrashed:
-        return QStringLiteral("в Корзине под этим именем теперь другой файл; он оставлен как есть");
+        return QCoreApplication::translate("Dustmote", "в Корзине под этим именем теперь другой файл; он оставлен как есть");
     default:
         return systemErrorText(error);
     }
@@ -181,13 +182,13 @@ QString FailureReport(const QString &heading, qsizetype count,
         text += QStringLiteral("\n%1\n    %2").arg(path, reason);
     }
     if (count > kReportedFailures)
-        text += QStringLiteral("\n\n…и ещё %1.").arg(count - kReportedFailures);
+        text += QCoreApplication::translate("Dustmote", "\n\n…и ещё %1.").arg(count - kReportedFailures);
     return text;
 }
 
 QString DeletionReport(const QList<DeletionFailure> &failures)
 {
-    return FailureReport(QStringLiteral("Не удалось удалить файлов: %1.").arg(failures.size()), failures.size(),
+    return FailureReport(QCoreApplication::translate("Dustmote", "Не удалось удалить файлов: %1.").arg(failures.size()), failures.size(),
                          [&](qsizetype i) {
                              return std::pair(failures[i].path, DeletionReason(failures[i].error));
                          });

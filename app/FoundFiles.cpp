@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <ctime>
 #include <numeric>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -105,9 +106,12 @@ QVariant FoundFilesModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char16_t *const captions[] = {u"Имя файла", u"Путь к файлу", u"Размер файла",
-                                               u"Изменен"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf16(captions[section]) : QVariant();
+    static const char *const captions[] = {QT_TRANSLATE_NOOP("Dustmote", "Имя файла"),
+                                           QT_TRANSLATE_NOOP("Dustmote", "Путь к файлу"),
+                                           QT_TRANSLATE_NOOP("Dustmote", "Размер файла"),
+                                           QT_TRANSLATE_NOOP("Dustmote", "Изменен")};
+    return section >= 0 && section < ColumnCount ? QCoreApplication::translate("Dustmote", captions[section])
+                                                 : QVariant();
 }
 
 QString FoundFilesModel::name(int row) const

@@ -1,13 +1,24 @@
 #include "FoundListView.h"
 
 #include "AccessibleRows.h"
+#include "CheckDelegate.h"
+#include "DateTime.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <algorithm>
+
+namespace {
+
+constexpr int kNameWidth = 100, kSizeWidth = 90, kTimeWidth = 130;
+
+} // namespace
 
 TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
 {
     dm::setAccessibleRowActionTicks(this);
+    setItemDelegate(new TCheckDelegate(this));
     setShowGrid(true);
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
@@ -33,9 +44,32 @@ void TFoundListView::setModel(QAbstractItemModel *model)
     QHeaderView *columns = horizontalHeader();
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setSectionResizeMode(1, QHeaderView::Stretch);
-    setColumnWidth(0, 100);
-    setColumnWidth(2, 90);
-    setColumnWidth(3, 130);
+    setColumnWidth(0, kNameWidth);
+    setColumnWidth(2, kSizeWidth);
+    // The longest time of the day in the locale's long format, on a
+    // two-digit day and month.
+    const QString widest = dm::DateTimeToText(QDate(2000, 12, 28), QTime(23, 58, 58));
+    setColumnWidth(3, std::max(kTimeWidth, fontMetrics().horizontalAdvance(widest) + 2 * fontMetrics().averageCharWidth()));
+    connect(columns, &QHeaderView::sectionResized, this, [this](int section) {
+        if (section == 0 && !m_sharing)
+            m_nameSetByUser = true;
+    });
+    shareWidth();
+}
+
+void TFoundListView::resizeEvent(QResizeEvent *event)
+{
+    QTableView::resizeEvent(event);
+    shareWidth();
+}
+
+void TFoundListView::shareWidth()
+{
+    if (!model() || m_nameSetByUser)
+        return;
+    const QScopedValueRollback sharing(m_sharing, true);
+    const int spare = viewport()->width() - columnWidth(2) - columnWidth(3);
+    setColumnWidth(0, std::max(kNameWidth, spare / 3));
 }
 
 void TFoundListView::keyPressEvent(QKeyEvent *event)

@@ -12,9 +12,18 @@ class TFoundListView : public QTableView
 public:
     explicit TFoundListView(QWidget *parent = nullptr);
 
-    // Column widths once a model is set: 100, the rest, 90, 130.
+    // Column widths once a model is set: 100, the rest, 90, 130 (or what a
+    // date and time in the locale's formats need). The name takes a third of
+    // what the size and time leave once that is more than 100, until the
+    // user sets its width.
     void setModel(QAbstractItemModel *model) override;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void shareWidth();
+    bool m_sharing = false;
+    bool m_nameSetByUser = false;
 };

@@ -9,28 +9,33 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace dm {
 
 KeepDialog::KeepDialog(QWidget *parent) : QDialog(parent), m_kept(KeepList::load())
 {
     setObjectName(QStringLiteral("KeepDialog"));
-    setWindowTitle(QStringLiteral("Исключения"));
+    setWindowTitle(QCoreApplication::translate("Dustmote", "Исключения"));
     auto *layout = new QVBoxLayout(this);
-    auto *caption = new QLabel(QStringLiteral("&Эти файлы и папки не предлагаются к удалению:"), this);
+    auto *caption = new QLabel(QCoreApplication::translate("Dustmote", "&Эти файлы и папки не предлагаются к удалению:"), this);
     layout->addWidget(caption);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("KeepListBox"));
-    m_list->setAccessibleName(QStringLiteral("Исключения"));
+    m_list->setAccessibleName(QCoreApplication::translate("Dustmote", "Исключения"));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     caption->setBuddy(m_list);
     layout->addWidget(m_list);
 
     auto *buttons = new QDialogButtonBox(this);
-    m_remove = buttons->addButton(QStringLiteral("&Предлагать снова"), QDialogButtonBox::ActionRole);
+    m_remove = buttons->addButton(QCoreApplication::translate("Dustmote", "&Предлагать снова"), QDialogButtonBox::ActionRole);
     m_remove->setObjectName(QStringLiteral("KeepRemove"));
-    m_remove->setAccessibleDescription(QStringLiteral("Убирает выбранные из списка исключений"));
-    buttons->addButton(QStringLiteral("&Закрыть"), QDialogButtonBox::RejectRole);
+    m_remove->setAccessibleDescription(QCoreApplication::translate("Dustmote", "Убирает выбранные из списка исключений"));
+    // Return closes the dialog, as in any dialog, wherever the focus is.
+    QPushButton *close = buttons->addButton(QCoreApplication::translate("Dustmote", "&Закрыть"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("KeepClose"));
+    close->setDefault(true);
+    m_remove->setAutoDefault(false);
     layout->addWidget(buttons);
     connect(m_remove, &QPushButton::clicked, this, &KeepDialog::removeChosen);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -46,7 +51,7 @@ void KeepDialog::fill()
 {
     m_list->clear();
     for (const KeptItem &item : m_kept.items())
-        m_list->addItem((item.folder ? QStringLiteral("Папка: ") : QStringLiteral("Файл: "))
+        m_list->addItem((item.folder ? QCoreApplication::translate("Dustmote", "Папка: ") : QCoreApplication::translate("Dustmote", "Файл: "))
                         + QFile::decodeName(item.path));
     if (m_list->count() > 0)
         m_list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
@@ -64,7 +69,7 @@ bool KeepDialog::removeChosen()
     changed.removeAt(chosen);
     if (!changed.save()) {
         messageBox({this, windowTitle(),
-                    QStringLiteral("Список исключений не сохранён в «%1».").arg(KeepList::file()),
+                    QCoreApplication::translate("Dustmote", "Список исключений не сохранён в «%1».").arg(KeepList::file()),
                     QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return false;
     }

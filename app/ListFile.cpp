@@ -5,13 +5,14 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 namespace dm {
 namespace {
 
 void ioErrorBox(const ListViewAccess &view, const QString &text)
 {
-    messageBox({view.ownerWindow(), QStringLiteral("Ошибка ввода/вывода"), text, QMessageBox::Critical,
+    messageBox({view.ownerWindow(), QCoreApplication::translate("Dustmote", "Ошибка ввода/вывода"), text, QMessageBox::Critical,
                 QMessageBox::Ok, QMessageBox::Ok});
 }
 
@@ -24,9 +25,9 @@ QString keepBackup(const QString &path)
         backup = path + QStringLiteral(".bak%1").arg(n);
     QFile source(path);
     if (source.copy(backup))
-        return QStringLiteral("Исходный файл сохранён под именем «%1».")
+        return QCoreApplication::translate("Dustmote", "Исходный файл сохранён под именем «%1».")
             .arg(QFileInfo(backup).fileName());
-    return QStringLiteral("Сохранить копию исходного файла не удалось (%1); при выходе "
+    return QCoreApplication::translate("Dustmote", "Сохранить копию исходного файла не удалось (%1); при выходе "
                           "из программы он будет перезаписан.")
         .arg(source.errorString());
 }
@@ -48,7 +49,7 @@ void SaveListViewToFile(const ListViewAccess &view, const QString &path)
 void LoadListViewFromFile(ListViewAccess &view, const QString &path)
 {
     if (!QFileInfo(path).isFile()) {
-        ioErrorBox(view, QStringLiteral("Не удалось загрузить лист"));
+        ioErrorBox(view, QCoreApplication::translate("Dustmote", "Не удалось загрузить лист"));
         return;
     }
     const QByteArray bytes = FileReader(path).readAll();
@@ -59,12 +60,12 @@ void LoadListViewFromFile(ListViewAccess &view, const QString &path)
         view.replaceRows(list.rows);
         return;
     case DecodedList::WrongMagic:
-        ioErrorBox(view, QStringLiteral("Файл «%1» не является списком типов файлов.\n%2")
+        ioErrorBox(view, QCoreApplication::translate("Dustmote", "Файл «%1» не является списком типов файлов.\n%2")
                              .arg(name, keepBackup(path)));
         return;
     case DecodedList::CutOff:
         view.replaceRows(list.rows);
-        ioErrorBox(view, QStringLiteral("Список типов файлов «%1» повреждён: прочитано "
+        ioErrorBox(view, QCoreApplication::translate("Dustmote", "Список типов файлов «%1» повреждён: прочитано "
                                         "строк — %2 из %3.\n%4")
                              .arg(name, QString::number(list.rows.size()),
                                   QString::number(list.statedRows), keepBackup(path)));

@@ -4,6 +4,7 @@
 #include "Exception.h"
 
 #include <QtEndian>
+#include <QCoreApplication>
 
 namespace dm {
 namespace {
@@ -21,7 +22,7 @@ void putString(QByteArray &out, const QString &text)
 {
     const QByteArray bytes = cp1251::encode(text);
     if (bytes.size() > kMaxCount)
-        throw Exception(QStringLiteral("Список типов файлов не сохранён: текст «%1…» длиннее %2 байт.")
+        throw Exception(QCoreApplication::translate("Dustmote", "Список типов файлов не сохранён: текст «%1…» длиннее %2 байт.")
                             .arg(text.left(40), QString::number(kMaxCount)));
     putU16(out, int(bytes.size()));
     out.append(bytes);
@@ -90,7 +91,7 @@ bool readRow(Cursor &in, ListRow &row)
 QByteArray encodeListFile(const QList<ListRow> &rows)
 {
     if (rows.size() > kMaxCount)
-        throw Exception(QStringLiteral("Список типов файлов не сохранён: в нём %1 строк, "
+        throw Exception(QCoreApplication::translate("Dustmote", "Список типов файлов не сохранён: в нём %1 строк, "
                                        "а файл вмещает не больше %2.")
                             .arg(rows.size())
                             .arg(kMaxCount));
@@ -98,7 +99,7 @@ QByteArray encodeListFile(const QList<ListRow> &rows)
     putU16(out, int(rows.size()));
     for (const ListRow &row : rows) {
         if (row.subItems.size() > kMaxCount)
-            throw Exception(QStringLiteral("Список типов файлов не сохранён: у строки «%1» "
+            throw Exception(QCoreApplication::translate("Dustmote", "Список типов файлов не сохранён: у строки «%1» "
                                            "больше %2 подэлементов.")
                                 .arg(row.caption, QString::number(kMaxCount)));
         putU16(out, int(row.subItems.size()));

@@ -3,6 +3,7 @@
 #include "AppFolder.h"
 #include "DmTray.h"
 #include "ErrorBox.h"
+#include "Languages.h"
 #include "MessageBox.h"
 #include "SingleInstance.h"
 #include "Unit2.h"
@@ -12,8 +13,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QLibraryInfo>
-#include <QTranslator>
 #include <QScreen>
 #include <cstdio>
 
@@ -37,16 +36,6 @@ bool haveDisplay()
 
 } // namespace
 
-bool loadQtRussian()
-{
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_ru"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete translator;
-        return false;
-    }
-    return QCoreApplication::installTranslator(translator);
-}
 
 int Project1Main(int argc, char **argv)
 {
@@ -61,7 +50,7 @@ int Project1Main(int argc, char **argv)
     QApplication::setApplicationName(QString::fromUtf16(dm::kApplicationTitle));
     // Only the main window's successful close ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    loadQtRussian();
+    dm::installLanguage(dm::chooseLanguage());
 
     // A second start brings the running program forward: two copies would
     // each save the catalog at close, the last one undoing the other's edits.
@@ -83,6 +72,7 @@ int Project1Main(int argc, char **argv)
     Form3.AppFolder = Form1.AppFolder;
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        Form1.fitInto(screen->availableGeometry());
         QRect frame = Form1.frameGeometry();
         frame.moveCenter(screen->availableGeometry().center());
         Form1.move(frame.topLeft());

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -95,9 +96,9 @@ QString RunningBrowsersLine(const QStringList &names)
     if (names.isEmpty())
         return {};
     return names.size() == 1
-        ? QStringLiteral("Браузер %1 сейчас запущен: его кэш лучше удалять, когда браузер закрыт.")
+        ? QCoreApplication::translate("Dustmote", "Браузер %1 сейчас запущен: его кэш лучше удалять, когда браузер закрыт.")
               .arg(names.first())
-        : QStringLiteral("Браузеры %1 сейчас запущены: их кэш лучше удалять, когда браузеры закрыты.")
+        : QCoreApplication::translate("Dustmote", "Браузеры %1 сейчас запущены: их кэш лучше удалять, когда браузеры закрыты.")
               .arg(names.join(QStringLiteral(", ")));
 }
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <cmath>
 #include <limits>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -62,7 +63,7 @@ std::uint16_t TypeMatcher::typeOf(std::string_view folder, std::string_view name
 
 QString TickedText(std::uint64_t files, std::uint64_t kiloBytes)
 {
-    return QStringLiteral("Отмечено: %1 (%2 KB)").arg(files).arg(kiloBytes);
+    return QCoreApplication::translate("Dustmote", "Отмечено: %1 (%2 KB)").arg(files).arg(kiloBytes);
 }
 
 } // namespace dm

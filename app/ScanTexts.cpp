@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLocale>
 #include <chrono>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -87,16 +88,13 @@ QString PlaceMaskProblem(const QString &maskText)
         case PlaceMask::Fault::None:
             continue;
         case PlaceMask::Fault::EmptyComponent:
-            return QStringLiteral("В маске «%1» пустое имя папки (две «/» подряд или «/» в начале): "
-                                  "такая маска ничего не найдёт.").arg(mask);
+            return QCoreApplication::translate("Dustmote", "В маске «%1» пустое имя папки (две «/» подряд или «/» в начале): такая маска ничего не найдёт.").arg(mask);
         case PlaceMask::Fault::NoName:
-            return QStringLiteral("Маска «%1» кончается на «/»: после последней «/» должна стоять "
-                                  "маска имени файла, например «*».").arg(mask);
+            return QCoreApplication::translate("Dustmote", "Маска «%1» кончается на «/»: после последней «/» должна стоять маска имени файла, например «*».").arg(mask);
         case PlaceMask::Fault::DotComponent:
-            return QStringLiteral("В маске «%1» есть папка «.» или «..»: папок с такими именами при "
-                                  "поиске не бывает, маска ничего не найдёт.").arg(mask);
+            return QCoreApplication::translate("Dustmote", "В маске «%1» есть папка «.» или «..»: папок с такими именами при поиске не бывает, маска ничего не найдёт.").arg(mask);
         case PlaceMask::Fault::TooDeep:
-            return QStringLiteral("В маске «%1» больше %2 папок: такая маска ничего не найдёт.")
+            return QCoreApplication::translate("Dustmote", "В маске «%1» больше %2 папок: такая маска ничего не найдёт.")
                 .arg(mask)
                 .arg(PlaceMask::kMaxComponents);
         }
@@ -106,7 +104,7 @@ QString PlaceMaskProblem(const QString &maskText)
 
 QString TotalText(std::optional<std::uint64_t> kiloBytes)
 {
-    QString text = QStringLiteral("Файлы занимают: ");
+    QString text = QCoreApplication::translate("Dustmote", "Файлы занимают: ");
     if (kiloBytes)
         text += QString::number(*kiloBytes) + QStringLiteral("KB");
     return text;
@@ -116,7 +114,7 @@ QString ScanSummary(int folders, int files, double seconds)
 {
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
-    return QStringLiteral("%1 Папок(ки) просканировано и %2 файлов(ла) найдено - %3 за секунд(ды)")
+    return QCoreApplication::translate("Dustmote", "%1 Папок(ки) просканировано и %2 файлов(ла) найдено - %3 за секунд(ды)")
         .arg(folders)
         .arg(files)
         .arg(locale.toString(seconds, 'f', 3));

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -45,7 +46,7 @@ QString ScanSummary(int folders, int files, double seconds);
 QString TotalText(std::optional<std::uint64_t> kiloBytes = std::nullopt);
 
 // Prefixed to the summary in the status bar when the scan was stopped.
-inline constexpr char16_t kStoppedPrefix[] = u"Сканирование остановлено - ";
+inline constexpr char kStoppedPrefix[] = QT_TRANSLATE_NOOP("Dustmote", "Сканирование остановлено - ");
 
 // A millisecond count that wraps at 2^32, like the platform's tick counter.
 std::uint32_t TickCount();

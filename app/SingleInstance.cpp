@@ -18,6 +18,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -145,9 +146,9 @@ bool SingleInstance::handOver(int timeoutMs)
     if (activateRunning(timeoutMs))
         return true;
     const QString text = m_lock.error() == QLockFile::LockFailedError
-        ? QStringLiteral("Программа уже запущена, но не отвечает. Закройте её или завершите её "
+        ? QCoreApplication::translate("Dustmote", "Программа уже запущена, но не отвечает. Закройте её или завершите её "
                          "процесс и запустите программу снова.")
-        : QStringLiteral("Программа не может быть запущена: не удалось создать файл «%1».")
+        : QCoreApplication::translate("Dustmote", "Программа не может быть запущена: не удалось создать файл «%1».")
               .arg(m_lock.fileName());
     messageBox({nullptr, QString::fromUtf16(kApplicationTitle), text, QMessageBox::Warning,
                 QMessageBox::Ok, QMessageBox::Ok});

@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <bit>
 #include <cmath>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -25,14 +26,14 @@ constexpr double kMaxDateTime = 2958466.0;
 
 [[noreturn]] void fail(const char *format, const QString &name)
 {
-    throw Exception(QString::fromUtf8(format).arg(name));
+    throw Exception(QCoreApplication::translate("Dustmote", format).arg(name));
 }
 
 // A value that could not be stored (a full disk, an unusable store file):
 // told apart from a wrong stored value, because it need not stop the work.
 [[noreturn]] void failWrite(const char *format, const QString &name)
 {
-    throw EWriteError(QString::fromUtf8(format).arg(name));
+    throw EWriteError(QCoreApplication::translate("Dustmote", format).arg(name));
 }
 
 // The store tells of a damaged file once per run; here it reaches the user.
@@ -43,8 +44,7 @@ void installDamageNotice()
             MessageRequest box;
             box.title = QString::fromUtf16(kApplicationTitle);
             box.icon = QMessageBox::Warning;
-            box.text = QStringLiteral(
-                           "Файл статистики «%1» повреждён и не может быть прочитан. "
+            box.text = QCoreApplication::translate("Dustmote", "Файл статистики «%1» повреждён и не может быть прочитан. "
                            "Он сохранён под именем «%2», статистика начата заново.")
                            .arg(file, kept);
             messageBox(box);
@@ -78,7 +78,7 @@ std::int32_t StatisticsKey::ReadCounter(const QString &subKey, const QString &na
     if (data.isEmpty())
         return fallback; // an empty text
     if (type != REG_SZ && type != REG_EXPAND_SZ)
-        fail("Неверный тип данных «%1»", name);
+        fail(QT_TRANSLATE_NOOP("Dustmote", "Неверный тип данных «%1»"), name);
     const qsizetype end = data.indexOf('\0');
     return StrToIntDef(cp1251::decode(end < 0 ? data : data.first(end)), fallback);
 }
@@ -88,13 +88,13 @@ void StatisticsKey::WriteCounter(const QString &subKey, const QString &name,
 {
     RegKey sub;
     if (m_store.createKey(m_key, subKey, &sub) != ERROR_SUCCESS)
-        failWrite("Не удалось создать раздел %1", subKey);
+        failWrite(QT_TRANSLATE_NOOP("Dustmote", "Не удалось создать раздел %1"), subKey);
     QByteArray text = QByteArray::number(value);
     text.append('\0');
     const RegResult r = m_store.setValue(sub, name, REG_SZ, text);
     Registry::closeKey(sub);
     if (r != ERROR_SUCCESS)
-        failWrite("Не удалось записать данные «%1»", name);
+        failWrite(QT_TRANSLATE_NOOP("Dustmote", "Не удалось записать данные «%1»"), name);
 }
 
 TDateTime StatisticsKey::ReadDateTime(const QString &name)
@@ -103,14 +103,14 @@ TDateTime StatisticsKey::ReadDateTime(const QString &name)
     quint32 type = REG_NONE;
     quint32 size = sizeof bytes;
     if (m_store.queryValue(m_key, name, &type, bytes, &size) != ERROR_SUCCESS)
-        fail("Не удалось прочитать данные «%1»", name);
+        fail(QT_TRANSLATE_NOOP("Dustmote", "Не удалось прочитать данные «%1»"), name);
     if (type != REG_BINARY || size != sizeof bytes)
-        fail("Неверный тип данных «%1»", name);
+        fail(QT_TRANSLATE_NOOP("Dustmote", "Неверный тип данных «%1»"), name);
     const double value = std::bit_cast<double>(qFromLittleEndian<quint64>(bytes));
     // Eight bytes written by another program need not be a date at all; they
     // must not reach the date texts, which hold years 1 to 9999 only.
     if (!std::isfinite(value) || value < kMinDateTime || value >= kMaxDateTime)
-        fail("Неверный тип данных «%1»", name);
+        fail(QT_TRANSLATE_NOOP("Dustmote", "Неверный тип данных «%1»"), name);
     return value;
 }
 
@@ -128,7 +128,7 @@ void StatisticsKey::WriteDateTime(const QString &name, TDateTime value)
     qToLittleEndian(std::bit_cast<quint64>(value), bytes);
     if (m_store.setValue(m_key, name, REG_BINARY, QByteArrayView(bytes, sizeof bytes))
         != ERROR_SUCCESS)
-        failWrite("Не удалось записать данные «%1»", name);
+        failWrite(QT_TRANSLATE_NOOP("Dustmote", "Не удалось записать данные «%1»"), name);
 }
 
 namespace {
@@ -136,10 +136,10 @@ namespace {
 StatisticsTexts statisticsTexts(std::int32_t scans, std::optional<TDateTime> last, std::int32_t dels)
 {
     StatisticsTexts texts;
-    texts.DmLabel2 = QStringLiteral("Дата последнего сканирования системы: ")
-        + (last ? DateTimeToText(*last) : QStringLiteral("сканирований ещё не было"));
-    texts.DmLabel3 = QStringLiteral("Общее число сканирований: ") + QString::number(scans);
-    texts.DmLabel4 = QStringLiteral("Общее число удаленных файлов: ")
+    texts.DmLabel2 = QCoreApplication::translate("Dustmote", "Дата последнего сканирования системы: ")
+        + (last ? DateTimeToText(*last) : QCoreApplication::translate("Dustmote", "сканирований ещё не было"));
+    texts.DmLabel3 = QCoreApplication::translate("Dustmote", "Общее число сканирований: ") + QString::number(scans);
+    texts.DmLabel4 = QCoreApplication::translate("Dustmote", "Общее число удаленных файлов: ")
         + QString::number(std::uint32_t(dels));
     return texts;
 }

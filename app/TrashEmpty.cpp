@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -148,7 +149,7 @@ EmptyOutcome emptyTrash(const QList<QByteArray> &trashFolders, std::atomic<std::
 
 QString TrashText(const TrashContents &contents)
 {
-    return QStringLiteral("Корзина: %1 файлов(ла), %2KB")
+    return QCoreApplication::translate("Dustmote", "Корзина: %1 файлов(ла), %2KB")
         .arg(contents.files)
         .arg((contents.bytes + 1023) / 1024);
 }

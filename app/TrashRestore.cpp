@@ -11,6 +11,7 @@
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -208,16 +209,14 @@ RestoreOutcome restoreFromTrash(const TrashRecord &record, std::atomic<std::size
 QString RestoreReport(const std::vector<RestoreFailure> &failures)
 {
     return FailureReport(
-        QStringLiteral("Не удалось вернуть файлов: %1.").arg(failures.size()), qsizetype(failures.size()),
+        QCoreApplication::translate("Dustmote", "Не удалось вернуть файлов: %1.").arg(failures.size()), qsizetype(failures.size()),
         [&](qsizetype i) {
             const int error = failures[std::size_t(i)].error;
             const QString reason = error == EEXIST
-                ? QStringLiteral("на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
-                : error == ENOENT         ? QStringLiteral("этого файла больше нет в Корзине")
-                : error == kFolderReplaced ? QStringLiteral("папка на пути к прежнему месту заменена ссылкой "
-                                                            "или файлом; удалённый оставлен в Корзине")
-                : error == kFolderGone     ? QStringLiteral("папки на пути к прежнему месту больше нет; "
-                                                            "удалённый оставлен в Корзине")
+                ? QCoreApplication::translate("Dustmote", "на этом месте уже есть файл; он оставлен как есть, удалённый — в Корзине")
+                : error == ENOENT         ? QCoreApplication::translate("Dustmote", "этого файла больше нет в Корзине")
+                : error == kFolderReplaced ? QCoreApplication::translate("Dustmote", "папка на пути к прежнему месту заменена ссылкой или файлом; удалённый оставлен в Корзине")
+                : error == kFolderGone     ? QCoreApplication::translate("Dustmote", "папки на пути к прежнему месту больше нет; удалённый оставлен в Корзине")
                 : error < 0               ? DeletionReason(error)
                                           : systemErrorText(error);
             return std::pair(QFile::decodeName(failures[std::size_t(i)].file.path), reason);

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <algorithm>
 #include <numeric>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -52,7 +53,7 @@ QVariant TypeTotalsModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
         switch (index.column()) {
-        case TypeColumn: return type < 0 ? QStringLiteral("Всего") : m_names[type];
+        case TypeColumn: return type < 0 ? QCoreApplication::translate("Dustmote", "Всего") : m_names[type];
         case FilesColumn: return QString::number(t.files);
         case SizeColumn: return QString::number(t.kiloBytes) + QStringLiteral(" KB");
         }
@@ -82,8 +83,11 @@ QVariant TypeTotalsModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    static const char16_t *const captions[] = {u"Тип файлов", u"Файлов", u"Размер"};
-    return section >= 0 && section < ColumnCount ? QString::fromUtf16(captions[section]) : QVariant();
+    static const char *const captions[] = {QT_TRANSLATE_NOOP("Dustmote", "Тип файлов"),
+                                           QT_TRANSLATE_NOOP("Dustmote", "Файлов"),
+                                           QT_TRANSLATE_NOOP("Dustmote", "Размер")};
+    return section >= 0 && section < ColumnCount ? QCoreApplication::translate("Dustmote", captions[section])
+                                                 : QVariant();
 }
 
 void TypeTotalsModel::count(int first, int last)

@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -53,13 +54,13 @@ TypesPage::TypesPage(FoundFilesModel *files, QWidget *parent)
       m_filter(new TypeFilterModel(files, this))
 {
     setObjectName(QStringLiteral("TypesPage"));
-    setWindowTitle(QStringLiteral("По типам"));
+    setWindowTitle(QCoreApplication::translate("Dustmote", "По типам"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
 
     m_bars = new QTableView(this);
     m_bars->setObjectName(QStringLiteral("TypeBars"));
-    m_bars->setAccessibleName(QStringLiteral("Место по типам файлов"));
+    m_bars->setAccessibleName(QCoreApplication::translate("Dustmote", "Место по типам файлов"));
     m_bars->setModel(m_totals);
     m_bars->setItemDelegateForColumn(TypeTotalsModel::SizeColumn, new BarDelegate(m_bars));
     m_bars->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -82,15 +83,15 @@ TypesPage::TypesPage(FoundFilesModel *files, QWidget *parent)
     m_list = new TFoundListView(this);
     m_list->setObjectName(QStringLiteral("TypeList"));
     m_list->setModel(m_filter);
-    m_list->setAccessibleName(QStringLiteral("Найденные файлы выбранного типа"));
+    m_list->setAccessibleName(QCoreApplication::translate("Dustmote", "Найденные файлы выбранного типа"));
     m_shown->setBuddy(m_list);
     connect(m_list, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex &i) { emit fileOpened(m_filter->mapToSource(i).row()); });
     layout->addWidget(m_list, 3);
 
-    m_tickAll = new QCheckBox(QStringLiteral("Отметить/Снять всё"), this);
+    m_tickAll = new QCheckBox(QCoreApplication::translate("Dustmote", "Отметить/Снять всё"), this);
     m_tickAll->setObjectName(QStringLiteral("TypeTickAll"));
-    m_tickAll->setAccessibleName(QStringLiteral("Отметить или снять все файлы выбранного типа"));
+    m_tickAll->setAccessibleName(QCoreApplication::translate("Dustmote", "Отметить или снять все файлы выбранного типа"));
     connect(m_tickAll, &QCheckBox::clicked, this, &TypesPage::tickAllClicked);
     layout->addWidget(m_tickAll);
     showType(-1);
@@ -101,8 +102,8 @@ void TypesPage::showType(int type)
     m_filter->setType(type);
     m_tickAll->setChecked(false);
     const QString name = type < 0 ? QString() : m_totals->index(m_bars->currentIndex().row(), 0).data().toString();
-    m_shown->setText(type < 0 ? QStringLiteral("Все найденные файлы:")
-                              : QStringLiteral("Файлы типа «%1»:").arg(name));
+    m_shown->setText(type < 0 ? QCoreApplication::translate("Dustmote", "Все найденные файлы:")
+                              : QCoreApplication::translate("Dustmote", "Файлы типа «%1»:").arg(name));
 }
 
 void TypesPage::tickAllClicked()

@@ -32,6 +32,7 @@
 #include <QScopedValueRollback>
 #include <QUrl>
 #include <utility>
+#include <QCoreApplication>
 
 namespace {
 
@@ -57,9 +58,6 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     m_caption = windowTitle();
     ui->DmURLLabel1->setText(QString::fromUtf16(kWebSiteAddress));
     ui->BitBtn1->setIcon(dm::deleteGlyph());
-    ui->ActionMainMenuBar1->setStyleSheet(
-        QStringLiteral("QMenuBar { background-color: rgb(247, 246, 238); }"));
-
     buildMenus();
     buildTaskPane();
     buildOverlays();
@@ -76,6 +74,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildTrash();
     buildScan();
     bindHandlers();
+    buildLook();
 
     AppFolder = dm::programFolderOf(executablePath);
     m_listFile = dm::catalogPathFor(AppFolder);
@@ -99,36 +98,36 @@ QList<QAction *> TForm1::actions12() const
 void TForm1::buildMenus()
 {
     QMenuBar *bar = ui->ActionMainMenuBar1;
-    QMenu *file = bar->addMenu(QStringLiteral("&Файл"));
+    QMenu *file = bar->addMenu(QCoreApplication::translate("Dustmote", "&Файл"));
     dm::addActionItem(file, ui->Action1, dm::ImageList1(2));
 
-    QMenu *view = bar->addMenu(QStringLiteral("&Вид"));
+    QMenu *view = bar->addMenu(QCoreApplication::translate("Dustmote", "&Вид"));
     dm::addActionItem(view, ui->Action3);
     view->addSeparator();
     dm::addActionItem(view, ui->Action10);
     view->addSeparator();
-    ActionTypes = view->addAction(QStringLiteral("По &типам"));
+    ActionTypes = view->addAction(QCoreApplication::translate("Dustmote", "По &типам"));
     ActionTypes->setObjectName(QStringLiteral("ActionTypes"));
 
-    QMenu *service = bar->addMenu(QStringLiteral("&Сервис"));
+    QMenu *service = bar->addMenu(QCoreApplication::translate("Dustmote", "&Сервис"));
     dm::addActionItem(service, ui->Action4, dm::ImageList1(9));
     dm::addActionItem(service, ui->Action5, dm::ImageList1(8));
     service->addSeparator()->setVisible(false);
     dm::addActionItem(service, ui->Action6)->setVisible(false);
     service->addSeparator();
-    ActionTrash = service->addAction(QStringLiteral("Удалять в Корзину"));
+    ActionTrash = service->addAction(QCoreApplication::translate("Dustmote", "Удалять в Корзину"));
     ActionTrash->setObjectName(QStringLiteral("ActionTrash"));
     ActionTrash->setCheckable(true);
-    ActionRestore = service->addAction(QStringLiteral("Вернуть удалённое"));
+    ActionRestore = service->addAction(QCoreApplication::translate("Dustmote", "Вернуть удалённое"));
     ActionRestore->setObjectName(QStringLiteral("ActionRestore"));
     service->addSeparator();
-    ActionKeepList = service->addAction(QStringLiteral("&Исключения…"));
+    ActionKeepList = service->addAction(QCoreApplication::translate("Dustmote", "&Исключения…"));
     ActionKeepList->setObjectName(QStringLiteral("ActionKeepList"));
 
-    QMenu *help = bar->addMenu(QStringLiteral("&Справка"));
+    QMenu *help = bar->addMenu(QCoreApplication::translate("Dustmote", "&Справка"));
     dm::addActionItem(help, ui->Action8, dm::ImageList1(6));
     help->addSeparator();
-    dm::addActionItem(help, ui->Action9, dm::ImageList1(5), QStringLiteral("&Web сайт"));
+    dm::addActionItem(help, ui->Action9, dm::ImageList1(5), QCoreApplication::translate("Dustmote", "&Web сайт"));
 
     // Actions that are on no menu still answer their shortcuts in this window.
     addActions(actions12());
@@ -136,7 +135,7 @@ void TForm1::buildMenus()
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     N1 = dm::addActionItem(PopupMenu1, ui->Action5);
-    N2 = PopupMenu1->addAction(QStringLiteral("Восстановить"));
+    N2 = PopupMenu1->addAction(QCoreApplication::translate("Dustmote", "Восстановить"));
     N3 = PopupMenu1->addSeparator();
     N4 = dm::addActionItem(PopupMenu1, ui->Action1);
     N2->setObjectName(QStringLiteral("N2"));
@@ -362,7 +361,7 @@ void TForm1::saveCatalog()
     dm::SaveListViewToFile(*m_catalog, own);
     const QString old = std::exchange(m_listFile, own);
     dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
-                    QStringLiteral("На месте файла «%1» находится не обычный файл (устройство, "
+                    QCoreApplication::translate("Dustmote", "На месте файла «%1» находится не обычный файл (устройство, "
                                    "канал или сокет), и список типов файлов не записан поверх "
                                    "него. Список сохранён в «%2»; программа будет читать его "
                                    "оттуда.").arg(old, own),
@@ -373,7 +372,7 @@ bool TForm1::quitWithoutSaving(const QString &error)
 {
     return dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
                            dm::withFullStop(error)
-                               + QStringLiteral("\n\nСписок типов файлов не сохранён. Выйти из "
+                               + QCoreApplication::translate("Dustmote", "\n\nСписок типов файлов не сохранён. Выйти из "
                                                 "программы без сохранения? Файл списка останется "
                                                 "прежним."),
                            QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No,
@@ -386,7 +385,7 @@ void TForm1::tellStatisticsNotStored(const QString &error)
     if (std::exchange(m_statisticsNotStoredTold, true))
         return;
     dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
-                    QStringLiteral("Статистика не сохранена: %1 Работа продолжается; до конца "
+                    QCoreApplication::translate("Dustmote", "Статистика не сохранена: %1 Работа продолжается; до конца "
                                    "сеанса это сообщение больше не появится.")
                         .arg(dm::withFullStop(error)),
                     QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
@@ -422,7 +421,7 @@ void TForm1::closeEvent(QCloseEvent *event)
     } catch (const std::exception &e) {
         failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        failure = QStringLiteral("Неизвестная ошибка");
+        failure = QCoreApplication::translate("Dustmote", "Неизвестная ошибка");
     }
     if (!failure.isEmpty() && !quitWithoutSaving(failure)) {
         event->ignore();
@@ -469,7 +468,7 @@ void TForm1::N2Click()
     DmTrayIcon1->RestoreApp();
 }
 
-void TForm1::DmGroup1Items0Click() { showPage(0); }
-void TForm1::DmGroup2Items0Click() { showPage(1); }
-void TForm1::DmGroup3Items2Click() { showPage(2); }
-void TForm1::DmGroup3Items3Click() { showPage(3); }
+void TForm1::DmGroup1Items0Click() { showPageSaying(0); }
+void TForm1::DmGroup2Items0Click() { showPageSaying(1); }
+void TForm1::DmGroup3Items2Click() { showPageSaying(2); }
+void TForm1::DmGroup3Items3Click() { showPageSaying(3); }

@@ -31,6 +31,7 @@ class QStackedWidget;
 class TAnimate;
 class TDmTrayIcon;
 class TImageList;
+class TAnnouncer;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -152,6 +153,8 @@ public:
     // The found-files page (Unit1Found.cpp).
     void ListView1ColumnClick(int column);
     void ListView1DblClick();
+    // Opens the row's file with the desktop's program; a failure is told.
+    void openFoundFile(int row);
     void CheckBox2Click();
     void BitBtn1Click();
     // The deletion's Stop control and the restore (Unit1Delete.cpp).
@@ -164,6 +167,13 @@ public:
     void Label4Click();
     void CheckBox1Click();
 
+    // Tells a screen reader `text` once (Unit1Look.cpp); spoken() is the
+    // last text told.
+    void say(const QString &text);
+    QString spoken() const;
+    // Keeps the window, and its smallest size, within the screen's room.
+    void fitInto(const QRect &available);
+
     void DmGroup1Items0Click();
     void DmGroup2Items0Click();
     void DmGroup3Items2Click();
@@ -171,6 +181,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -193,6 +204,12 @@ private:
     void bindHandlers();
     void placeOverlays();
     void showPage(int index);
+    // A page the user asked for, named to a screen reader.
+    void showPageSaying(int index);
+    void buildLook();
+    // The status bar's summary of the last scan with `rows` files listed.
+    QString scanSummaryText(int rows) const;
+    void applyPaletteColours();
     // Reads the statistics and sets the Information page's labels; throws.
     void showStatistics();
     void setScanning(bool scanning);
@@ -255,4 +272,9 @@ private:
     bool m_scanOutOfMemory = false; // the feed could not be applied
     QString m_caption; // the window's caption at rest
     QString m_listFile;
+    TAnnouncer *m_announcer = nullptr;
+    bool m_applyingColours = false;
+    // The last scan's summary parts, told again as rows leave the list.
+    double m_scanSeconds = 0;
+    bool m_scanStopped = false;
 };

@@ -13,6 +13,7 @@
 #include "Unit2.h"
 
 #include <QShortcut>
+#include <QCoreApplication>
 
 void TForm1::buildCatalog()
 {
@@ -54,7 +55,7 @@ void TForm1::Label4Click()
 {
     const QList<QTreeWidgetItem *> selected = ui->DmListView1->selectedItems();
     if (selected.isEmpty()) {
-        dm::errorDialog(this, QStringLiteral("Ничего не выбрано?"), QMessageBox::Yes);
+        dm::errorDialog(this, QCoreApplication::translate("Dustmote", "Ничего не выбрано?"), QMessageBox::Yes);
         return;
     }
     delete selected.first();

@@ -13,6 +13,7 @@
 
 #include "ui_Unit1.h"
 
+#include "DeletionTexts.h"
 #include "DmGroupBar.h"
 #include "DmShellTree.h"
 #include "ErrorBox.h"
@@ -30,6 +31,7 @@
 #include <QShortcut>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QCoreApplication>
 
 namespace {
 
@@ -44,9 +46,9 @@ QString pathText(const dm::DeletionTarget &t)
 
 void TForm1::buildDeletion()
 {
-    StopButton = new QPushButton(QStringLiteral("Остановить"), ui->Panel3);
+    StopButton = new QPushButton(QCoreApplication::translate("Dustmote", "Остановить"), ui->Panel3);
     StopButton->setObjectName(QStringLiteral("StopButton"));
-    StopButton->setToolTip(QStringLiteral("Остановить удаление после текущего файла (Esc)"));
+    StopButton->setToolTip(QCoreApplication::translate("Dustmote", "Остановить удаление после текущего файла (Esc)"));
     StopButton->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
     StopButton->setMinimumSize(ui->BitBtn1->minimumSize());
     // The Stop control takes the place of the button that started the pass,
@@ -152,7 +154,7 @@ void TForm1::showTaskProgress()
     if (int(done) != ProgressBar1->value())
         ProgressBar1->setValue(int(done));
     if (done > 0)
-        setWindowTitle(QStringLiteral("Удаление файла: ") + pathText(m_deletion->targets()[done - 1]));
+        setWindowTitle(QCoreApplication::translate("Dustmote", "Удаление файла: ") + pathText(m_deletion->targets()[done - 1]));
     if (finished)
         endDeletion();
 }
@@ -173,7 +175,7 @@ void TForm1::endDeletion()
 {
     const std::unique_ptr<dm::DeletionPass> pass = std::move(m_deletion);
     if (!pass->recordKept())
-        dm::showErrorBox(QStringLiteral("Не удалось сохранить список файлов, удалённых в Корзину: "
+        dm::showErrorBox(QCoreApplication::translate("Dustmote", "Не удалось сохранить список файлов, удалённых в Корзину: "
                                         "вернуть их можно будет только из Корзины"),
                          this);
     QList<dm::DeletionFailure> failures;
@@ -183,9 +185,13 @@ void TForm1::endDeletion()
     // A close asked for during the pass is carried out now; the report then
     // would only hold it up.
     if (!failures.isEmpty() && !m_closeAfterTask)
-        dm::messageBox({this, QStringLiteral("Внимание!"), dm::DeletionReport(failures),
+        dm::messageBox({this, QCoreApplication::translate("Dustmote", "Внимание!"), dm::DeletionReport(failures),
                         QMessageBox::Warning, QMessageBox::Ok});
+    const QString outcome = dm::DeletionOutcome(pass->removed(), pass->failures().size(), ActionTrash->isChecked());
     deletionClosingSteps();
+    // The closing steps have cleared the status bar; a screen reader still
+    // hears what became of the files.
+    say(outcome);
     if (std::exchange(m_closeAfterTask, false))
         close();
 }
@@ -210,7 +216,7 @@ void TForm1::ActionTrashExecute()
 {
     // The action has already inverted its check mark.
     if (!dm::WriteDeleteToTrash(ActionTrash->isChecked()))
-        dm::showErrorBox(QStringLiteral("Не удалось сохранить настройку «Удалять в Корзину»: "
+        dm::showErrorBox(QCoreApplication::translate("Dustmote", "Не удалось сохранить настройку «Удалять в Корзину»: "
                                         "она действует до выхода из программы"),
                          this);
 }
@@ -223,7 +229,7 @@ void TForm1::ActionRestoreExecute()
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     ui->StatusBar1->setSimplePanel(true);
-    ui->StatusBar1->setSimpleText(QStringLiteral("Возвращаем удалённые файлы из Корзины…"));
+    ui->StatusBar1->setSimpleText(QCoreApplication::translate("Dustmote", "Возвращаем удалённые файлы из Корзины…"));
     m_restore = std::make_unique<dm::RestorePass>();
     m_restore->start();
     setBusy(true);
@@ -237,10 +243,10 @@ void TForm1::endRestore()
     ProgressBar1->setValue(0);
     ui->StatusBar1->setSimpleText(QString());
     setBusy(false);
-    QString text = QStringLiteral("Возвращено файлов: %1.").arg(outcome.restored);
+    QString text = QCoreApplication::translate("Dustmote", "Возвращено файлов: %1.").arg(outcome.restored);
     if (!outcome.failures.empty())
         text += QStringLiteral("\n\n") + dm::RestoreReport(outcome.failures);
-    dm::messageBox({this, QStringLiteral("Вернуть удалённое"), text,
+    dm::messageBox({this, QCoreApplication::translate("Dustmote", "Вернуть удалённое"), text,
                     outcome.failures.empty() ? QMessageBox::Information : QMessageBox::Warning,
                     QMessageBox::Ok});
     if (std::exchange(m_closeAfterTask, false))

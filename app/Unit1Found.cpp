@@ -5,6 +5,7 @@
 
 #include "ui_Unit1.h"
 
+#include "DeletionTexts.h"
 #include "ErrorBox.h"
 #include "FileDeletion.h"
 #include "FoundFiles.h"
@@ -12,10 +13,13 @@
 #include "DesktopOpen.h"
 #include "ScanTexts.h"
 #include "Statistics.h"
+#include "TypeTotals.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QProgressBar>
 #include <QUrl>
+#include <QCoreApplication>
 
 void TForm1::buildFoundFiles()
 {
@@ -61,8 +65,19 @@ void TForm1::ListView1DblClick()
         return;
     // From the file's own bytes: a name that is not valid UTF-8 would not
     // survive a text path. The opener runs in the file's folder.
-    const int row = selected.first().row();
-    dm::shellOpenFile(m_found->folderBytes(row), m_found->nameBytes(row));
+    openFoundFile(selected.first().row());
+}
+
+void TForm1::openFoundFile(int row)
+{
+    const QString name = QFile::decodeName(m_found->nameBytes(row));
+    const auto tell = [this, name](int status) {
+        dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
+                        tr("Не удалось открыть файл «%1»: %2.").arg(name, dm::openFailureReason(status)),
+                        QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
+    };
+    if (!dm::shellOpenFile(m_found->folderBytes(row), m_found->nameBytes(row), dm::guarded(tell)))
+        tell(dm::kOpenerMissing);
 }
 
 void TForm1::CheckBox2Click()
@@ -78,17 +93,20 @@ void TForm1::BitBtn1Click()
         return;
     auto counter = std::make_unique<dm::DeletionCounter>();
     if (m_found->rowCount() == 0) {
-        dm::messageBox({this, QStringLiteral("Внимание!"), QStringLiteral("Нет файлов для удаления!"),
+        dm::messageBox({this, QCoreApplication::translate("Dustmote", "Внимание!"), QCoreApplication::translate("Dustmote", "Нет файлов для удаления!"),
                         QMessageBox::Information, QMessageBox::Ok});
         showPage(3);
     }
-    QString question = QStringLiteral("Вы уверены, что хотите удалить выбраные файлы?");
+    dm::MessageRequest confirmation{this, QCoreApplication::translate("Dustmote", "Внимание!!!"),
+                                    QCoreApplication::translate("Dustmote", "Вы уверены, что хотите удалить выбраные файлы?"),
+                                    QMessageBox::Warning, QMessageBox::Yes | QMessageBox::No, QMessageBox::No};
+    m_ticked->recount(); // ticks of this very turn count too
+    QStringList notes{dm::DeletionNote(m_ticked->files(), m_ticked->kiloBytes(), ActionTrash->isChecked())};
     // Nothing is refused: a running browser's cache is only named.
     if (const QString browsers = runningBrowsersLine(); !browsers.isEmpty())
-        question += QStringLiteral("\n\n") + browsers;
-    const QMessageBox::StandardButton answer = dm::messageBox(
-        {this, QStringLiteral("Внимание!!!"), question, QMessageBox::Warning,
-         QMessageBox::Yes | QMessageBox::No, QMessageBox::No});
+        notes << browsers;
+    confirmation.informative = dm::ConfirmationNotes(notes);
+    const QMessageBox::StandardButton answer = dm::messageBox(confirmation);
     m_dels = std::move(counter);
     if (answer != QMessageBox::Yes) {
         deletionClosingSteps();

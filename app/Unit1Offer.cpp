@@ -24,6 +24,7 @@
 #include <QSortFilterProxyModel>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace {
 
@@ -85,14 +86,13 @@ int TForm1::typesPageIndex() const
 void TForm1::buildOffer()
 {
     // The age limit, beside the catalog's tick-all box.
-    auto *ageLabel = new QLabel(QStringLiteral("Только файлы &старше"), ui->Panel1);
+    auto *ageLabel = new QLabel(QCoreApplication::translate("Dustmote", "Только файлы &старше"), ui->Panel1);
     ageLabel->setObjectName(QStringLiteral("LabelAge"));
     SpinAge = new QSpinBox(ui->Panel1);
     SpinAge->setObjectName(QStringLiteral("SpinAge"));
     SpinAge->setRange(0, dm::kMaxAgeLimitDays);
-    SpinAge->setSuffix(QStringLiteral(" дн."));
-    SpinAge->setAccessibleName(QStringLiteral("Только файлы старше, дней"));
-    SpinAge->setToolTip(QStringLiteral("0 — файлы любого возраста"));
+    SpinAge->setSuffix(QCoreApplication::translate("Dustmote", " дн."));
+    SpinAge->setToolTip(QCoreApplication::translate("Dustmote", "0 — файлы любого возраста"));
     ageLabel->setBuddy(SpinAge);
     SpinAge->setValue(dm::ReadAgeLimitDays());
     // Under the tick-all box, so that the strip keeps the page's width.
@@ -136,20 +136,18 @@ void TForm1::buildOffer()
     // "По типам": a page of its own, for the narrowed list needs the room.
     TypesPage = new dm::TypesPage(m_found, ui->DmPageControl1);
     ui->DmPageControl1->addWidget(TypesPage);
-    ui->DmGroup3->Items().Add(QStringLiteral("По типам"))->OnClick = [this](TDmGroupItem *) {
-        showPage(typesPageIndex());
+    ui->DmGroup3->Items().Add(QCoreApplication::translate("Dustmote", "По типам"))->OnClick = [this](TDmGroupItem *) {
+        showPageSaying(typesPageIndex());
     };
-    connect(ActionTypes, &QAction::triggered, this, [this] { showPage(typesPageIndex()); });
-    connect(TypesPage, &dm::TypesPage::fileOpened, this, [this](int row) {
-        dm::shellOpenFile(m_found->folderBytes(row), m_found->nameBytes(row));
-    });
+    connect(ActionTypes, &QAction::triggered, this, [this] { showPageSaying(typesPageIndex()); });
+    connect(TypesPage, &dm::TypesPage::fileOpened, this, [this](int row) { openFoundFile(row); });
     ui->ListView1->installEventFilter(this); // its enabled state reaches the narrowed list
 
     // The found lists' menu.
     FoundMenu = new QMenu(this);
     FoundMenu->setObjectName(QStringLiteral("FoundMenu"));
-    ActionKeepFile = FoundMenu->addAction(QStringLiteral("Не предлагать этот &файл"));
-    ActionKeepFolder = FoundMenu->addAction(QStringLiteral("Не предлагать эту &папку"));
+    ActionKeepFile = FoundMenu->addAction(QCoreApplication::translate("Dustmote", "Не предлагать этот &файл"));
+    ActionKeepFolder = FoundMenu->addAction(QCoreApplication::translate("Dustmote", "Не предлагать эту &папку"));
     for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(ui->ListView1),
                                     static_cast<QAbstractItemView *>(TypesPage->list())}) {
         new FoundMenuHook(view, [this, view](int row, QPoint global) {
@@ -190,7 +188,7 @@ bool TForm1::keepRow(int row, bool folder)
     kept.add(item);
     if (!kept.save()) {
         dm::messageBox({this, QString::fromUtf16(dm::kApplicationTitle),
-                        QStringLiteral("Список исключений не сохранён в «%1»; файлы остаются в списке.")
+                        QCoreApplication::translate("Dustmote", "Список исключений не сохранён в «%1»; файлы остаются в списке.")
                             .arg(dm::KeepList::file()),
                         QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Ok});
         return false;
@@ -203,6 +201,9 @@ bool TForm1::keepRow(int row, bool folder)
     for (int r = 0; r < m_found->rowCount(); ++r)
         TotalKB += dm::KiloBytes(m_found->version(r).size);
     ui->Label3->setText(dm::TotalText(TotalKB));
+    // The scan's summary counts the files still listed.
+    if (!ui->StatusBar1->SimpleText().isEmpty())
+        ui->StatusBar1->setSimpleText(scanSummaryText(m_found->rowCount()));
     return true;
 }
 

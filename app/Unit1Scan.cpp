@@ -29,6 +29,7 @@
 #include <exception>
 #include <new>
 #include <utility>
+#include <QCoreApplication>
 
 namespace {
 
@@ -169,7 +170,7 @@ void TForm1::applyScanFeed(bool walkEnded)
         [this](dm::ScanFeed::Batch &batch) {
             if (batch.folderEntered) {
                 ui->StatusBar1->setSimplePanel(true);
-                ui->StatusBar1->setSimpleText(QStringLiteral("Ищем файлы в: ")
+                ui->StatusBar1->setSimpleText(QCoreApplication::translate("Dustmote", "Ищем файлы в: ")
                                               + QFile::decodeName(QByteArray::fromStdString(batch.lastFolder)));
             }
             const bool rows = batch.found.rowCount() != 0;
@@ -206,6 +207,12 @@ bool TForm1::ranOutOfMemory()
     return false;
 }
 
+QString TForm1::scanSummaryText(int rows) const
+{
+    const QString summary = dm::ScanSummary(FolderCount, rows, m_scanSeconds);
+    return m_scanStopped ? QCoreApplication::translate("Dustmote", dm::kStoppedPrefix) + summary : summary;
+}
+
 void TForm1::FindFile1SearchFinish()
 {
     m_feedTimer.stop();
@@ -220,14 +227,15 @@ void TForm1::FindFile1SearchFinish()
     dm::playSound(AppFolder + QStringLiteral("alert.wav"));
     DmTrayIcon1->RestoreApp();
     showPage(2);
-    ui->StatusBar1->setSimpleText(
-        dm::ScanSummary(FolderCount, rows, dm::ElapsedSeconds(StartTick, dm::TickCount())));
+    m_scanSeconds = dm::ElapsedSeconds(StartTick, dm::TickCount());
+    m_scanStopped = false;
+    ui->StatusBar1->setSimpleText(scanSummaryText(rows));
     // The balloon keeps the plain summary, also after a stop.
-    DmTrayIcon1->ShowBalloonHint(QStringLiteral("Сканирование окончено"),
+    DmTrayIcon1->ShowBalloonHint(QCoreApplication::translate("Dustmote", "Сканирование окончено"),
                                  ui->StatusBar1->SimpleText(), tbiInfo, 10);
-    if (FindFile1->AbortRequested())
-        ui->StatusBar1->setSimpleText(QString::fromUtf16(dm::kStoppedPrefix)
-                                      + ui->StatusBar1->SimpleText());
+    m_scanStopped = FindFile1->AbortRequested();
+    ui->StatusBar1->setSimpleText(scanSummaryText(rows));
+    say(ui->StatusBar1->SimpleText() + QStringLiteral(". ") + ui->Label3->text());
     setScanning(false);
     ui->ListView1->horizontalHeader()->setSectionsClickable(true);
     ui->CheckBox1->setChecked(false);
@@ -235,7 +243,7 @@ void TForm1::FindFile1SearchFinish()
     if (!m_deletion)
         ProgressBar1->setMaximum(rows);
     if (outOfMemory)
-        dm::showErrorBox(QStringLiteral("Не хватило памяти: сканирование остановлено. В списке "
+        dm::showErrorBox(QCoreApplication::translate("Dustmote", "Не хватило памяти: сканирование остановлено. В списке "
                                         "только файлы, найденные до остановки"),
                          this);
     refreshStatistics();

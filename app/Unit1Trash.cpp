@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QVBoxLayout>
+#include <QCoreApplication>
 
 namespace {
 
@@ -30,7 +31,7 @@ constexpr int kTrashPollMs = 100;
 
 void TForm1::buildTrash()
 {
-    ActionEmptyTrash = new QAction(QStringLiteral("Очистить &Корзину…"), this);
+    ActionEmptyTrash = new QAction(QCoreApplication::translate("Dustmote", "Очистить &Корзину…"), this);
     ActionEmptyTrash->setObjectName(QStringLiteral("ActionEmptyTrash"));
     // On "Сервис", right after the way back from the last deletion.
     for (QObject *owner : ActionRestore->associatedObjects())
@@ -61,7 +62,7 @@ void TForm1::refreshTrashSize()
         return;
     }
     if (LabelTrash->text().isEmpty())
-        LabelTrash->setText(QStringLiteral("Корзина: подсчёт…"));
+        LabelTrash->setText(QCoreApplication::translate("Dustmote", "Корзина: подсчёт…"));
     m_trashSurvey = std::make_unique<dm::TrashSurvey>();
     m_trashSurvey->start();
     m_trashTimer.start();
@@ -83,17 +84,16 @@ void TForm1::trashSurveyEnded()
     if (!confirm || busy())
         return;
     if (contents.files == 0) {
-        dm::messageBox({this, QStringLiteral("Очистить Корзину"), QStringLiteral("Корзина пуста."),
+        dm::messageBox({this, QCoreApplication::translate("Dustmote", "Очистить Корзину"), QCoreApplication::translate("Dustmote", "Корзина пуста."),
                         QMessageBox::Information, QMessageBox::Ok});
         return;
     }
-    QString text = QStringLiteral("Удалить из Корзины навсегда %1 файлов(ла), %2KB?")
+    QString text = QCoreApplication::translate("Dustmote", "Удалить из Корзины навсегда %1 файлов(ла), %2KB?")
                        .arg(contents.files)
                        .arg((contents.bytes + 1023) / 1024);
     if (dm::hasTrashRecord())
-        text += QStringLiteral("\n\nСреди них файлы, удалённые в Корзину последним удалением: "
-                               "вернуть их командой «Вернуть удалённое» будет нельзя.");
-    if (dm::messageBox({this, QStringLiteral("Очистить Корзину"), text, QMessageBox::Warning,
+        text += QCoreApplication::translate("Dustmote", "\n\nСреди них файлы, удалённые в Корзину последним удалением: вернуть их командой «Вернуть удалённое» будет нельзя.");
+    if (dm::messageBox({this, QCoreApplication::translate("Dustmote", "Очистить Корзину"), text, QMessageBox::Warning,
                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No})
         != QMessageBox::Yes)
         return;
@@ -101,7 +101,7 @@ void TForm1::trashSurveyEnded()
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     ui->StatusBar1->setSimplePanel(true);
-    ui->StatusBar1->setSimpleText(QStringLiteral("Очищаем Корзину…"));
+    ui->StatusBar1->setSimpleText(QCoreApplication::translate("Dustmote", "Очищаем Корзину…"));
     m_emptying = std::make_unique<dm::TrashEmptying>();
     m_emptying->start();
     setBusy(true);
@@ -137,13 +137,13 @@ void TForm1::endEmptying()
     if (!m_closeAfterTask && (outcome.failed != 0 || !pass->recordCleared())) {
         QString text;
         if (outcome.failed != 0)
-            text = QStringLiteral("Не удалось удалить из Корзины %1 файлов(ла) или папок: %2")
+            text = QCoreApplication::translate("Dustmote", "Не удалось удалить из Корзины %1 файлов(ла) или папок: %2")
                        .arg(outcome.failed)
                        .arg(dm::systemErrorText(outcome.firstError));
         if (!pass->recordCleared())
-            text += QStringLiteral("%1Не удалось очистить список файлов, удалённых в Корзину («%2»).")
+            text += QCoreApplication::translate("Dustmote", "%1Не удалось очистить список файлов, удалённых в Корзину («%2»).")
                         .arg(text.isEmpty() ? QString() : QStringLiteral("\n\n"), dm::trashRecordFile());
-        dm::messageBox({this, QStringLiteral("Очистить Корзину"), text, QMessageBox::Warning, QMessageBox::Ok});
+        dm::messageBox({this, QCoreApplication::translate("Dustmote", "Очистить Корзину"), text, QMessageBox::Warning, QMessageBox::Ok});
     }
     refreshTrashSize();
     if (std::exchange(m_closeAfterTask, false))

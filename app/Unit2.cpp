@@ -13,6 +13,7 @@
 
 #include <QKeyEvent>
 #include <QStyle>
+#include <QCoreApplication>
 
 TForm2::TForm2(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -68,7 +69,7 @@ void TForm2::BitBtn1Click()
     dm::setTextColour(Form1->ui->DmLabel1, Qt::black);
     const QString mask = ui->LabeledEdit2->text();
     if (mask.isEmpty()) {
-        dm::errorDialog(this, QStringLiteral("Не указано расширение файла!"));
+        dm::errorDialog(this, QCoreApplication::translate("Dustmote", "Не указано расширение файла!"));
         return;
     }
     // A mask that names a place can be written so that it never matches:
@@ -79,7 +80,7 @@ void TForm2::BitBtn1Click()
     }
     dm::ListViewRows &catalog = Form1->catalog();
     if (catalog.rowCount() >= dm::kMaxListCount) {
-        dm::errorDialog(this, QStringLiteral("В списке уже %1 типов файлов, больше в нём не "
+        dm::errorDialog(this, QCoreApplication::translate("Dustmote", "В списке уже %1 типов файлов, больше в нём не "
                                              "помещается. Удалите ненужные типы и добавьте "
                                              "этот снова.").arg(dm::kMaxListCount));
         return;

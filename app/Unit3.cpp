@@ -2,6 +2,8 @@
 
 #include "ui_Unit3.h"
 
+#include "Contrast.h"
+
 #include "ActionLinks.h"
 #include "ErrorBox.h"
 #include "DesktopOpen.h"
@@ -31,6 +33,9 @@ TForm3::TForm3(QWidget *parent)
     title.setFamilies({title.family(), QStringLiteral("DejaVu Sans")});
     title.setStyleHint(QFont::SansSerif);
     ui->DmLabel1->setFont(title);
+    // The title's dark blue, lightened just enough where the palette is dark.
+    ui->DmLabel1->setStyleSheet(QStringLiteral("color: %1;").arg(
+        dm::readableOn(QColor(0, 51, 102), palette().color(QPalette::Button), dm::kLargeContrast).name()));
 
     // The one-line texts are laid out for narrower faces than most Linux
     // desktops have; let a line grow to the right rather than lose its end.

@@ -9,10 +9,16 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <utility>
+#include <QCoreApplication>
 
 namespace {
 
-const QString kQuote = QStringLiteral("Каждому программисту ЭВМ выдает то, что он заслуживает.");
+const char kQuote[] = QT_TRANSLATE_NOOP("Dustmote", "Каждому программисту ЭВМ выдает то, что он заслуживает.");
+
+QString quoteText()
+{
+    return QCoreApplication::translate("Dustmote", kQuote);
+}
 
 } // namespace
 
@@ -33,7 +39,7 @@ TForm4::~TForm4() = default;
 void TForm4::FormCreate()
 {
     QLabel *quote = ui->DmLabel1;
-    quote->setText(kQuote);
+    quote->setText(quoteText());
 
     // The quote's own face is seldom installed on Linux: prefer faces with
     // the same widths, then any serif.
@@ -44,7 +50,7 @@ void TForm4::FormCreate()
     font.setStyleHint(QFont::Serif);
     // A wider fallback must not cut the quote off at the strip's edge, nor a
     // taller one its descenders.
-    const int needed = QFontMetrics(font).horizontalAdvance(kQuote);
+    const int needed = QFontMetrics(font).horizontalAdvance(quoteText());
     if (needed > quote->width())
         font.setPointSizeF(font.pointSizeF() * quote->width() / needed);
     quote->setFont(font);

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -23,34 +24,34 @@ QString systemErrorText(int err)
     switch (err) {
     case EACCES:
     case EPERM:
-        return QStringLiteral("нет прав доступа");
+        return QCoreApplication::translate("Dustmote", "нет прав доступа");
     case EROFS:
-        return QStringLiteral("файловая система доступна только для чтения");
+        return QCoreApplication::translate("Dustmote", "файловая система доступна только для чтения");
     case EBUSY:
     case ETXTBSY:
-        return QStringLiteral("занято системой или другой программой");
+        return QCoreApplication::translate("Dustmote", "занято системой или другой программой");
     case ENOENT:
-        return QStringLiteral("файл или папка не найдены");
+        return QCoreApplication::translate("Dustmote", "файл или папка не найдены");
     case EEXIST:
-        return QStringLiteral("файл или папка с таким именем уже есть");
+        return QCoreApplication::translate("Dustmote", "файл или папка с таким именем уже есть");
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("на диске нет места");
+        return QCoreApplication::translate("Dustmote", "на диске нет места");
     case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя");
+        return QCoreApplication::translate("Dustmote", "слишком длинное имя");
     case ENOTDIR:
-        return QStringLiteral("часть пути не является папкой");
+        return QCoreApplication::translate("Dustmote", "часть пути не является папкой");
     case EISDIR:
-        return QStringLiteral("это папка");
+        return QCoreApplication::translate("Dustmote", "это папка");
     case EFBIG:
-        return QStringLiteral("файл слишком велик");
+        return QCoreApplication::translate("Dustmote", "файл слишком велик");
     case EMFILE:
     case ENFILE:
-        return QStringLiteral("открыто слишком много файлов");
+        return QCoreApplication::translate("Dustmote", "открыто слишком много файлов");
     case ELOOP:
-        return QStringLiteral("на пути слишком много ссылок");
+        return QCoreApplication::translate("Dustmote", "на пути слишком много ссылок");
     case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
+        return QCoreApplication::translate("Dustmote", "ошибка ввода-вывода");
     default:
         return libraryErrorText(err);
     }

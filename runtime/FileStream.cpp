@@ -14,18 +14,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <QCoreApplication>
 
 namespace dm {
 namespace {
 
 QString openFailed(const QString &path, const QString &reason)
 {
-    return QStringLiteral("Не удалось открыть файл «%1». %2").arg(path, reason);
+    return QCoreApplication::translate("Dustmote", "Не удалось открыть файл «%1». %2").arg(path, reason);
 }
 
 QString createFailed(const QString &path, const QString &reason)
 {
-    return QStringLiteral("Не удалось создать файл «%1». %2").arg(path, reason);
+    return QCoreApplication::translate("Dustmote", "Не удалось создать файл «%1». %2").arg(path, reason);
 }
 
 constexpr int kMaxLinkHops = 40; // as the kernel's own limit
@@ -127,7 +128,7 @@ qint64 FileReader::read(char *buffer, qint64 max)
         errno = 0;
         const qint64 n = m_file.read(buffer + total, max - total);
         if (n < 0)
-            throw EReadError(QStringLiteral("Не удалось прочитать файл «%1». %2")
+            throw EReadError(QCoreApplication::translate("Dustmote", "Не удалось прочитать файл «%1». %2")
                                  .arg(m_file.fileName(), systemErrorText(errno ? errno : EIO)));
         if (n == 0)
             break;
@@ -160,7 +161,7 @@ AtomicFileWriter::AtomicFileWriter(const QString &path) : m_path(expandedPath(pa
     // A device node, FIFO or socket is never replaced by a regular file (as
     // root, a link to /dev/null would otherwise take the device's place).
     if (isSpecialFile(m_target))
-        fail(QStringLiteral("это не обычный файл"));
+        fail(QCoreApplication::translate("Dustmote", "это не обычный файл"));
     // A read-only list is not replaced, also not by root, who may write anyway.
     constexpr auto anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (target.exists() && (!target.isWritable() || !(target.permissions() & anyWrite)))

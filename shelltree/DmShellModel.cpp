@@ -9,6 +9,7 @@
 #include <QSet>
 #include <algorithm>
 #include <ranges>
+#include <QCoreApplication>
 
 namespace {
 
@@ -48,11 +49,11 @@ void TDmShellModel::fill()
     auto root = std::make_unique<Node>();
     root->kind = snkRoot;
     root->name = dm::desktopFolder();
-    root->caption = QStringLiteral("Рабочий стол");
+    root->caption = QCoreApplication::translate("Dustmote", "Рабочий стол");
     root->icons = {QStringLiteral("user-desktop")};
     auto computer = std::make_unique<Node>();
     computer->kind = snkVirtual;
-    computer->caption = QStringLiteral("Компьютер");
+    computer->caption = QCoreApplication::translate("Dustmote", "Компьютер");
     computer->icons = {QStringLiteral("computer")};
     computer->fill = Node::Read;
     root->children.push_back(std::move(computer));

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QPalette>
 #include <iterator>
+#include <QCoreApplication>
 
 
 TDmShellModel::Node *TDmShellModel::nodeOf(const QModelIndex &index) const
@@ -57,7 +58,7 @@ QVariant TDmShellModel::headerData(int section, Qt::Orientation orientation, int
 {
     // The header is hidden; assistive technology still reads its name.
     if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
-        return QStringLiteral("Папки");
+        return QCoreApplication::translate("Dustmote", "Папки");
     return {};
 }
 

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QCoreApplication>
 
 namespace {
 
@@ -233,20 +234,20 @@ void TDmShellTree::contextMenuEvent(QContextMenuEvent *event)
         runs.insert(action, std::move(run));
         return action;
     };
-    menu.setDefaultAction(add(QStringLiteral("Открыть"), {}, hasPath,
+    menu.setDefaultAction(add(QCoreApplication::translate("Dustmote", "Открыть"), {}, hasPath,
                               [this, index] { openInFileManager(index); }));
     menu.addSeparator();
-    add(QStringLiteral("Вырезать"), QKeySequence::Cut, folder,
+    add(QCoreApplication::translate("Dustmote", "Вырезать"), QKeySequence::Cut, folder,
         [this, index] { copyToClipboard(index, true); });
-    add(QStringLiteral("Копировать"), QKeySequence::Copy, folder,
+    add(QCoreApplication::translate("Dustmote", "Копировать"), QKeySequence::Copy, folder,
         [this, index] { copyToClipboard(index, false); });
-    add(QStringLiteral("Вставить"), QKeySequence::Paste, canPaste, [this, index] { paste(index); });
+    add(QCoreApplication::translate("Dustmote", "Вставить"), QKeySequence::Paste, canPaste, [this, index] { paste(index); });
     menu.addSeparator();
-    add(QStringLiteral("Переименовать"), Qt::Key_F2, index.data(Model::CanRenameRole).toBool(),
+    add(QCoreApplication::translate("Dustmote", "Переименовать"), Qt::Key_F2, index.data(Model::CanRenameRole).toBool(),
         [this, index] { QTreeView::edit(QModelIndex(index)); });
-    add(QStringLiteral("Удалить"), Qt::Key_Delete, folder, [this, index] { trash(index); });
+    add(QCoreApplication::translate("Dustmote", "Удалить"), Qt::Key_Delete, folder, [this, index] { trash(index); });
     menu.addSeparator();
-    add(QStringLiteral("Обновить"), Qt::Key_F5, true, [this] { RefreshTree(); });
+    add(QCoreApplication::translate("Dustmote", "Обновить"), Qt::Key_F5, true, [this] { RefreshTree(); });
     m_menuOpen = true;
     QAction *chosen = menu.exec(at);
     m_menuOpen = false;
@@ -260,7 +261,7 @@ bool TDmShellTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
 {
     if (trigger == EditKeyPressed && kindOf(index) == snkFolder
         && !index.data(Model::CanRenameRole).toBool()) {
-        showError(QStringLiteral("Папку «%1» переименовать нельзя: файловая система этого не "
+        showError(QCoreApplication::translate("Dustmote", "Папку «%1» переименовать нельзя: файловая система этого не "
                                  "разрешает.").arg(index.data().toString()));
         return false;
     }

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProgressDialog>
+#include <QCoreApplication>
 
 namespace {
 
@@ -45,9 +46,9 @@ bool taken(const QString &path)
 // "name (копия)", "name (копия 2)", ...: the first that is free in folder.
 QString freeName(const QString &folder, const QString &name)
 {
-    QString candidate = QStringLiteral("%1 (копия)").arg(name);
+    QString candidate = QCoreApplication::translate("Dustmote", "%1 (копия)").arg(name);
     for (int n = 2; taken(joined(folder, candidate)); ++n)
-        candidate = QStringLiteral("%1 (копия %2)").arg(name).arg(n);
+        candidate = QCoreApplication::translate("Dustmote", "%1 (копия %2)").arg(name).arg(n);
     return candidate;
 }
 
@@ -118,14 +119,14 @@ void TDmShellTree::pasteItems(const QStringList &sources, bool move, const QMode
             const QString sourceReal = QFileInfo(source).canonicalFilePath();
             if (!sourceReal.isEmpty()
                 && (folderReal == sourceReal || folderReal.startsWith(sourceReal + u'/'))) {
-                showError(QStringLiteral("Папку «%1» нельзя вставить в неё саму.").arg(name));
+                showError(QCoreApplication::translate("Dustmote", "Папку «%1» нельзя вставить в неё саму.").arg(name));
                 return;
             }
         }
         QString path = joined(folder, name);
         if (taken(path)) {
             const QString other = freeName(folder, name);
-            if (ask(this, QStringLiteral("В папке «%1» уже есть «%2». Вставить под именем «%3»?")
+            if (ask(this, QCoreApplication::translate("Dustmote", "В папке «%1» уже есть «%2». Вставить под именем «%3»?")
                               .arg(folder, name, other))
                 != QMessageBox::Yes)
                 return;  // nothing has been changed
@@ -146,7 +147,7 @@ void TDmShellTree::trash(const QModelIndex &index)
 {
     if (!isFolder(index))
         return;
-    if (const QString refusal = dm::mountRefusal(pathOf(index), QStringLiteral("переместить в корзину"));
+    if (const QString refusal = dm::mountRefusal(pathOf(index), QCoreApplication::translate("Dustmote", "переместить в корзину"));
         !refusal.isEmpty()) {
         showError(refusal);
         return;
@@ -156,7 +157,7 @@ void TDmShellTree::trash(const QModelIndex &index)
         dm::runGuarded([&] {
             if (!error.isEmpty())
                 showError(failure(
-                    QStringLiteral("Папку «%1» не удалось переместить в корзину").arg(name), error));
+                    QCoreApplication::translate("Dustmote", "Папку «%1» не удалось переместить в корзину").arg(name), error));
             RefreshTree();
         });
     });
@@ -166,12 +167,12 @@ void TDmShellTree::deleteForGood(const QModelIndex &index)
 {
     if (!isFolder(index))
         return;
-    if (const QString refusal = dm::mountRefusal(pathOf(index), QStringLiteral("удалить"));
+    if (const QString refusal = dm::mountRefusal(pathOf(index), QCoreApplication::translate("Dustmote", "удалить"));
         !refusal.isEmpty()) {
         showError(refusal);
         return;
     }
-    if (ask(this, QStringLiteral("Удалить папку «%1» со всем её содержимым безвозвратно?")
+    if (ask(this, QCoreApplication::translate("Dustmote", "Удалить папку «%1» со всем её содержимым безвозвратно?")
                       .arg(index.data().toString()))
         == QMessageBox::Yes)
         runJob(stkDelete, {pathOf(index)}, {}, {});
@@ -182,7 +183,7 @@ void TDmShellTree::rename(const QModelIndex &index, const QString &newName)
     if (!isFolder(index) || newName == index.data(Qt::EditRole).toString())
         return;
     if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/')) {
-        showError(QStringLiteral("Имя «%1» не годится для папки: оно не может быть пустым, "
+        showError(QCoreApplication::translate("Dustmote", "Имя «%1» не годится для папки: оно не может быть пустым, "
                                  "быть «.» или «..» и содержать «/».").arg(newName));
         return;
     }
@@ -194,7 +195,7 @@ void TDmShellTree::rename(const QModelIndex &index, const QString &newName)
         dm::runGuarded([&] {
             if (!error.isEmpty()) {
                 m_model->setSkipNextNotice(false);
-                showError(failure(QStringLiteral("Папку «%1» не удалось переименовать в «%2»")
+                showError(failure(QCoreApplication::translate("Dustmote", "Папку «%1» не удалось переименовать в «%2»")
                                       .arg(oldName, newName), error));
                 return;
             }
@@ -215,10 +216,10 @@ void TDmShellTree::runJob(TDmShellTransferKind kind, const QStringList &sources,
     auto *progress = new QProgressDialog(this);
     progress->setWindowTitle(QString::fromUtf16(dm::kApplicationTitle));
     const QString name = QFileInfo(sources.value(0)).fileName();
-    progress->setLabelText(kind == stkCopy ? QStringLiteral("Копирование «%1»…").arg(name)
-                           : kind == stkMove ? QStringLiteral("Перемещение «%1»…").arg(name)
-                                             : QStringLiteral("Удаление «%1»…").arg(name));
-    progress->setCancelButtonText(QStringLiteral("Отмена"));
+    progress->setLabelText(kind == stkCopy ? QCoreApplication::translate("Dustmote", "Копирование «%1»…").arg(name)
+                           : kind == stkMove ? QCoreApplication::translate("Dustmote", "Перемещение «%1»…").arg(name)
+                                             : QCoreApplication::translate("Dustmote", "Удаление «%1»…").arg(name));
+    progress->setCancelButtonText(QCoreApplication::translate("Dustmote", "Отмена"));
     progress->setAutoClose(false);
     progress->setAutoReset(false);
     progress->setMinimumDuration(500);
@@ -229,9 +230,9 @@ void TDmShellTree::runJob(TDmShellTransferKind kind, const QStringList &sources,
         if (total > 0 && done < total)
             progress->setValue(int(done * 1000 / total));
     }));
-    const QString failed = kind == stkCopy ? QStringLiteral("«%1» не удалось скопировать").arg(name)
-        : kind == stkMove ? QStringLiteral("«%1» не удалось переместить").arg(name)
-                          : QStringLiteral("«%1» не удалось удалить").arg(name);
+    const QString failed = kind == stkCopy ? QCoreApplication::translate("Dustmote", "«%1» не удалось скопировать").arg(name)
+        : kind == stkMove ? QCoreApplication::translate("Dustmote", "«%1» не удалось переместить").arg(name)
+                          : QCoreApplication::translate("Dustmote", "«%1» не удалось удалить").arg(name);
     connect(job, &TDmShellJob::finished, this,
             dm::guarded([this, job, progress, succeeded, failed](const QString &error, bool cancelled) {
                 progress->deleteLater();

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QPointer>
+#include <QCoreApplication>
 
 using dm::gio::fileFor;
 using dm::gio::takeError;
@@ -201,7 +202,7 @@ TDmGioShell::~TDmGioShell()
 
 QList<TDmShellMount> TDmGioShell::mounts()
 {
-    QList<TDmShellMount> out{{QStringLiteral("/"), QStringLiteral("Файловая система"),
+    QList<TDmShellMount> out{{QStringLiteral("/"), QCoreApplication::translate("Dustmote", "Файловая система"),
                               {QStringLiteral("drive-harddisk-system"),
                                QStringLiteral("drive-harddisk")}}};
     GList *mounts = g_volume_monitor_get_mounts(m_volumes);
@@ -257,7 +258,7 @@ void TDmGioShell::rename(const QString &path, const QString &newName, QObject *c
 void TDmGioShell::trash(const QString &path, QObject *context, DoneCallback done)
 {
     // The trash is a rename on the same file system: a mount below would go along.
-    if (const QString refusal = dm::mountRefusal(path, QStringLiteral("переместить в корзину"));
+    if (const QString refusal = dm::mountRefusal(path, QCoreApplication::translate("Dustmote", "переместить в корзину"));
         !refusal.isEmpty()) {
         QMetaObject::invokeMethod(context, [done = std::move(done), refusal] { done(refusal); },
                                   Qt::QueuedConnection);

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -60,9 +61,9 @@ QString mountRefusal(const QString &folder, const QString &what)
         return {};
     const QString name = QFileInfo(folder).fileName();
     if (point == QFileInfo(folder).canonicalFilePath())
-        return QStringLiteral("Папку «%1» нельзя %2: к ней подключена файловая система. "
+        return QCoreApplication::translate("Dustmote", "Папку «%1» нельзя %2: к ней подключена файловая система. "
                               "Сначала отключите её.").arg(name, what);
-    return QStringLiteral("Папку «%1» нельзя %2: в ней подключена другая файловая система "
+    return QCoreApplication::translate("Dustmote", "Папку «%1» нельзя %2: в ней подключена другая файловая система "
                           "(«%3»). Сначала отключите её.").arg(name, what, point);
 }
 

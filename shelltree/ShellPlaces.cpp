@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -34,7 +35,7 @@ QList<TDmShellMount> userPlaces(const QString &desktop)
     QStringList seen{desktop};
     QList<TDmShellMount> places;
     if (home != desktop) {
-        places.append({home, QStringLiteral("Домашняя папка"), {QStringLiteral("user-home")}});
+        places.append({home, QCoreApplication::translate("Dustmote", "Домашняя папка"), {QStringLiteral("user-home")}});
         seen << home;
     }
     for (const Folder &folder : folders) {

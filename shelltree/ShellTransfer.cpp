@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QCoreApplication>
 
 using dm::gio::fileFor;
 using dm::gio::takeError;
@@ -75,8 +76,8 @@ private:
         if (m_kind != stkCopy) {
             char *path = g_file_get_path(source);
             const QString refusal = path ? dm::mountRefusal(QFile::decodeName(path),
-                                                            m_kind == stkDelete ? QStringLiteral("удалить")
-                                                                                : QStringLiteral("переместить"))
+                                                            m_kind == stkDelete ? QCoreApplication::translate("Dustmote", "удалить")
+                                                                                : QCoreApplication::translate("Dustmote", "переместить"))
                                          : QString();
             g_free(path);
             if (!refusal.isEmpty()) {

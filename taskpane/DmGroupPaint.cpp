@@ -4,6 +4,7 @@
 
 #include "DmGroup.h"
 #include "DmGroupBar.h"
+#include "Contrast.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -29,7 +30,7 @@ void TDmGroup::paintEvent(QPaintEvent *)
     const QFont captionFont = CaptionFont();
     const int captionTextHeight = QFontMetrics(captionFont).height();
     painter.setFont(captionFont);
-    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setPen(dm::readableOn(palette().color(QPalette::WindowText), background, dm::kLargeContrast));
     painter.drawText(QRect(8, (m_captionHeight - captionTextHeight) / 2, width() - 24 - 8,
                            captionTextHeight),
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, m_caption);
@@ -92,7 +93,10 @@ void TDmGroup::paintItem(QPainter &painter, const Row &row, int p) const
     QFont font = painter.font();
     font.setUnderline(underline);
     painter.setFont(font);
-    painter.setPen(color);
+    // The palette's link and shadow colours are meant for its base, not for
+    // the pane's colour: on a dark palette they may vanish. Where they stand
+    // out enough they are kept as the palette gives them.
+    painter.setPen(dm::readableOn(color, Color(), dm::kLargeContrast));
     const int x = row.text.left();
     const QRect text(x, row.top + p, std::max(1, width() - 8 - x), row.text.height());
     painter.drawText(text, TextFlags, item->Caption());

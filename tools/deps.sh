@@ -3,7 +3,7 @@
 # nothing when they are all there already.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-multimedia-dev libgl-dev
-          libglib2.0-dev qt6-translations-l10n fonts-dejavu-core fonts-dejavu-extra xdg-utils desktop-file-utils ccache
+          libglib2.0-dev qt6-translations-l10n qt6-l10n-tools fonts-dejavu-core fonts-dejavu-extra xdg-utils desktop-file-utils ccache
           # What every desktop has, so that the tests meet what users run them
           # with: GIO's volume monitors (which write into HOME), the
           # accessibility bus, and a session bus.

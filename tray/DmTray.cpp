@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 #include <algorithm>
+#include <QCoreApplication>
 
 namespace {
 
@@ -162,7 +163,7 @@ void TDmTrayIcon::addIcon(bool raise)
         m_iconAdded = true;
         m_sessionEnded = false;
     } else if (raise) {
-        throw EDmTrayIconError(QStringLiteral("Не удалось создать значок в области уведомлений"));
+        throw EDmTrayIconError(QCoreApplication::translate("Dustmote", "Не удалось создать значок в области уведомлений"));
     }
 }
 
@@ -172,7 +173,7 @@ void TDmTrayIcon::removeIcon(bool raise)
         m_iconAdded = false;
         giveWindowBack();
     } else if (raise) {
-        throw EDmTrayIconError(QStringLiteral("Не удалось убрать значок из области уведомлений"));
+        throw EDmTrayIconError(QCoreApplication::translate("Dustmote", "Не удалось убрать значок из области уведомлений"));
     }
 }
 

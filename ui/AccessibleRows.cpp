@@ -62,8 +62,19 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State s = qt() ? qt()->state() : QAccessible::State();
-        if (!qt())
+        if (!qt()) {
             s.invalid = true;
+            return s;
+        }
+        // Qt reports a cell's tick but not that it can have one, and screen
+        // readers present the tick only of what is checkable.
+        if (m_view && m_view->model()) {
+            const QModelIndex index = m_view->model()->index(rowIndex(), columnIndex(), m_view->rootIndex());
+            if (index.flags() & Qt::ItemIsUserCheckable && index.data(Qt::CheckStateRole).isValid()) {
+                s.checkable = true;
+                s.checked = index.data(Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked;
+            }
+        }
         return s;
     }
     void *interface_cast(QAccessible::InterfaceType type) override
@@ -92,14 +103,23 @@ public:
     int rowExtent() const override { return 1; }
     QAccessibleInterface *table() const override { return qtCell() ? qtCell()->table() : nullptr; }
 
-    QStringList actionNames() const override { return {toggleAction()}; }
+    // The box's cell names its action as the desktop's accessibility bus
+    // does: screen readers tell a cell's tick, "checked" or "not checked",
+    // only when its action is "toggle", and Qt hands the name over unchanged.
+    // The row's other cells keep Qt's "Toggle", which does the same but is
+    // not taken for a box, so a row read aloud tells its tick once.
+    static bool isToggle(const QString &name) { return name.compare(toggleAction(), Qt::CaseInsensitive) == 0; }
+    QStringList actionNames() const override
+    {
+        return {columnIndex() == 0 ? dm::kRowToggleAction : toggleAction()};
+    }
     QStringList keyBindingsForAction(const QString &name) const override
     {
-        return name == toggleAction() ? QStringList{QStringLiteral("Space")} : QStringList();
+        return isToggle(name) ? QStringList{QStringLiteral("Space")} : QStringList();
     }
     void doAction(const QString &name) override
     {
-        if (name != toggleAction() || !isValid())
+        if (!isToggle(name) || !isValid())
             return;
         QAbstractItemModel *model = m_view->model();
         const QModelIndex box = model->index(rowIndex(), 0, m_view->rootIndex());
@@ -112,9 +132,13 @@ public:
 class RowsView : public Forwarding, public QAccessibleTableInterface
 {
 public:
-    RowsView(QAccessibleInterface *qt, QAbstractItemView *view) : Forwarding(QAccessible::uniqueId(qt), view) {}
+    RowsView(QAccessibleInterface *qt, QAbstractItemView *view) : Forwarding(QAccessible::uniqueId(qt), view)
+    {
+        followModel();
+    }
     ~RowsView() override
     {
+        QObject::disconnect(m_ticks);
         for (QAccessible::Id id : std::as_const(m_cells))
             QAccessible::deleteAccessibleInterface(id);
         QAccessible::deleteAccessibleInterface(m_qt);
@@ -217,10 +241,58 @@ public:
         if (qtTable())
             qtTable()->modelChange(event);
         forgetGoneCells();
+        followModel(); // a new model comes with a reset
     }
 
 private:
+    // A tick changed by a key, a click or the program is told as the cell's
+    // checked state changing, which screen readers speak.
+    void followModel()
+    {
+        if (!m_view || m_view->model() == m_ticksModel)
+            return;
+        QObject::disconnect(m_ticks);
+        m_ticksModel = m_view->model();
+        if (m_ticksModel)
+            m_ticks = QObject::connect(m_ticksModel, &QAbstractItemModel::dataChanged, m_view,
+                                       [this](const QModelIndex &from, const QModelIndex &to,
+                                              const QList<int> &roles) { ticksChanged(from, to, roles); });
+    }
+
+    void ticksChanged(const QModelIndex &from, const QModelIndex &to, const QList<int> &roles)
+    {
+        if (!m_view || from.parent() != m_view->rootIndex() || from.column() > 0
+            || (!roles.isEmpty() && !roles.contains(Qt::CheckStateRole)))
+            return;
+        // Only the current row's: a tick-all of a million rows tells no one
+        // about each of them.
+        const QModelIndex current = m_view->currentIndex();
+        if (!current.isValid() || current.row() < from.row() || current.row() > to.row())
+            return;
+        QAccessible::State changed;
+        changed.checked = true;
+        for (int column : {0, current.column()}) {
+            if (QAccessibleInterface *cell = cellAt(current.row(), column)) {
+                QAccessibleStateChangeEvent event(cell, changed);
+                QAccessible::updateAccessibility(&event);
+            }
+            if (current.column() == 0)
+                break;
+        }
+        // A reader that took the list, not its row, as what has the focus
+        // (the list has just been entered) hears the change only from the
+        // row: the current cell is told as focused, and read with its tick.
+        if (m_view->hasFocus()) {
+            if (QAccessibleInterface *cell = cellAt(current.row(), current.column())) {
+                QAccessibleEvent focus(cell, QAccessible::Focus);
+                QAccessible::updateAccessibility(&focus);
+            }
+        }
+    }
+
     mutable QHash<QAccessible::Id, QAccessible::Id> m_cells; // Qt's cell -> ours
+    QMetaObject::Connection m_ticks;
+    QPointer<QAbstractItemModel> m_ticksModel;
 };
 
 QAccessibleInterface *rowsFactory(const QString &className, QObject *object)

@@ -9,7 +9,12 @@
 
 class QAbstractItemView;
 
+#include <QString>
+
 namespace dm {
+
+// The rows' action, as the accessibility bus of the desktop names it.
+inline const QString kRowToggleAction = QStringLiteral("toggle");
 
 // Makes the row action of `view` (a flat list or table whose column 0 holds
 // the check boxes) tick or clear the row. Call it first thing in the view's

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QToolTip>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -15,12 +16,12 @@ Cp1251Validator::Cp1251Validator(QLineEdit *edit) : QValidator(edit), m_edit(edi
 QString Cp1251Validator::refusal(const QString &text)
 {
     if (text.size() > kMaxBytes)
-        return QStringLiteral("Текст не может быть длиннее %1 знаков.").arg(kMaxBytes);
+        return QCoreApplication::translate("Dustmote", "Текст не может быть длиннее %1 знаков.").arg(kMaxBytes);
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (cp1251::fromUnicode(text[i].unicode()) >= 0)
             continue;
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        return QStringLiteral("Знак «%1» нельзя сохранить в списке: в кодовой странице 1251 "
+        return QCoreApplication::translate("Dustmote", "Знак «%1» нельзя сохранить в списке: в кодовой странице 1251 "
                               "его нет.").arg(text.mid(i, length));
     }
     return {};

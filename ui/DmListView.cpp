@@ -1,6 +1,7 @@
 #include "DmListView.h"
 
 #include "AccessibleRows.h"
+#include "CheckDelegate.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -15,15 +16,15 @@ constexpr int kMinLastColumn = 5;
 
 // Draws the cell, then its right and bottom edges as grid lines, and hands
 // every caption editor to the view's setup hook.
-class GridDelegate : public QStyledItemDelegate
+class GridDelegate : public TCheckDelegate
 {
 public:
-    explicit GridDelegate(TDmListView *view) : QStyledItemDelegate(view), m_view(view) {}
+    explicit GridDelegate(TDmListView *view) : TCheckDelegate(view), m_view(view) {}
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        QStyledItemDelegate::paint(painter, option, index);
+        TCheckDelegate::paint(painter, option, index);
         if (!m_view->GridLines())
             return;
         painter->save();

@@ -5,6 +5,7 @@
 #include "ErrorTexts.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 namespace dm {
 
@@ -26,7 +27,7 @@ bool runGuarded(const std::function<void()> &fn)
     } catch (const std::exception &e) {
         showErrorBox(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        showErrorBox(QStringLiteral("Неизвестная ошибка"));
+        showErrorBox(QCoreApplication::translate("Dustmote", "Неизвестная ошибка"));
     }
     return false;
 }

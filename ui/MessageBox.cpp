@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 namespace dm {
 namespace {
@@ -27,13 +28,14 @@ QMessageBox::StandardButton messageBox(const MessageRequest &request)
     if (request.defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(request.defaultButton);
     box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(request.informative);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
 QMessageBox::StandardButton errorDialog(QWidget *owner, const QString &text,
                                         QMessageBox::StandardButtons buttons)
 {
-    return messageBox({owner, QStringLiteral("Ошибка"), text, QMessageBox::Critical, buttons});
+    return messageBox({owner, QCoreApplication::translate("Dustmote", "Ошибка"), text, QMessageBox::Critical, buttons});
 }
 
 MessageHandler setMessageHandler(MessageHandler h)

@@ -16,6 +16,8 @@ struct MessageRequest
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    // Shown under the text, smaller; none when empty.
+    QString informative = {};
 };
 
 using MessageHandler = std::function<QMessageBox::StandardButton(const MessageRequest &)>;

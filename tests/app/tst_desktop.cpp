@@ -11,6 +11,7 @@
 #include "DesktopOpen.h"
 #include "SingleInstance.h"
 #include "TestFiles.h"
+#include "Languages.h"
 #include "Project1.h"
 #include "Unit1.h"
 #include "Unit3.h"
@@ -239,7 +240,7 @@ void TestDesktop::linksAnswerMouseKeysAndScreenReaders()
 void TestDesktop::qtsOwnButtonsSpeakRussian()
 {
     // Whatever the locale: the tests run in the C locale.
-    QVERIFY(loadQtRussian());
+    QVERIFY(dm::installLanguage(dm::Language::Russian));
     QMessageBox box(QMessageBox::Warning, u"Внимание!!!"_qs, u"Удалить?"_qs,
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     QCOMPARE(box.button(QMessageBox::Yes)->text(), u"&Да"_qs);
