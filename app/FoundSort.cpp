@@ -1,92 +1,35 @@
 #include "FoundSort.h"
 
-#include <QFile>
 #include <algorithm>
-#include <optional>
-#include <queue>
 
 namespace dm {
 
 namespace {
-
-// Texts whose keys are held at once while ranking.
-constexpr std::size_t kSlice = 32 * 1024;
 
 const FoundRow &rowAt(const SortInput &in, std::size_t stored)
 {
     return in.chunks[stored / FoundChunk::kRows]->row(stored % FoundChunk::kRows);
 }
 
-QString nameText(const FoundRow &row)
-{
-    return QFile::decodeName(QByteArray::fromRawData(row.name, row.nameLength));
-}
-
 } // namespace
-
-std::vector<std::uint32_t> collationRanks(std::size_t n, const std::function<QString(std::size_t)> &text,
-                                          const std::atomic<bool> &cancel)
-{
-    const QCollator collator = naturalCollator();
-    // Each slice sorted by its keys, which are then let go.
-    std::vector<std::uint32_t> sorted(n);
-    for (std::size_t begin = 0; begin < n; begin += kSlice) {
-        if (cancel.load(std::memory_order_relaxed))
-            return {};
-        const std::size_t end = std::min(n, begin + kSlice);
-        std::vector<std::pair<QCollatorSortKey, std::uint32_t>> keys;
-        keys.reserve(end - begin);
-        for (std::size_t i = begin; i < end; ++i)
-            keys.emplace_back(collator.sortKey(text(i)), std::uint32_t(i));
-        std::sort(keys.begin(), keys.end(), [](const auto &a, const auto &b) {
-            return a.first.compare(b.first) < 0;
-        });
-        for (std::size_t i = begin; i < end; ++i)
-            sorted[i] = keys[i - begin].second;
-    }
-    // The slices merged, each head's key made again as it comes up.
-    struct Head
-    {
-        QCollatorSortKey key;
-        std::size_t at, end;
-    };
-    const auto later = [](const Head &a, const Head &b) { return a.key.compare(b.key) > 0; };
-    std::priority_queue<Head, std::vector<Head>, decltype(later)> heads(later);
-    for (std::size_t begin = 0; begin < n; begin += kSlice)
-        heads.push({collator.sortKey(text(sorted[begin])), begin, std::min(n, begin + kSlice)});
-    std::vector<std::uint32_t> ranks(n);
-    std::uint32_t rank = 0;
-    std::optional<QCollatorSortKey> last;
-    std::size_t done = 0;
-    while (!heads.empty()) {
-        if ((++done & 0x3FF) == 0 && cancel.load(std::memory_order_relaxed))
-            return {};
-        Head head = heads.top();
-        heads.pop();
-        if (last && last->compare(head.key) != 0)
-            ++rank;
-        ranks[sorted[head.at]] = rank;
-        last = head.key;
-        if (++head.at < head.end) {
-            head.key = collator.sortKey(text(sorted[head.at]));
-            heads.push(std::move(head));
-        }
-    }
-    return ranks;
-}
 
 SortOutput sortRows(const SortInput &in, const std::atomic<bool> &cancel)
 {
     SortOutput out{nullptr, in.nameRanks, in.folderRanks};
     if (in.column == 0 && !out.nameRanks) {
-        auto ranks = collationRanks(in.rows, [&](std::size_t i) { return nameText(rowAt(in, i)); }, cancel);
+        auto ranks = collationRanks(in.rows, [&](std::size_t i) {
+            const FoundRow &row = rowAt(in, i);
+            return std::string_view(row.name, row.nameLength);
+        }, cancel);
         if (cancel.load())
             return out;
         out.nameRanks = std::make_shared<const std::vector<std::uint32_t>>(std::move(ranks));
     }
     if (in.column == 1 && !out.folderRanks) {
         auto ranks = collationRanks(
-            in.folders.size(), [&](std::size_t i) { return QFile::decodeName(in.folders[i]); }, cancel);
+            in.folders.size(), [&](std::size_t i) {
+                return std::string_view(in.folders[i].constData(), std::size_t(in.folders[i].size()));
+            }, cancel);
         if (cancel.load())
             return out;
         out.folderRanks = std::make_shared<const std::vector<std::uint32_t>>(std::move(ranks));
