@@ -154,6 +154,12 @@ void TypeFilterModel::setType(int type)
     invalidate();
 }
 
+void TypeFilterModel::follow(bool on)
+{
+    if (on != (sourceModel() != nullptr))
+        setSourceModel(on ? m_files : nullptr);
+}
+
 bool TypeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
     return m_type < 0 || m_files->type(sourceRow) == m_type;
