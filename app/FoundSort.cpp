@@ -35,35 +35,48 @@ SortOutput sortRows(const SortInput &in, const std::atomic<bool> &cancel)
         out.folderRanks = std::make_shared<const std::vector<std::uint32_t>>(std::move(ranks));
     }
 
-    // One 64-bit key per row, flipped for a descending sort; the row's place
-    // before the sort breaks ties, so they keep their order either way.
+    // The rows shown: all stored ones, or fewer once some were taken away.
+    const std::size_t shown = in.order ? in.order->size() : in.rows;
+    const auto storedAt = [&](std::uint32_t place) { return in.order ? (*in.order)[place] : place; };
+    auto order = std::make_shared<std::vector<std::uint32_t>>(shown);
+    if (in.column <= 1) {
+        // A rank and the row's place before the sort in one 64-bit key: half
+        // the memory of a key and a place apart, and a plainer sort. The
+        // place breaks ties, so they keep their order either way.
+        std::vector<std::uint64_t> keyed(shown);
+        for (std::uint32_t place = 0; place < shown; ++place) {
+            const std::uint32_t stored = storedAt(place);
+            std::uint32_t rank = in.column == 0 ? (*out.nameRanks)[stored]
+                                                : (*out.folderRanks)[rowAt(in, stored).folder];
+            keyed[place] = std::uint64_t(in.descending ? ~rank : rank) << 32 | place;
+        }
+        if (cancel.load())
+            return out;
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t i = 0; i < shown; ++i)
+            (*order)[i] = storedAt(std::uint32_t(keyed[i]));
+        out.order = std::move(order);
+        return out;
+    }
+    // One 64-bit key per row, flipped for a descending sort, and the place.
     struct Keyed
     {
         std::uint64_t key;
         std::uint32_t place;
         bool operator<(const Keyed &o) const { return key != o.key ? key < o.key : place < o.place; }
     };
-    // The rows shown: all stored ones, or fewer once some were taken away.
-    const std::size_t shown = in.order ? in.order->size() : in.rows;
     std::vector<Keyed> keyed(shown);
     for (std::uint32_t place = 0; place < shown; ++place) {
-        const std::uint32_t stored = in.order ? (*in.order)[place] : place;
-        const FoundRow &row = rowAt(in, stored);
-        std::uint64_t key = 0;
-        switch (in.column) {
-        case 0: key = (*out.nameRanks)[stored]; break;
-        case 1: key = (*out.folderRanks)[row.folder]; break;
-        case 2: key = row.version.size; break;
-        default: key = std::uint64_t(row.version.modified) ^ (std::uint64_t(1) << 63); break;
-        }
+        const FoundRow &row = rowAt(in, storedAt(place));
+        const std::uint64_t key = in.column == 2 ? row.version.size
+                                                 : std::uint64_t(row.version.modified) ^ (std::uint64_t(1) << 63);
         keyed[place] = {in.descending ? ~key : key, place};
     }
     if (cancel.load())
         return out;
     std::sort(keyed.begin(), keyed.end());
-    auto order = std::make_shared<std::vector<std::uint32_t>>(shown);
     for (std::size_t i = 0; i < shown; ++i)
-        (*order)[i] = in.order ? (*in.order)[keyed[i].place] : keyed[i].place;
+        (*order)[i] = storedAt(keyed[i].place);
     out.order = std::move(order);
     return out;
 }

@@ -189,6 +189,7 @@ int main(int argc, char **argv)
     report("longest_insert_ms", longestInsert);
     report("own_work_ms", ownMs);
     report("bytes_per_row", rows ? double(residentBytes() - before) / rows : 0.0);
+    report("peak_scan_bytes_per_row", rows ? double(peakBytes() - before) / rows : 0.0);
 
     if (mode == "scan") {
         // Name, folder, size, time, each clicked twice: both directions.
