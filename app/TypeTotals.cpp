@@ -156,8 +156,8 @@ void TypeFilterModel::setType(int type)
 
 void TypeFilterModel::follow(bool on)
 {
-    if (on != (sourceModel() != nullptr))
-        setSourceModel(on ? m_files : nullptr);
+    if (on != (sourceModel() == m_files))
+        setSourceModel(on ? m_files : &m_idle);
 }
 
 bool TypeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const

@@ -12,6 +12,8 @@
 #include "ScanTexts.h"
 #include "TypeTotals.h"
 #include "TypesPage.h"
+
+#include <QHeaderView>
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -439,6 +441,10 @@ void TestOffer::narrowedListCatchesUpWhenShown()
         shown << page->filter().index(r, 0).data().toString();
     QCOMPARE(shown, expected);
     QCOMPARE(shown.size(), whileHidden == "look" ? 4 : 3);
+    // The columns keep their layout: the folder's fills the width.
+    QCOMPARE(page->list()->horizontalHeader()->count(), int(dm::FoundFilesModel::ColumnCount));
+    QCOMPARE(page->list()->horizontalHeader()->sectionResizeMode(dm::FoundFilesModel::FolderColumn),
+             QHeaderView::Stretch);
 }
 
 QTEST_MAIN(TestOffer)
