@@ -6,7 +6,7 @@
 // ranks kept, so every later sort by them compares integers only.
 
 #include "FoundBatch.h"
-#include "NaturalOrder.h"
+#include "FoundRanks.h"
 
 #include <atomic>
 #include <functional>
@@ -14,12 +14,6 @@
 namespace dm {
 
 using RowOrder = std::shared_ptr<const std::vector<std::uint32_t>>;
-
-// Ranks of n texts in collation order; equal texts share a rank. Keys are
-// made a slice at a time, so the memory they take stays small whatever n.
-// Returns empty when `cancel` is raised meanwhile.
-std::vector<std::uint32_t> collationRanks(std::size_t n, const std::function<QString(std::size_t)> &text,
-                                          const std::atomic<bool> &cancel);
 
 // What a sort reads: the rows as they are when it starts (shared, so that a
 // list emptied meanwhile frees them only after the sort), and the ranks known.

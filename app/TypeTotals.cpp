@@ -158,6 +158,12 @@ void TypeFilterModel::setType(int type)
     invalidate();
 }
 
+void TypeFilterModel::follow(bool on)
+{
+    if (on != (sourceModel() == m_files))
+        setSourceModel(on ? m_files : &m_idle);
+}
+
 bool TypeFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 {
     return m_type < 0 || m_files->type(sourceRow) == m_type;

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QHideEvent>
+#include <QShowEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -95,6 +97,7 @@ TypesPage::TypesPage(FoundFilesModel *files, QWidget *parent)
     connect(m_tickAll, &QCheckBox::clicked, this, &TypesPage::tickAllClicked);
     layout->addWidget(m_tickAll);
     showType(-1);
+    window()->installEventFilter(this);
 }
 
 void TypesPage::showType(int type)
@@ -104,6 +107,35 @@ void TypesPage::showType(int type)
     const QString name = type < 0 ? QString() : m_totals->index(m_bars->currentIndex().row(), 0).data().toString();
     m_shown->setText(type < 0 ? QCoreApplication::translate("Dustmote", "Все найденные файлы:")
                               : QCoreApplication::translate("Dustmote", "Файлы типа «%1»:").arg(name));
+}
+
+// Spontaneous events (the user minimising the window) change nothing.
+void TypesPage::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        followIfSeen();
+    QWidget::showEvent(event);
+}
+
+void TypesPage::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        followIfSeen();
+    QWidget::hideEvent(event);
+}
+
+bool TypesPage::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == window() && event->type() == QEvent::Show && !event->spontaneous()) {
+        m_windowShown = true;
+        followIfSeen();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TypesPage::followIfSeen()
+{
+    m_filter->follow(isVisible() || !m_windowShown);
 }
 
 void TypesPage::tickAllClicked()

@@ -33,8 +33,18 @@ signals:
     // A file of the narrowed list was opened, by its row in the whole list.
     void fileOpened(int row);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void tickAllClicked();
+    // The narrowed list follows the whole one while the page is shown, or
+    // before its window has ever been.
+    void followIfSeen();
+
+    bool m_windowShown = false;
 
     FoundFilesModel *m_files;
     TypeTotalsModel *m_totals;

@@ -5,7 +5,9 @@
 # Scan: the synthetic tree of find_bench.sh (built once under
 # /tmp/dustmote-bench-tree) with nine masks, about 100,000 matches. Deletion:
 # 100,000 files in 5,000 folders under /tmp/dustmote-del-tree, deleted by the
-# window and, rebuilt, by rm.
+# window and, rebuilt, by rm. BEFORE=PATH runs an older build of
+# dustmote-scanbench in turns with the others; QT_QPA_PLATFORM=xcb (under
+# Xvfb) shows the real window instead of running headless.
 set -euo pipefail
 
 BUILD=${1:?usage: scan_bench.sh BUILD_DIR [RUNS]}
@@ -27,15 +29,19 @@ fi
 ms() { python3 -c 'import time; print(time.monotonic_ns() // 1000000)'; }
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
 
-echo "machine: $(nproc) cores, kernel $(uname -r)"
+echo "machine: $(nproc) cores, kernel $(uname -r), load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 "$HARNESS" "$TREE" "$MASKS" > /dev/null   # warm the cache
-: > $OUT/harness; : > $OUT/window
+: > $OUT/harness; : > $OUT/window; : > $OUT/before
 for ((i = 0; i < RUNS; i++)); do
     t0=$(ms); "$HARNESS" "$TREE" "$MASKS" > /dev/null; t1=$(ms)
     echo $((t1 - t0)) >> $OUT/harness
     "$WINDOW" scan "$TREE" "$MASKS" > $OUT/run
     cat $OUT/run >> $OUT/window
+    if [[ -n ${BEFORE:-} ]]; then
+        "$BEFORE" scan "$TREE" "$MASKS" >> $OUT/before
+    fi
 done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 h=$(median < $OUT/harness)
 echo "harness (dustmote-find) median: $h ms, matches: $("$HARNESS" "$TREE" "$MASKS" | wc -l)"
 for key in $(grep -v '^delete' $OUT/window | cut -d' ' -f1 | awk '!seen[$0]++'); do
@@ -43,6 +49,13 @@ for key in $(grep -v '^delete' $OUT/window | cut -d' ' -f1 | awk '!seen[$0]++');
 done
 w=$(grep '^scan_ms ' $OUT/window | cut -d' ' -f2 | median)
 python3 -c "print('scan through the window / harness: %.2f' % ($w / $h))"
+if [[ -s $OUT/before ]]; then
+    for key in $(cut -d' ' -f1 $OUT/before | awk '!seen[$0]++'); do
+        echo "before $key median: $(grep "^$key " $OUT/before | cut -d' ' -f2 | median)"
+    done
+    b=$(grep '^scan_ms ' $OUT/before | cut -d' ' -f2 | median)
+    python3 -c "print('before: scan through the window / harness: %.2f' % ($b / $h))"
+fi
 [[ -n ${SKIP_DELETE:-} ]] && exit 0
 
 make_del_tree() {

@@ -12,6 +12,8 @@
 #include "ScanTexts.h"
 #include "TypeTotals.h"
 #include "TypesPage.h"
+
+#include <QHeaderView>
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -88,6 +90,8 @@ private slots:
     void typeCountsAndFilter();
     void tickedTotalFollowsTicks();
     void filterSurvivesSortAndRemoval();
+    void narrowedListCatchesUpWhenShown_data();
+    void narrowedListCatchesUpWhenShown();
 };
 
 void TestOffer::init()
@@ -393,6 +397,54 @@ void TestOffer::filterSurvivesSortAndRemoval()
     QCOMPARE(model.rowCount(), 3);
     filter.setType(-1);
     QCOMPARE(filter.rowCount(), 3);
+}
+
+void TestOffer::narrowedListCatchesUpWhenShown_data()
+{
+    QTest::addColumn<QString>("whileHidden");
+    QTest::newRow("scanned") << "scan";
+    QTest::newRow("sorted by name") << "sort";
+    QTest::newRow("scanned again after a look") << "look";
+}
+
+// The narrowed list lets the whole one go while its page is hidden (a sort
+// of a million rows would cost it tens of milliseconds); shown again, it
+// holds the list's rows in the list's order.
+void TestOffer::narrowedListCatchesUpWhenShown()
+{
+    QFETCH(QString, whileHidden);
+    for (const char *name : {"c.tmp", "a.tmp", "b.bak", "d.tmp"})
+        QVERIFY(writeFile(home(name)));
+    auto form = makeForm({"*.tmp", "*.bak"});
+    form->show();
+    QVERIFY(!form->TypesPage->isVisible());
+    scan(*form);
+    if (whileHidden == "sort") {
+        form->ListView1ColumnClick(dm::FoundFilesModel::NameColumn);
+        QTRY_VERIFY(!form->foundFiles().sorting());
+    }
+    if (whileHidden == "look") {
+        form->ui->DmPageControl1->setCurrentIndex(form->typesPageIndex());
+        form->ui->DmPageControl1->setCurrentIndex(0);
+        QVERIFY(writeFile(home("e.tmp")));
+        rescan(*form);
+    }
+    form->ui->DmPageControl1->setCurrentIndex(form->typesPageIndex());
+    QVERIFY(form->TypesPage->isVisible());
+    dm::TypesPage *page = form->TypesPage;
+    page->bars()->setCurrentIndex(page->totals().index(0, 0)); // *.tmp
+    QStringList expected, shown;
+    for (int r = 0; r < form->foundFiles().rowCount(); ++r)
+        if (form->foundFiles().name(r).endsWith(".tmp"))
+            expected << form->foundFiles().name(r);
+    for (int r = 0; r < page->filter().rowCount(); ++r)
+        shown << page->filter().index(r, 0).data().toString();
+    QCOMPARE(shown, expected);
+    QCOMPARE(shown.size(), whileHidden == "look" ? 4 : 3);
+    // The columns keep their layout: the folder's fills the width.
+    QCOMPARE(page->list()->horizontalHeader()->count(), int(dm::FoundFilesModel::ColumnCount));
+    QCOMPARE(page->list()->horizontalHeader()->sectionResizeMode(dm::FoundFilesModel::FolderColumn),
+             QHeaderView::Stretch);
 }
 
 QTEST_MAIN(TestOffer)

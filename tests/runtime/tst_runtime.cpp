@@ -6,6 +6,7 @@
 #include "ErrorTexts.h"
 #include "Exception.h"
 #include "FileStream.h"
+#include "NaturalOrder.h"
 #include "TestFiles.h"
 #include "ScopedLimit.h"
 
@@ -14,6 +15,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <optional>
 #include <clocale>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +49,8 @@ private slots:
     void writerModes_data();
     void writerModes();
     void staleTemporariesRemoved();
+    void naturalKeysOrderAsCollator_data();
+    void naturalKeysOrderAsCollator();
 };
 
 void TestRuntime::cp1251RoundTripsEveryByte()
@@ -385,6 +389,51 @@ void TestRuntime::staleTemporariesRemoved()
     save(dir.filePath("List.lst"), "new");
     QCOMPARE(filesIn(dir.path()), (QStringList{running, ".List.lst.999999999.tmp", ".Other.lst.999999999.1.tmp",
                                               "List.lst", "List.lst.bak"}));
+}
+
+void TestRuntime::naturalKeysOrderAsCollator_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("names");
+    const QStringList plain{"file10", "File9", "file09", "file0009x", "a", "A", "a0", "a00", "a 1", "a1", "a-1",
+                            "a_1", "a.1", "(a)", "$a", "~a", "1.5", "1.10", "18446744073709551616",
+                            "18446744073709551615", "chata", "cesta", "hrad", "aa", "ab", "zz", "dz", "dzs", "e"};
+    const QStringList other{"étude", "ёлка", "елка", "файл10", "x\x01y", "x\ty", "naïve"};
+    for (const char *locale : {"en_US", "ru_RU", "de_DE", "cs_CZ", "da_DK", "hu_HU", "C"})
+        QTest::newRow(locale) << QString(locale) << plain + other;
+}
+
+// Keys made without the collator order names exactly as it does, ties
+// included, in any language; names they cannot key are left to it.
+void TestRuntime::naturalKeysOrderAsCollator()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, names);
+    QCollator collator(QLocale(locale).language() == QLocale::C ? QLocale(QLocale::English) : QLocale(locale));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    const dm::NaturalAsciiKeys keys(collator);
+    if (locale == "en_US" || locale == "ru_RU" || locale == "C")
+        QVERIFY(keys.usable());
+    std::vector<std::optional<std::string>> made;
+    for (const QString &name : names) {
+        const QByteArray bytes = name.toUtf8();
+        std::string key(dm::NaturalAsciiKeys::room(std::size_t(bytes.size())), '\0');
+        const int length = keys.make(bytes.toStdString(), reinterpret_cast<unsigned char *>(key.data()));
+        bool printable = true;
+        for (char c : bytes)
+            printable = printable && c >= ' ' && c <= '~';
+        if (!printable)
+            QCOMPARE(length, -1);
+        made.push_back(length < 0 ? std::nullopt : std::optional(key.substr(0, std::size_t(length))));
+    }
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (qsizetype a = 0; a < names.size(); ++a)
+        for (qsizetype b = 0; b < names.size(); ++b)
+            if (made[std::size_t(a)] && made[std::size_t(b)])
+                QVERIFY2(sign(made[std::size_t(a)]->compare(*made[std::size_t(b)]))
+                             == sign(collator.compare(names[a], names[b])),
+                         qPrintable(names[a] + " / " + names[b]));
 }
 
 QTEST_GUILESS_MAIN(TestRuntime)
