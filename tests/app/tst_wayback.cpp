@@ -116,7 +116,12 @@ private:
 
 void TestWayBack::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
+    // The cases run as other users, who must reach the folder: TMPDIR may be
+    // root's alone.
+    static const QString shared = dm::test::tempBaseForNobody();
+    if (shared.isEmpty())
+        QSKIP("no temporary folder here that other users may enter");
+    m_dir = std::make_unique<QTemporaryDir>(shared + QStringLiteral("/tst_wayback-XXXXXX"));
     m_base = QDir(m_dir->path()).canonicalPath();
     QFile::setPermissions(m_base, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeGroup
                                       | QFile::ExeOther | QFile::ReadGroup | QFile::ReadOther);
