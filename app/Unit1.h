@@ -231,6 +231,10 @@ private:
     void deletionClosingSteps();
     void storeDeletionCount();
     void setBusy(bool busy);
+    // A restore's or an emptying's progress bar and status text, shown as it
+    // starts on its own thread; hidden, and the window given back, as it ends.
+    void showTaskProgress(int maximum, const QString &status);
+    void endTaskProgress();
     void updateActions();
     void buildTrash();
     void trashSurveyEnded();

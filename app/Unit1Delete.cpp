@@ -85,6 +85,23 @@ void TForm1::updateActions()
         ActionEmptyTrash->setEnabled(idle && !m_emptyAfterSurvey);
 }
 
+void TForm1::showTaskProgress(int maximum, const QString &status)
+{
+    ProgressBar1->setMaximum(maximum);
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+    ui->StatusBar1->setSimplePanel(true);
+    ui->StatusBar1->setSimpleText(status);
+}
+
+void TForm1::endTaskProgress()
+{
+    ProgressBar1->hide();
+    ProgressBar1->setValue(0);
+    ui->StatusBar1->setSimpleText(QString());
+    setBusy(false);
+}
+
 void TForm1::setBusy(bool on)
 {
     // The catalog, the tree and the found list take no input meanwhile; the
@@ -225,11 +242,8 @@ void TForm1::ActionRestoreExecute()
 {
     if (busy())
         return;
-    ProgressBar1->setMaximum(0); // told once the record is read
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
-    ui->StatusBar1->setSimplePanel(true);
-    ui->StatusBar1->setSimpleText(QCoreApplication::translate("Dustmote", "Возвращаем удалённые файлы из Корзины…"));
+    // The maximum is told once the record is read.
+    showTaskProgress(0, QCoreApplication::translate("Dustmote", "Возвращаем удалённые файлы из Корзины…"));
     m_restore = std::make_unique<dm::RestorePass>();
     m_restore->start();
     setBusy(true);
@@ -239,10 +253,7 @@ void TForm1::endRestore()
 {
     const std::unique_ptr<dm::RestorePass> pass = std::move(m_restore);
     const dm::RestoreOutcome &outcome = pass->outcome();
-    ProgressBar1->hide();
-    ProgressBar1->setValue(0);
-    ui->StatusBar1->setSimpleText(QString());
-    setBusy(false);
+    endTaskProgress();
     QString text = QCoreApplication::translate("Dustmote", "Возвращено файлов: %1.").arg(outcome.restored);
     if (!outcome.failures.empty())
         text += QStringLiteral("\n\n") + dm::RestoreReport(outcome.failures);

@@ -97,11 +97,8 @@ void TForm1::trashSurveyEnded()
                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No})
         != QMessageBox::Yes)
         return;
-    ProgressBar1->setMaximum(int(std::min<std::uint64_t>(contents.files, INT_MAX)));
-    ProgressBar1->setValue(0);
-    ProgressBar1->show();
-    ui->StatusBar1->setSimplePanel(true);
-    ui->StatusBar1->setSimpleText(QCoreApplication::translate("Dustmote", "Очищаем Корзину…"));
+    showTaskProgress(int(std::min<std::uint64_t>(contents.files, INT_MAX)),
+                     QCoreApplication::translate("Dustmote", "Очищаем Корзину…"));
     m_emptying = std::make_unique<dm::TrashEmptying>();
     m_emptying->start();
     setBusy(true);
@@ -130,10 +127,7 @@ void TForm1::endEmptying()
 {
     const std::unique_ptr<dm::TrashEmptying> pass = std::move(m_emptying);
     const dm::EmptyOutcome &outcome = pass->outcome();
-    ProgressBar1->hide();
-    ProgressBar1->setValue(0);
-    ui->StatusBar1->setSimpleText(QString());
-    setBusy(false);
+    endTaskProgress();
     if (!m_closeAfterTask && (outcome.failed != 0 || !pass->recordCleared())) {
         QString text;
         if (outcome.failed != 0)
