@@ -1,5 +1,8 @@
 #include "ListViewRows.h"
 
+#include "MessageBox.h"
+
+#include <QCoreApplication>
 #include <QTreeWidget>
 
 namespace dm {
@@ -53,9 +56,10 @@ void ListViewRows::appendRow(const ListRow &row)
     m_view->addTopLevelItem(makeItem(row, m_view->columnCount()));
 }
 
-QWidget *ListViewRows::ownerWindow() const
+void ListViewRows::tellReadError(const QString &text) const
 {
-    return m_view->window();
+    messageBox({m_view->window(), QCoreApplication::translate("Dustmote", "Ошибка ввода/вывода"), text,
+                QMessageBox::Critical, QMessageBox::Ok, QMessageBox::Ok});
 }
 
 } // namespace dm

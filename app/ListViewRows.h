@@ -19,7 +19,7 @@ public:
     int rowCount() const override;
     ListRow row(int index) const override;
     void replaceRows(const QList<ListRow> &rows) override;
-    QWidget *ownerWindow() const override;
+    void tellReadError(const QString &text) const override;
 
     // Appends one unticked row.
     void appendRow(const ListRow &row);

@@ -4,6 +4,7 @@
 #include "DmTray.h"
 #include "ErrorBox.h"
 #include "Languages.h"
+#include "StatisticsBox.h"
 #include "MessageBox.h"
 #include "SingleInstance.h"
 #include "Unit2.h"
@@ -51,6 +52,7 @@ int Project1Main(int argc, char **argv)
     // Only the main window's successful close ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
     dm::installLanguage(dm::chooseLanguage());
+    dm::tellStatisticsInBoxes();
 
     // A second start brings the running program forward: two copies would
     // each save the catalog at close, the last one undoing the other's edits.

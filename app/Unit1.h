@@ -12,11 +12,11 @@
 #include "FileDeletion.h"
 #include "FindFile.h"
 #include "ListViewRows.h"
+#include "CleanScan.h"
 #include "KeepList.h"
 #include "ScanFeed.h"
 #include "ScanOffer.h"
 #include "TrashEmpty.h"
-#include "TrashFolders.h"
 
 namespace Ui { class TForm1; }
 namespace dm { class DeletionCounter; class FoundFilesModel; class TickedTotal; class TypesPage; }
@@ -251,7 +251,7 @@ private:
     std::unique_ptr<dm::ListViewRows> m_catalog;
     dm::FoundFilesModel *m_found = nullptr;
     dm::ScanFeed m_feed;
-    dm::KeepFilter m_keepFilter;   // read by the worker during a scan
+    dm::ScanExclusions m_exclusions; // read by the worker during a scan
     dm::TypeMatcher m_typeMatcher; // read by the worker during a scan
     bool m_severalTypes = false;
     dm::TickedTotal *m_ticked = nullptr;
@@ -263,7 +263,6 @@ private:
     QTimer m_trashTimer;          // watches the survey
     bool m_emptyAfterSurvey = false; // the survey is for the emptying's confirmation
     bool m_surveyAgain = false;      // asked for while one ran
-    dm::TrashFolders m_trashFolders; // read by the worker during a scan
     std::unique_ptr<dm::DeletionCounter> m_dels; // of the deletion in progress
     QTimer m_taskTimer;                          // shows a deletion's or restore's progress
     QShortcut *m_stopKey = nullptr;

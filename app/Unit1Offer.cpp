@@ -167,12 +167,9 @@ void TForm1::buildOffer()
 void TForm1::prepareOffer(const QList<QStringList> &tickedMasks, const QStringList &tickedNames,
                           const QByteArray &location)
 {
-    m_keepFilter = dm::KeepFilter(dm::KeepList::load(), location.toStdString());
+    m_exclusions = dm::ScanExclusions::forScan(location);
     m_typeMatcher = dm::TypeMatcher(tickedMasks);
-    m_trashFolders = dm::TrashFolders::ofThisUser();
     m_severalTypes = tickedMasks.size() > 1;
-    FindFile1->Criteria().TimeStamp().setModifiedBefore(
-        dm::AgeLimitBound(SpinAge->value(), QDateTime::currentDateTime()));
     TypesPage->totals().setTypes(tickedNames);
     TypesPage->showType(-1);
 }

@@ -26,6 +26,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QProgressBar>
+#include <QSpinBox>
 #include <exception>
 #include <new>
 #include <utility>
@@ -36,15 +37,6 @@ namespace {
 // Often enough that the list grows smoothly, seldom enough that a fast walk
 // hands over thousands of rows per batch.
 constexpr int kFeedIntervalMs = 40;
-
-dm::TDateTime nowAsDateTime()
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    const QDate d = now.date();
-    const QTime t = now.time();
-    return dm::EncodeDateTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(),
-                              t.msec());
-}
 
 } // namespace
 
@@ -81,7 +73,7 @@ void TForm1::Action4Execute()
     // A scan empties the list: never under a deletion or a restore.
     if (busy())
         return;
-    const dm::TDateTime start = nowAsDateTime();
+    const dm::TDateTime start = dm::Now();
     TotalKB = 0;
     // The cleaner is needed most on a full disk: a count that cannot be
     // stored is told once and the scan goes on. A stored value of the wrong
@@ -101,28 +93,17 @@ void TForm1::Action4Execute()
             tickedNames.append(row.caption);
         }
     }
-    MaskList = dm::BuildMaskList(ticked);
-
-    // The folder reaches the engine as included lines, one per mask, never
-    // through the location list, which would cut a name holding ";" into
-    // several places and trim its blanks.
-    const std::string masks = QFile::encodeName(MaskList).toStdString();
     const QByteArray location = ui->DmShellTree1->SelectedPathBytes();
-    const std::vector<std::string> targets = dm::ScanTargets(location.toStdString(), masks);
-    const std::vector<std::string> places = dm::ScanPlaces(masks);
-    dm::TFileCriteria &files = FindFile1->Criteria().Files();
-    files.setFileName(masks);
-    files.setLocation({});
-    files.setIncluded(targets);
-    files.setPlaces(places);
-    files.setSubfolders(true);
+    const dm::ScanSetup setup = dm::SetCleanCriteria(FindFile1->Criteria(), ticked, location, SpinAge->value(),
+                                                     QDateTime::currentDateTime());
+    MaskList = setup.maskList;
     m_scanRoot = dm::ScanRoot::of(location);
     prepareOffer(ticked, tickedNames, location);
 
     SortColumn = -1;
     ui->ListView1->horizontalHeader()->setSortIndicatorShown(false);
     m_found->reset();
-    m_feed.reset(targets.size() + places.size() > 1);
+    m_feed.reset(setup.severalLines);
     ui->Label3->setText(dm::TotalText());
     setScanning(true);
     m_feedTimer.start();
@@ -146,8 +127,8 @@ void TForm1::FindFile1SearchBegin()
 void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &IgnoreFolder)
 {
     // A kept folder is neither read nor counted, nor anything below it; nor
-    // is a trash folder: what lies there is the trash's business.
-    if (m_keepFilter.skipsFolder(Folder) || m_trashFolders.contains(Folder)) {
+    // is a trash folder.
+    if (m_exclusions.skipsFolder(Folder)) {
         IgnoreFolder = dm::fiThisAndSubfolders;
         return;
     }
@@ -158,7 +139,7 @@ void TForm1::FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore 
 void TForm1::FindFile1FileMatch(const std::string &Folder, const dm::TSearchRec &FileInfo)
 {
     // A file that several ticked masks match is listed and counted once.
-    if (m_feed.isRepeat(Folder, FileInfo.Name) || m_keepFilter.skipsFile(Folder, FileInfo.Name))
+    if (m_feed.isRepeat(Folder, FileInfo.Name) || m_exclusions.skipsFile(Folder, FileInfo.Name))
         return;
     TotalKB += dm::KiloBytes(FileInfo.FindData.FileSize);
     m_feed.fileFound(Folder, FileInfo, TotalKB, m_severalTypes ? m_typeMatcher.typeOf(Folder, FileInfo.Name) : 0);

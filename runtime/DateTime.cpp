@@ -1,5 +1,6 @@
 #include "DateTime.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cmath>
@@ -145,6 +146,14 @@ QString DateTimeToText(const QDate &date, const QTime &time)
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
         text += QLatin1Char(' ') + locale.toString(time, LongTimeFormat(locale));
     return text;
+}
+
+TDateTime Now()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    const QDate d = now.date();
+    const QTime t = now.time();
+    return EncodeDateTime(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec());
 }
 
 } // namespace dm

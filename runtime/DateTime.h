@@ -27,6 +27,9 @@ TDateTime EncodeTime(int hour, int minute, int second, int msec = 0);
 TDateTime EncodeDateTime(int year, int month, int day, int hour, int minute,
                          int second, int msec = 0);
 
+// The local date and time now.
+TDateTime Now();
+
 QDate DateOf(TDateTime value);
 // Rounded to the millisecond.
 QTime TimeOf(TDateTime value);

@@ -8,6 +8,7 @@
 #include "KeepDialog.h"
 #include "KeepList.h"
 #include "ScanFixture.h"
+#include "CleanScan.h"
 #include "ScanOffer.h"
 #include "ScanTexts.h"
 #include "TypeTotals.h"

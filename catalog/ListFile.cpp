@@ -1,7 +1,6 @@
 #include "ListFile.h"
 
 #include "FileStream.h"
-#include "MessageBox.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +11,7 @@ namespace {
 
 void ioErrorBox(const ListViewAccess &view, const QString &text)
 {
-    messageBox({view.ownerWindow(), QCoreApplication::translate("Dustmote", "Ошибка ввода/вывода"), text, QMessageBox::Critical,
-                QMessageBox::Ok, QMessageBox::Ok});
+    view.tellReadError(text);
 }
 
 // Copies an unreadable list beside itself under the first free backup name and

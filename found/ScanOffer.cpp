@@ -10,22 +10,6 @@
 
 namespace dm {
 
-TDateTimeValue AgeLimitBound(int days, const QDateTime &now)
-{
-    if (days <= 0)
-        return 0;
-    const QDateTime then = now.toLocalTime().addDays(-days);
-    const QDate d = then.date();
-    const QTime t = then.time();
-    const TDateTimeValue bound = EncodeDateTime(d.year(), d.month(), d.day(), t.hour(), t.minute(),
-                                                t.second(), t.msec());
-    // A bound without a time part would stand for its whole day: a moment at
-    // midnight is kept a moment by the least step above it.
-    if (bound == std::trunc(bound))
-        return std::nextafter(bound, std::numeric_limits<double>::infinity());
-    return bound;
-}
-
 TypeMatcher::TypeMatcher(const QList<QStringList> &tickedRows)
 {
     std::uint16_t type = 0;

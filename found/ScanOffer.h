@@ -1,7 +1,6 @@
 #pragma once
-// What a scan offers beyond its masks and folder: the age limit's bound for
-// the engine's date criteria, the catalog type each found file counts for,
-// and the text of what is ticked.
+// What the found list offers beyond the engine's finds: the catalog type each
+// found file counts for, and the text of what is ticked.
 
 #include "NameMatch.h"
 #include "PlaceMask.h"
@@ -17,12 +16,6 @@
 #include <vector>
 
 namespace dm {
-
-// The latest last write a file may have to be at least `days` days old at
-// `now` (calendar days in local time, as the engine compares), for the date
-// criteria's ModifiedBefore; 0 (no bound) when days is 0 or less. A file
-// exactly that old is listed; one written in the future never is.
-TDateTimeValue AgeLimitBound(int days, const QDateTime &now);
 
 // The catalog type a found file counts for: the first ticked type, in the
 // catalog's order, one of whose masks matches it (a place mask by its folder

@@ -8,6 +8,9 @@
 
 namespace dm {
 
+// Kilobytes of a size, rounded up: 0 bytes 0, 1 to 1024 bytes 1, 1025 bytes 2.
+inline std::uint64_t KiloBytes(std::uint64_t bytes) { return bytes / 1024 + (bytes % 1024 != 0); }
+
 // "Будет удалено файлов: N (K KB) — в Корзину." or "— безвозвратно.", the
 // figures in the locale's digits.
 QString DeletionNote(std::uint64_t files, std::uint64_t kiloBytes, bool toTrash);

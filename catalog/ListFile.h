@@ -1,5 +1,5 @@
 #pragma once
-// The window's steps on the list file (format in ListFileCodec.h): the
+// The steps on the list file (format in ListFileCodec.h): the
 // checklist loaded into a list view at start and saved from it at close.
 //
 // Writing replaces the file atomically. Reading a file that is not a list, or
@@ -10,8 +10,6 @@
 
 #include <QList>
 #include <QString>
-
-class QWidget;
 
 namespace dm {
 
@@ -24,8 +22,9 @@ public:
     virtual ListRow row(int index) const = 0;
     // Empties the view and appends the rows in order, all unticked.
     virtual void replaceRows(const QList<ListRow> &rows) = 0;
-    // The window that owns the routines' message boxes.
-    virtual QWidget *ownerWindow() const = 0;
+    // Tells the user why the file could not be read ("Ошибка ввода/вывода"):
+    // the window in a message box, the command line on stderr.
+    virtual void tellReadError(const QString &text) const = 0;
 };
 
 // Throws EFCreateError when the file cannot be written; the old file stays.

@@ -9,6 +9,8 @@
 
 #include "FoundSort.h"
 
+#include "DeletionTexts.h"
+
 #include <QAbstractTableModel>
 #include <QByteArray>
 #include <QFile>
@@ -22,8 +24,6 @@
 
 namespace dm {
 
-// Kilobytes of a size, rounded up: 0 bytes 0, 1 to 1024 bytes 1, 1025 bytes 2.
-inline std::uint64_t KiloBytes(std::uint64_t bytes) { return bytes / 1024 + (bytes % 1024 != 0); }
 // The size column's text: kilobytes followed by "KB".
 QString SizeText(std::uint64_t bytes);
 // The time column's text: the local date, then the time to the second unless

@@ -3,11 +3,11 @@
 #include "Convert.h"
 #include "Cp1251.h"
 #include "Exception.h"
-#include "MessageBox.h"
 
 #include <QtEndian>
 #include <bit>
 #include <cmath>
+#include <cstdio>
 #include <QCoreApplication>
 
 namespace dm {
@@ -36,18 +36,22 @@ constexpr double kMaxDateTime = 2958466.0;
     throw EWriteError(QCoreApplication::translate("Dustmote", format).arg(name));
 }
 
+StatisticsNotice &statisticsNotice()
+{
+    static StatisticsNotice notice = [](const QString &text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+    };
+    return notice;
+}
+
 // The store tells of a damaged file once per run; here it reaches the user.
 void installDamageNotice()
 {
     static const bool installed = [] {
         Registry::setDamageNotice([](const QString &file, const QString &kept) {
-            MessageRequest box;
-            box.title = QString::fromUtf16(kApplicationTitle);
-            box.icon = QMessageBox::Warning;
-            box.text = QCoreApplication::translate("Dustmote", "Файл статистики «%1» повреждён и не может быть прочитан. "
-                           "Он сохранён под именем «%2», статистика начата заново.")
-                           .arg(file, kept);
-            messageBox(box);
+            statisticsNotice()(QCoreApplication::translate("Dustmote", "Файл статистики «%1» повреждён и не может быть прочитан. "
+                                                           "Он сохранён под именем «%2», статистика начата заново.")
+                                   .arg(file, kept));
         });
         return true;
     }();
@@ -55,6 +59,11 @@ void installDamageNotice()
 }
 
 } // namespace
+
+void setStatisticsNotice(StatisticsNotice notice)
+{
+    statisticsNotice() = std::move(notice);
+}
 
 StatisticsKey::StatisticsKey()
 {

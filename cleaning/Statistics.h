@@ -16,9 +16,16 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace dm {
+
+// Who is told, once per run, that the store's file was damaged and kept
+// aside: the window shows a message box, the command line writes to stderr
+// (the default).
+using StatisticsNotice = std::function<void(const QString &text)>;
+void setStatisticsNotice(StatisticsNotice notice);
 
 // The statistics key "Software\Dustmote" below the current user's root, with
 // the four operations the steps below are made of.
