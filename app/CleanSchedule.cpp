@@ -186,7 +186,8 @@ void CleanSchedule::finish(ScheduleState state, const QString &askError)
         else if (state == ScheduleState::NotInstalled)
             answer.error = reason(1, QStringLiteral("does not exist"));
         else if (state != wanted) // systemctl said yes, the state says no
-            answer.error = m_wanted ? QCoreApplication::translate("Dustmote", "Таймер остался выключен.") : QCoreApplication::translate("Dustmote", "Таймер остался включён.");
+            answer.error = m_wanted ? QCoreApplication::translate("Dustmote", "Таймер остался выключен.")
+                                    : QCoreApplication::translate("Dustmote", "Таймер остался включён.");
     } else {
         answer.error = askError;
     }
