@@ -72,6 +72,7 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildOffer();
     buildDeletion();
     buildTrash();
+    buildSchedule();
     buildScan();
     bindHandlers();
     buildLook();

@@ -19,7 +19,7 @@
 #include "TrashEmpty.h"
 
 namespace Ui { class TForm1; }
-namespace dm { class DeletionCounter; class FoundFilesModel; class TickedTotal; class TypesPage; }
+namespace dm { class CleanSchedule; class DeletionCounter; class FoundFilesModel; class TickedTotal; class TypesPage; struct ScheduleAnswer; }
 class QAbstractItemView;
 class QLabel;
 class QMenu;
@@ -117,6 +117,11 @@ public:
     void ActionEmptyTrashExecute();
     // Counts the trash again, off the main thread; the label follows.
     void refreshTrashSize();
+    // "Сервис → Чистить по расписанию" and the last clean under it
+    // (Unit1Schedule.cpp); the check follows what systemctl answers.
+    QAction *ActionSchedule = nullptr;
+    QAction *ActionLastClean = nullptr;
+    dm::CleanSchedule *Schedule = nullptr;
 
     // Every action of the window's action list, Action1 to Action12.
     QList<QAction *> actions12() const;
@@ -237,6 +242,8 @@ private:
     void endTaskProgress();
     void updateActions();
     void buildTrash();
+    void buildSchedule();
+    void scheduleAnswered(const dm::ScheduleAnswer &answer);
     void trashSurveyEnded();
     void showEmptyingProgress();
     void endEmptying();

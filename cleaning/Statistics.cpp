@@ -184,4 +184,49 @@ void DeletionCounter::write()
     m_key.WriteCounter(kQuantity, kDels, m_dels);
 }
 
+namespace {
+
+const QString kLastClean = QStringLiteral("LastClean");
+// The date as LastScan keeps it, then the files (4 bytes) and the kilobytes
+// (8 bytes), little-endian.
+constexpr qsizetype kLastCleanSize = 8 + 4 + 8;
+
+} // namespace
+
+void WriteLastClean(const LastClean &clean)
+{
+    installDamageNotice();
+    char bytes[kLastCleanSize];
+    qToLittleEndian(std::bit_cast<quint64>(clean.when), bytes);
+    qToLittleEndian(clean.files, bytes + 8);
+    qToLittleEndian(clean.kiloBytes, bytes + 12);
+    Registry store;
+    RegKey key;
+    if (store.createKey(Registry::currentUser(), kKey, &key) != ERROR_SUCCESS)
+        failWrite(QT_TRANSLATE_NOOP("Dustmote", "Не удалось создать раздел %1"), kKey);
+    if (store.setValue(key, kLastClean, REG_BINARY, QByteArrayView(bytes, kLastCleanSize)) != ERROR_SUCCESS)
+        failWrite(QT_TRANSLATE_NOOP("Dustmote", "Не удалось записать данные «%1»"), kLastClean);
+}
+
+std::optional<LastClean> ReadLastClean()
+{
+    const Registry store;
+    RegKey key;
+    if (store.openKey(Registry::currentUser(), kKey, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    quint32 type = REG_NONE;
+    QByteArray data;
+    if (store.readValue(key, kLastClean, &type, &data) != ERROR_SUCCESS || type != REG_BINARY
+        || data.size() != kLastCleanSize)
+        return std::nullopt;
+    LastClean clean;
+    clean.when = std::bit_cast<double>(qFromLittleEndian<quint64>(data.constData()));
+    clean.files = qFromLittleEndian<std::int32_t>(data.constData() + 8);
+    clean.kiloBytes = qFromLittleEndian<std::int64_t>(data.constData() + 12);
+    if (!std::isfinite(clean.when) || clean.when < kMinDateTime || clean.when >= kMaxDateTime
+        || clean.files < 0 || clean.kiloBytes < 0)
+        return std::nullopt;
+    return clean;
+}
+
 } // namespace dm

@@ -103,4 +103,23 @@ private:
     std::int32_t m_dels = 0;
 };
 
+// The last clean made without the window (the command-line cleaner, run by
+// hand or by its timer): when it ended and what it removed. Kept as one value,
+// so a reader never meets the date of one clean with the figures of another.
+struct LastClean
+{
+    TDateTime when = 0;
+    std::int32_t files = 0;
+    std::int64_t kiloBytes = 0;
+};
+
+// Stores the clean as "LastClean"; throws EWriteError ("Не удалось создать
+// раздел" / "Не удалось записать данные") when it cannot be stored.
+void WriteLastClean(const LastClean &clean);
+
+// The stored clean; nullopt when none was stored, or when what is stored is
+// not one (another type or length, no date of the years 1 to 9999, negative
+// figures). Never throws and never shows anything: it only feeds a text.
+std::optional<LastClean> ReadLastClean();
+
 } // namespace dm

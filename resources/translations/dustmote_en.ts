@@ -735,6 +735,70 @@ Among them are the files the last deletion moved to the Trash: “Restore delete
         <source>это не обычный файл</source>
         <translation>it is not a regular file</translation>
     </message>
+    <message>
+        <source>Таймер остался выключен.</source>
+        <translation>The timer is still off.</translation>
+    </message>
+    <message>
+        <source>Таймер остался включён.</source>
+        <translation>The timer is still on.</translation>
+    </message>
+    <message>
+        <source>Не найдена программа systemctl.</source>
+        <translation>The systemctl program was not found.</translation>
+    </message>
+    <message>
+        <source>systemctl не ответил за %1 с.</source>
+        <translation>systemctl did not answer within %1 s.</translation>
+    </message>
+    <message>
+        <source>Нет связи со службой systemd пользователя.</source>
+        <translation>The user's systemd service manager cannot be reached.</translation>
+    </message>
+    <message>
+        <source>Таймер %1 не установлен.</source>
+        <translation>The timer %1 is not installed.</translation>
+    </message>
+    <message>
+        <source>systemctl завершился аварийно.</source>
+        <translation>systemctl crashed.</translation>
+    </message>
+    <message>
+        <source>systemctl завершился с кодом %1.</source>
+        <translation>systemctl ended with code %1.</translation>
+    </message>
+    <message>
+        <source>Чистки по расписанию ещё не было</source>
+        <translation>No scheduled clean yet</translation>
+    </message>
+    <message>
+        <source>Последняя чистка по расписанию: %1, удалено файлов: %2 (%3 KB)</source>
+        <translation>Last scheduled clean: %1, files deleted: %2 (%3 KB)</translation>
+    </message>
+    <message>
+        <source>Чистить по расписанию</source>
+        <translation>Clean on a schedule</translation>
+    </message>
+    <message>
+        <source>Следующая чистка: %1</source>
+        <translation>Next clean: %1</translation>
+    </message>
+    <message>
+        <source>Чистка по расписанию включена.</source>
+        <translation>Scheduled cleaning is on.</translation>
+    </message>
+    <message>
+        <source>Чистка по расписанию выключена.</source>
+        <translation>Scheduled cleaning is off.</translation>
+    </message>
+    <message>
+        <source>Не удалось включить чистку по расписанию.</source>
+        <translation>Could not turn scheduled cleaning on.</translation>
+    </message>
+    <message>
+        <source>Не удалось выключить чистку по расписанию.</source>
+        <translation>Could not turn scheduled cleaning off.</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>

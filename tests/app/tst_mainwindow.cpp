@@ -359,7 +359,8 @@ void TestMainWindow::menusAsTheActionsSay()
     QCOMPARE(menuTexts(menus[2]->menu()), (QStringList{"Запуск сканирования", "Остановить сканирование",
                                                        "- (hidden)", "Настройки... (hidden)", "-",
                                                        "Удалять в Корзину", "Вернуть удалённое",
-                                                       "Очистить &Корзину…", "-", "&Исключения…"}));
+                                                       "Очистить &Корзину…", "-", "&Исключения…", "-",
+                                                       "Чистить по расписанию", "Чистки по расписанию ещё не было"}));
     // Nothing deleted to the trash yet: nothing to bring back.
     QVERIFY(form->ActionTrash->isCheckable() && !form->ActionTrash->isChecked());
     QVERIFY(!form->ActionRestore->isEnabled());
