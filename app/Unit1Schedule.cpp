@@ -21,9 +21,9 @@ namespace {
 QString lastCleanText(const std::optional<dm::LastClean> &clean)
 {
     if (!clean)
-        return QCoreApplication::translate("Dustmote", "Чистки по расписанию ещё не было");
+        return QCoreApplication::translate("Dustmote", "Чисток без окна ещё не было");
     const QLocale locale;
-    return QCoreApplication::translate("Dustmote", "Последняя чистка по расписанию: %1, удалено файлов: %2 (%3 KB)")
+    return QCoreApplication::translate("Dustmote", "Последняя чистка без окна: %1, удалено файлов: %2 (%3 KB)")
         .arg(dm::DateTimeToText(clean->when), locale.toString(clean->files),
              locale.toString(qlonglong(clean->kiloBytes)));
 }

@@ -186,6 +186,8 @@ int clean(Found found, const CleanOptions &options, const CleanIo &io, const std
                          "вернуть их можно будет только из Корзины"));
     try {
         counter->write();
+        // What the window's schedule menu tells of the last clean without it.
+        WriteLastClean({Now(), std::int32_t(std::min<std::size_t>(pass.removed(), INT32_MAX)), std::int64_t(freed)});
     } catch (const Exception &e) {
         tellError(io, e.message());
     }

@@ -768,12 +768,12 @@ Among them are the files the last deletion moved to the Trash: “Restore delete
         <translation>systemctl ended with code %1.</translation>
     </message>
     <message>
-        <source>Чистки по расписанию ещё не было</source>
-        <translation>No scheduled clean yet</translation>
+        <source>Чисток без окна ещё не было</source>
+        <translation>No clean without the window yet</translation>
     </message>
     <message>
-        <source>Последняя чистка по расписанию: %1, удалено файлов: %2 (%3 KB)</source>
-        <translation>Last scheduled clean: %1, files deleted: %2 (%3 KB)</translation>
+        <source>Последняя чистка без окна: %1, удалено файлов: %2 (%3 KB)</source>
+        <translation>Last clean without the window: %1, files deleted: %2 (%3 KB)</translation>
     </message>
     <message>
         <source>Чистить по расписанию</source>

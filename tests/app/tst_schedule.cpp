@@ -359,7 +359,7 @@ void TestSchedule::lastCleanRoundTrip()
     TForm1 form(m_dir->filePath("dustmote"));
     const QLocale locale;
     QCOMPARE(form.ActionLastClean->text(),
-             QString("Последняя чистка по расписанию: %1, удалено файлов: %2 (%3 KB)")
+             QString("Последняя чистка без окна: %1, удалено файлов: %2 (%3 KB)")
                  .arg(dm::DateTimeToText(when), locale.toString(files), locale.toString(kiloBytes)));
     QVERIFY(!form.ActionLastClean->isEnabled());
 }
@@ -390,7 +390,7 @@ void TestSchedule::unreadableLastClean()
     // The window says there was none, and starts all the same.
     fake("disabled", "");
     TForm1 form(m_dir->filePath("dustmote"));
-    QCOMPARE(form.ActionLastClean->text(), QStringLiteral("Чистки по расписанию ещё не было"));
+    QCOMPARE(form.ActionLastClean->text(), QStringLiteral("Чисток без окна ещё не было"));
     // Only the missing catalog is told.
     QCOMPARE(m_boxes->shown.size(), 1);
 }
