@@ -11,6 +11,7 @@
 #include "Unit3.h"
 #include "Unit4.h"
 #include "Unit1.h"
+#include "WindowOptions.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -40,6 +41,25 @@ bool haveDisplay()
 
 int Project1Main(int argc, char **argv)
 {
+    QList<QByteArray> args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QByteArray(argv[i]));
+    const dm::WindowOptions options = dm::ParseWindowOptions(args);
+    switch (options.action) {
+    case dm::WindowOptions::Action::Help:
+    case dm::WindowOptions::Action::Version: {
+        const QByteArray text = (options.action == dm::WindowOptions::Action::Help ? dm::WindowHelpText()
+                                                                                  : dm::WindowVersionText())
+                                    .toLocal8Bit();
+        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+        return 0;
+    }
+    case dm::WindowOptions::Action::Usage:
+        std::fprintf(stderr, "dustmote: %s\n%s", qPrintable(options.error), qPrintable(dm::WindowUsageText()));
+        return dm::kWindowUsageExit;
+    case dm::WindowOptions::Action::Open:
+        break;
+    }
     if (!haveDisplay()) {
         std::fputs("dustmote: нет графического дисплея (DISPLAY не задан или недоступен); "
                    "чтобы посмотреть на программу без рабочего стола, запустите её так: "
