@@ -8,11 +8,6 @@
 namespace dm {
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Dustmote", text);
-}
-
 // "--name=value" or "--name value": the value, and how many words it took.
 std::optional<QByteArray> valueOf(const QList<QByteArray> &args, qsizetype &i, const QByteArray &name)
 {
@@ -54,7 +49,7 @@ ParsedCleanOptions ParseCleanOptions(const QList<QByteArray> &args)
         } else if (word == "--types" || word.startsWith("--types=")) {
             const std::optional<QByteArray> value = valueOf(args, i, "--types");
             if (!value || value->trimmed().isEmpty())
-                return {{}, tr("после --types нужны названия типов через запятую или all")};
+                return {{}, QCoreApplication::translate("Dustmote", "после --types нужны названия типов через запятую или all")};
             o.types.clear();
             for (const QString &name : QString::fromUtf8(*value).split(QLatin1Char(','), Qt::SkipEmptyParts))
                 if (name.trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) != 0)
@@ -64,22 +59,22 @@ ParsedCleanOptions ParseCleanOptions(const QList<QByteArray> &args)
             bool ok = false;
             const int days = value ? value->toInt(&ok) : 0;
             if (!ok || days < 0 || days > kMaxAgeLimitDays)
-                return {{}, tr("после --older-than нужно число дней от 0 до %1").arg(kMaxAgeLimitDays)};
+                return {{}, QCoreApplication::translate("Dustmote", "после --older-than нужно число дней от 0 до %1").arg(kMaxAgeLimitDays)};
             o.olderThanDays = days;
         } else {
-            return {{}, tr("неизвестный параметр «%1»").arg(QFile::decodeName(word))};
+            return {{}, QCoreApplication::translate("Dustmote", "неизвестный параметр «%1»").arg(QFile::decodeName(word))};
         }
     }
     if (o.action == CleanOptions::Action::Clean && o.folders.isEmpty())
-        return {{}, tr("не указана папка для чистки")};
+        return {{}, QCoreApplication::translate("Dustmote", "не указана папка для чистки")};
     if (o.print0 && !o.preview)
-        return {{}, tr("--print0 действует только вместе с --preview")};
+        return {{}, QCoreApplication::translate("Dustmote", "--print0 действует только вместе с --preview")};
     return parsed;
 }
 
 QString CleanHelpText()
 {
-    return tr("Использование: dustmote-clean [ПАРАМЕТР]... ПАПКА...\n"
+    return QCoreApplication::translate("Dustmote", "Использование: dustmote-clean [ПАРАМЕТР]... ПАПКА...\n"
               "Удаляет ненужные файлы в ПАПКАХ и всех папках под ними по списку типов\n"
               "файлов Dustmote, без окна: по умолчанию в Корзину, без файлов и папок из\n"
               "исключений и без самой Корзины.\n"
@@ -111,7 +106,7 @@ QString CleanVersionText()
 
 QString CleanUsageText()
 {
-    return tr("Использование: dustmote-clean [ПАРАМЕТР]... ПАПКА...\n"
+    return QCoreApplication::translate("Dustmote", "Использование: dustmote-clean [ПАРАМЕТР]... ПАПКА...\n"
               "Подробнее: dustmote-clean --help\n");
 }
 

@@ -25,11 +25,6 @@
 namespace dm {
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("Dustmote", text);
-}
-
 void say(std::FILE *f, const QString &text)
 {
     const QByteArray bytes = text.toLocal8Bit();
@@ -56,7 +51,7 @@ std::optional<QList<QByteArray>> realFolders(const CleanOptions &options, const 
         char buffer[PATH_MAX];
         struct stat st {};
         if (!::realpath(folder.constData(), buffer) || ::stat(buffer, &st) != 0 || !S_ISDIR(st.st_mode)) {
-            tellError(io, tr("«%1» — не папка или не найдена").arg(QFile::decodeName(folder)));
+            tellError(io, QCoreApplication::translate("Dustmote", "«%1» — не папка или не найдена").arg(QFile::decodeName(folder)));
             return std::nullopt;
         }
         real.append(QByteArray(buffer));
@@ -135,7 +130,7 @@ int clean(Found found, const CleanOptions &options, const CleanIo &io, const std
 {
     const bool toTrash = !options.permanent;
     if (found.targets.empty()) {
-        sayLine(io.out, tr("Ненужных файлов не найдено."));
+        sayLine(io.out, QCoreApplication::translate("Dustmote", "Ненужных файлов не найдено."));
         return kCleanDone;
     }
     std::unique_ptr<DeletionCounter> counter;
@@ -182,7 +177,7 @@ int clean(Found found, const CleanOptions &options, const CleanIo &io, const std
         if (!failed[i])
             freed += KiloBytes(pass.targets()[i].version.size);
     if (!pass.recordKept())
-        tellError(io, tr("Не удалось сохранить список файлов, удалённых в Корзину: "
+        tellError(io, QCoreApplication::translate("Dustmote", "Не удалось сохранить список файлов, удалённых в Корзину: "
                          "вернуть их можно будет только из Корзины"));
     try {
         counter->write();
@@ -194,7 +189,7 @@ int clean(Found found, const CleanOptions &options, const CleanIo &io, const std
     sayLine(io.out, DeletionOutcome(pass.removed(), pass.failures().size(), toTrash)
                         + QStringLiteral(" (%1 KB)").arg(QLocale().toString(qulonglong(freed))));
     if (pass.stopRequested() && pass.done() < pass.targets().size()) {
-        sayLine(io.err, tr("Остановлено: остальные файлы не тронуты."));
+        sayLine(io.err, QCoreApplication::translate("Dustmote", "Остановлено: остальные файлы не тронуты."));
         return kCleanStopped;
     }
     return pass.failures().empty() ? kCleanDone : kCleanSomeFailed;
@@ -228,7 +223,7 @@ int RunClean(const CleanOptions &options, const CleanIo &io, const std::atomic<b
     }
     Found found = scan(*ticked, *folders, ageDays, io, stop);
     if (found.stopped) {
-        sayLine(io.err, tr("Остановлено: ничего не удалено."));
+        sayLine(io.err, QCoreApplication::translate("Dustmote", "Остановлено: ничего не удалено."));
         return kCleanStopped;
     }
     if (options.preview)

@@ -7,4 +7,4 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 lupdate=$(command -v lupdate || echo /usr/lib/qt6/bin/lupdate)
 "$lupdate" -silent -locations none -no-obsolete -source-language ru -target-language en \
-  app ui taskpane tray shelltree runtime -ts resources/translations/dustmote_en.ts
+  app cleaning found catalog cli ui taskpane tray shelltree runtime settings search -ts resources/translations/dustmote_en.ts

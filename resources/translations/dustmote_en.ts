@@ -753,7 +753,7 @@ Among them are the files the last deletion moved to the Trash: “Restore delete
     </message>
     <message>
         <source>Нет связи со службой systemd пользователя.</source>
-        <translation>The user's systemd service manager cannot be reached.</translation>
+        <translation>The user&apos;s systemd service manager cannot be reached.</translation>
     </message>
     <message>
         <source>Таймер %1 не установлен.</source>
@@ -798,6 +798,148 @@ Among them are the files the last deletion moved to the Trash: “Restore delete
     <message>
         <source>Не удалось выключить чистку по расписанию.</source>
         <translation>Could not turn scheduled cleaning off.</translation>
+    </message>
+    <message>
+        <source>неизвестный параметр «%1»</source>
+        <translation>unknown option “%1”</translation>
+    </message>
+    <message>
+        <source>папка может быть только одна</source>
+        <translation>only one folder may be given</translation>
+    </message>
+    <message>
+        <source>Использование: dustmote [ПАРАМЕТР]... [ПАПКА]
+Ищет ненужные файлы по списку типов и удаляет отмеченные. ПАПКА сразу
+выбирается в дереве папок.
+
+  -h, --help     показать эту справку и выйти
+      --version  показать версию и выйти
+
+Чистка без окна: dustmote-clean --help
+</source>
+        <translation>Usage: dustmote [OPTION]... [FOLDER]
+Finds junk files by a list of types and deletes the ticked ones. FOLDER is
+chosen in the folder tree at once.
+
+  -h, --help     show this help and exit
+      --version  show the version and exit
+
+Cleaning without the window: dustmote-clean --help
+</translation>
+    </message>
+    <message>
+        <source>Использование: dustmote [ПАРАМЕТР]... [ПАПКА]
+Подробнее: dustmote --help
+</source>
+        <translation>Usage: dustmote [OPTION]... [FOLDER]
+More: dustmote --help
+</translation>
+    </message>
+    <message>
+        <source>В списке типов файлов «%1» нет ни одного типа</source>
+        <translation>The list of file types “%1” has no type</translation>
+    </message>
+    <message>
+        <source>dustmote-clean: в списке нет типа «%1»; все типы: dustmote-clean --list-types</source>
+        <translation>dustmote-clean: the list has no type “%1”; all types: dustmote-clean --list-types</translation>
+    </message>
+    <message>
+        <source>после --types нужны названия типов через запятую или all</source>
+        <translation>--types needs type names separated by commas, or all</translation>
+    </message>
+    <message>
+        <source>после --older-than нужно число дней от 0 до %1</source>
+        <translation>--older-than needs a number of days from 0 to %1</translation>
+    </message>
+    <message>
+        <source>не указана папка для чистки</source>
+        <translation>no folder to clean was given</translation>
+    </message>
+    <message>
+        <source>--print0 действует только вместе с --preview</source>
+        <translation>--print0 works only together with --preview</translation>
+    </message>
+    <message>
+        <source>Использование: dustmote-clean [ПАРАМЕТР]... ПАПКА...
+Удаляет ненужные файлы в ПАПКАХ и всех папках под ними по списку типов
+файлов Dustmote, без окна: по умолчанию в Корзину, без файлов и папок из
+исключений и без самой Корзины.
+
+      --list-types       показать типы файлов из списка с их номерами и выйти
+      --types=ТИПЫ       чистить только эти типы: названия или номера через
+                         запятую; all — все типы списка (по умолчанию)
+      --older-than=ДНИ   только файлы старше стольких дней (0 — любые);
+                         по умолчанию — как «Только файлы старше» в окне
+      --preview          только показать, что будет удалено (путь и размер)
+                         и сколько всего; ничего не удалять
+      --print0           вместе с --preview: только пути, каждый с нулевым
+                         байтом в конце, для других программ
+      --permanent        удалять безвозвратно, не в Корзину
+  -h, --help             показать эту справку и выйти
+      --version          показать версию и выйти
+
+Удалённое в Корзину возвращает «Сервис → Вернуть удалённое» в окне Dustmote.
+Ctrl+C останавливает чистку после текущего файла.
+
+Коды выхода: 0 — готово; 1 — часть файлов удалить не удалось (они названы
+с причиной); 2 — ошибка в параметрах или списке типов; 130 — остановлено.
+</source>
+        <translation>Usage: dustmote-clean [OPTION]... FOLDER...
+Deletes junk files in the FOLDERs and all folders below them by the Dustmote
+list of file types, without the window: to the Trash by default, leaving out the
+exclusions and the Trash itself.
+
+      --list-types       show the list&apos;s file types with their numbers and exit
+      --types=TYPES      clean only these types: names or numbers separated by
+                         commas; all — every type of the list (the default)
+      --older-than=DAYS  only files older than so many days (0 — any age);
+                         by default as “Only files older than” in the window
+      --preview          only show what would be deleted (path and size) and
+                         the total; delete nothing
+      --print0           with --preview: only the paths, each ending in a zero
+                         byte, for other programs
+      --permanent        delete for good, not to the Trash
+  -h, --help             show this help and exit
+      --version          show the version and exit
+
+“Tools → Restore deleted files” in the Dustmote window brings back what went to the Trash.
+Ctrl+C stops the clean after the current file.
+
+Exit codes: 0 — done; 1 — some files could not be deleted (they are named
+with the reason); 2 — an error in the options or the list of types; 130 — stopped.
+</translation>
+    </message>
+    <message>
+        <source>Использование: dustmote-clean [ПАРАМЕТР]... ПАПКА...
+Подробнее: dustmote-clean --help
+</source>
+        <translation>Usage: dustmote-clean [OPTION]... FOLDER...
+More: dustmote-clean --help
+</translation>
+    </message>
+    <message>
+        <source>Папок: %1, найдено файлов: %2 (%3 KB) — </source>
+        <translation>Folders: %1, files found: %2 (%3 KB) — </translation>
+    </message>
+    <message>
+        <source>Удалено: %1 из %2 — </source>
+        <translation>Deleted: %1 of %2 — </translation>
+    </message>
+    <message>
+        <source>«%1» — не папка или не найдена</source>
+        <translation>“%1” is not a folder or was not found</translation>
+    </message>
+    <message>
+        <source>Ненужных файлов не найдено.</source>
+        <translation>No junk files found.</translation>
+    </message>
+    <message>
+        <source>Остановлено: остальные файлы не тронуты.</source>
+        <translation>Stopped: the other files were left alone.</translation>
+    </message>
+    <message>
+        <source>Остановлено: ничего не удалено.</source>
+        <translation>Stopped: nothing was deleted.</translation>
     </message>
 </context>
 <context>
