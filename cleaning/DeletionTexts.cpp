@@ -21,11 +21,15 @@ QString DeletionNote(std::uint64_t files, std::uint64_t kiloBytes, bool toTrash)
         .arg(locale.toString(qulonglong(files)), locale.toString(qulonglong(kiloBytes)), where(toTrash));
 }
 
-QString DeletionOutcome(std::uint64_t removed, std::uint64_t failed, bool toTrash)
+QString DeletionOutcome(std::uint64_t removed, std::uint64_t failed, bool toTrash,
+                        std::optional<std::uint64_t> kiloBytes)
 {
     const QLocale locale;
-    QString text = QCoreApplication::translate("Dustmote", "Удалено файлов: %1 — %2.")
-                       .arg(locale.toString(qulonglong(removed)), where(toTrash));
+    QString text = kiloBytes ? QCoreApplication::translate("Dustmote", "Удалено файлов: %1 (%2 KB) — %3.")
+                                   .arg(locale.toString(qulonglong(removed)),
+                                        locale.toString(qulonglong(*kiloBytes)), where(toTrash))
+                             : QCoreApplication::translate("Dustmote", "Удалено файлов: %1 — %2.")
+                                   .arg(locale.toString(qulonglong(removed)), where(toTrash));
     if (failed > 0)
         text += QLatin1Char(' ')
             + QCoreApplication::translate("Dustmote", "Не удалось удалить файлов: %1.")

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 
 namespace dm {
 
@@ -19,7 +20,9 @@ QString DeletionNote(std::uint64_t files, std::uint64_t kiloBytes, bool toTrash)
 inline QString ConfirmationNotes(const QStringList &notes) { return notes.join(QLatin1Char('\n')); }
 
 // The end of a pass: "Удалено файлов: N — в Корзину." (or "— безвозвратно."),
-// and the count that could not be removed when there is one.
-QString DeletionOutcome(std::uint64_t removed, std::uint64_t failed, bool toTrash);
+// with "(K KB)" after N when the space freed is given, and the count that
+// could not be removed when there is one.
+QString DeletionOutcome(std::uint64_t removed, std::uint64_t failed, bool toTrash,
+                        std::optional<std::uint64_t> kiloBytes = std::nullopt);
 
 } // namespace dm

@@ -186,8 +186,7 @@ int clean(Found found, const CleanOptions &options, const CleanIo &io, const std
     } catch (const Exception &e) {
         tellError(io, e.message());
     }
-    sayLine(io.out, DeletionOutcome(pass.removed(), pass.failures().size(), toTrash)
-                        + QStringLiteral(" (%1 KB)").arg(QLocale().toString(qulonglong(freed))));
+    sayLine(io.out, DeletionOutcome(pass.removed(), pass.failures().size(), toTrash, freed));
     if (pass.stopRequested() && pass.done() < pass.targets().size()) {
         sayLine(io.err, QCoreApplication::translate("Dustmote", "Остановлено: остальные файлы не тронуты."));
         return kCleanStopped;

@@ -941,6 +941,10 @@ More: dustmote-clean --help
         <source>Остановлено: ничего не удалено.</source>
         <translation>Stopped: nothing was deleted.</translation>
     </message>
+    <message>
+        <source>Удалено файлов: %1 (%2 KB) — %3.</source>
+        <translation>Files deleted: %1 (%2 KB) — %3.</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>

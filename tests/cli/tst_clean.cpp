@@ -289,7 +289,10 @@ void TestClean::previewEqualsClean()
     const Run clean = run(args + QStringList{"TREE"});
     QCOMPARE(clean.code, 0);
     QVERIFY2(clean.err.isEmpty(), qPrintable(clean.err));
-    QVERIFY2(clean.out.contains(QString("Удалено файлов: %1").arg(removed.size())), qPrintable(clean.out));
+    QVERIFY2(clean.out.contains(QString("Удалено файлов: %1 (%1 KB) — %2.")
+                                    .arg(removed.size())
+                                    .arg(args.contains("--permanent") ? "безвозвратно" : "в Корзину")),
+             qPrintable(clean.out));
     for (const QString &r : removed)
         before.removeOne(r);
     QCOMPARE(remaining(), before);
@@ -348,7 +351,7 @@ void TestClean::stoppedAfterTheCurrentFile()
     const std::optional<TrashRecord> record = loadTrashRecord();
     QVERIFY(record);
     QCOMPARE(int(record->size()), gone);
-    QVERIFY2(r.out.contains(QString("Удалено файлов: %1").arg(gone)), qPrintable(r.out));
+    QVERIFY2(r.out.contains(QString("Удалено файлов: %1 (%1 KB)").arg(gone)), qPrintable(r.out));
 }
 
 void TestClean::oneWayBackWithTheWindow()
@@ -379,7 +382,7 @@ void TestClean::failuresListedWithTheirReason()
     QCOMPARE(r.code, int(kCleanSomeFailed));
     QCOMPARE(remaining(), QStringList{"b.tmp"});
     QVERIFY2(r.err.contains(path("b.tmp") + ": "), qPrintable(r.err));
-    QVERIFY2(r.out.contains("Удалено файлов: 2"), qPrintable(r.out));
+    QVERIFY2(r.out.contains("Удалено файлов: 2 (2 KB) — в Корзину. Не удалось удалить файлов: 1."), qPrintable(r.out));
 }
 
 QTEST_GUILESS_MAIN(TestClean)
