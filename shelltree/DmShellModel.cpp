@@ -42,6 +42,36 @@ QModelIndex TDmShellModel::rootIndex() const
     return m_root ? createIndex(0, 0, m_root.get()) : QModelIndex();
 }
 
+bool TDmShellModel::isFolderRead(const QModelIndex &index) const
+{
+    const Node *node = nodeOf(index);
+    return node && node->fill == Node::Read;
+}
+
+bool TDmShellModel::isFolderReading(const QModelIndex &index) const
+{
+    const Node *node = nodeOf(index);
+    return node && node->reading;
+}
+
+void TDmShellModel::readFolder(const QModelIndex &index)
+{
+    Node *node = nodeOf(index);
+    if (node && node->kind != snkVirtual && !node->reading)
+        startReading(node);
+}
+
+QModelIndex TDmShellModel::subfolderNamed(const QModelIndex &parent, const QByteArray &name) const
+{
+    const Node *node = nodeOf(parent);
+    if (!node)
+        return {};
+    for (const auto &child : node->children | std::views::drop(node->fixed))
+        if (child->nameBytes() == name)
+            return indexOf(child.get());
+    return {};
+}
+
 void TDmShellModel::fill()
 {
     beginResetModel();
@@ -108,7 +138,7 @@ QByteArray TDmShellModel::pathBytesOf(const Node *node) const
     QByteArray path = pathBytesOf(node->parent);
     if (!path.endsWith('/'))
         path += '/';
-    return path + (node->rawName.isEmpty() ? QFile::encodeName(node->name) : node->rawName);
+    return path + node->nameBytes();
 }
 
 void TDmShellModel::startReading(Node *node)
@@ -116,7 +146,7 @@ void TDmShellModel::startReading(Node *node)
     node->reading.reset();
     auto reading = std::make_unique<Reading>(this);
     reading->request = m_shell->listFolders(
-        pathOf(node), [this, node](bool ok, const QList<TDmShellItem> &items) {
+        pathBytesOf(node), [this, node](bool ok, const QList<TDmShellItem> &items) {
             readingDone(node, ok, items);
         });
     node->reading = std::move(reading);
@@ -138,6 +168,7 @@ void TDmShellModel::readingDone(Node *node, bool ok, const QList<TDmShellItem> &
         // An unreadable folder keeps its expand button and shows nothing.
         if (node->fill != Node::Read)
             node->fill = Node::Failed;
+        Q_EMIT folderRead(indexOf(node));
         return;
     }
     const QString path = pathOf(node);
@@ -177,6 +208,7 @@ void TDmShellModel::readingDone(Node *node, bool ok, const QList<TDmShellItem> &
             path, [this, node](const TDmShellNotice &notice) { noticed(node, notice); });
         node->watchedPath = path;
     }
+    Q_EMIT folderRead(indexOf(node));
 }
 
 void TDmShellModel::noticed(Node *node, const TDmShellNotice &notice)

@@ -52,6 +52,17 @@ public:
     void setSkipNextNotice(bool skip) { m_skipNotice = skip; }
     /// The root's index.
     QModelIndex rootIndex() const;
+    /// Whether the subfolders of `index` were read (false before the first
+    /// read ended and after a failed one).
+    bool isFolderRead(const QModelIndex &index) const;
+    /// Whether a read of the subfolders of `index` is pending.
+    bool isFolderReading(const QModelIndex &index) const;
+    /// Starts reading the subfolders of the root, a place or a folder afresh,
+    /// unless a read of it is pending; folderRead() tells when it ended.
+    void readFolder(const QModelIndex &index);
+    /// The subfolder of `parent`, as last read, whose file name is `name`
+    /// byte for byte; invalid when there is none.
+    QModelIndex subfolderNamed(const QModelIndex &parent, const QByteArray &name) const;
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;
@@ -80,6 +91,8 @@ Q_SIGNALS:
     /// Reading began while none was pending / the last pending read ended.
     void readingStarted();
     void readingFinished();
+    /// A read of the subfolders of `index` ended, well or not.
+    void folderRead(const QModelIndex &index);
     /// The user committed a new caption for `index` in place.
     void renameRequested(const QModelIndex &index, const QString &newName);
     /// Items were dropped onto folder `target`.

@@ -190,17 +190,19 @@ bool TDmShellModel::dropMimeData(const QMimeData *data, Qt::DropAction action, i
 
 void TDmShellModel::merge(Node *parent, int first, Nodes wanted)
 {
-    QHash<QString, qsizetype> wantedAt;
+    // Nodes are told apart by their names' bytes: names that are not UTF-8
+    // may read alike as text.
+    QHash<QByteArray, qsizetype> wantedAt;
     for (qsizetype i = 0; i < qsizetype(wanted.size());) {
-        if (wantedAt.contains(wanted[size_t(i)]->name)) {
+        if (wantedAt.contains(wanted[size_t(i)]->nameBytes())) {
             wanted.erase(wanted.begin() + i);
             continue;
         }
-        wantedAt.insert(wanted[size_t(i)]->name, i);
+        wantedAt.insert(wanted[size_t(i)]->nameBytes(), i);
         ++i;
     }
     auto &children = parent->children;
-    auto kept = [&](int i) { return wantedAt.contains(children[size_t(i)]->name); };
+    auto kept = [&](int i) { return wantedAt.contains(children[size_t(i)]->nameBytes()); };
     // Nodes of items that are gone, in runs from the end.
     for (int i = int(children.size()) - 1; i >= first; --i) {
         if (kept(i))
@@ -212,12 +214,13 @@ void TDmShellModel::merge(Node *parent, int first, Nodes wanted)
     }
     // The survivors keep their places unless the order changed under them.
     for (int i = first + 1; i < int(children.size()); ++i)
-        if (wantedAt.value(children[size_t(i)]->name) < wantedAt.value(children[size_t(i - 1)]->name)) {
+        if (wantedAt.value(children[size_t(i)]->nameBytes())
+            < wantedAt.value(children[size_t(i - 1)]->nameBytes())) {
             removeRun(parent, first, int(children.size()) - 1);
             break;
         }
     auto survivorAt = [&](int pos, size_t w) {
-        return pos < int(children.size()) && children[size_t(pos)]->name == wanted[w]->name;
+        return pos < int(children.size()) && children[size_t(pos)]->nameBytes() == wanted[w]->nameBytes();
     };
     int pos = first;
     for (size_t w = 0; w < wanted.size();) {

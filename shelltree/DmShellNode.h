@@ -3,6 +3,8 @@
 
 #include "DmShellModel.h"
 
+#include <QFile>
+
 struct TDmShellModel::Node
 {
     Node *parent = nullptr;
@@ -19,6 +21,9 @@ struct TDmShellModel::Node
     std::unique_ptr<Reading> reading;
     std::unique_ptr<TDmShellRequest> watch;
     QString watchedPath;
+
+    // The file name as the file system has it: what tells two folders apart.
+    QByteArray nameBytes() const { return rawName.isEmpty() ? QFile::encodeName(name) : rawName; }
 };
 
 // A pending read of one node; the model counts them to tell when all are done.

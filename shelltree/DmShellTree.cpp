@@ -8,6 +8,7 @@
 #include "ShellItemDelegate.h"
 
 #include <QClipboard>
+#include <algorithm>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QGuiApplication>
@@ -74,6 +75,7 @@ TDmShellTree::TDmShellTree(QWidget *parent, std::unique_ptr<TDmShellNamespace> s
 
 TDmShellTree::~TDmShellTree()
 {
+    m_pathWalk.reset();
     // Nodes and their pending reads go before the namespace they came from.
     delete m_model;
 }
@@ -110,7 +112,55 @@ void TDmShellTree::FillTree()
     m_model->fill();
     const QModelIndex root = m_model->rootIndex();
     expand(root);
-    setCurrentIndex(root);
+    selectQuietly(root);  // a pending SelectPath walks the new tree
+}
+
+void TDmShellTree::SelectPath(const QByteArray &path, std::function<void(bool found)> done)
+{
+    cancelPathWalk();
+    if (m_model->isEmpty())
+        FillTree();
+    TDmShellPathWalk::Hooks hooks;
+    hooks.open = [this](const QModelIndex &index) { expand(index); };
+    hooks.reach = [this](const QModelIndex &index) {
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+            expand(up);
+        selectQuietly(index);
+        scrollTo(index);
+    };
+    hooks.done = [this, done = std::move(done)](bool found) {
+        cancelPathWalk();  // before the caller hears of it: it may select another path
+        if (done)
+            done(found);
+    };
+    m_pathWalk = std::make_unique<TDmShellPathWalk>(m_model, dm::normalisedFolderPath(path),
+                                                    std::move(hooks));
+}
+
+void TDmShellTree::cancelPathWalk()
+{
+    // Deleted from the event loop: this may run inside the walk's own call.
+    if (m_pathWalk) {
+        m_pathWalk->cancel();
+        m_pathWalk.release()->deleteLater();
+    }
+}
+
+void TDmShellTree::selectQuietly(const QModelIndex &index)
+{
+    ++m_quietSelection;
+    setCurrentIndex(index);
+    --m_quietSelection;
+}
+
+void TDmShellTree::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
+    QTreeView::selectionChanged(selected, deselected);
+    // The user chose another node (by mouse, keys or assistive technology):
+    // a pending SelectPath gives way to that choice.
+    if (m_pathWalk && m_quietSelection == 0
+        && !selectionModel()->isSelected(m_pathWalk->reached()))
+        cancelPathWalk();
 }
 
 void TDmShellTree::RefreshTree()
@@ -170,6 +220,7 @@ void TDmShellTree::rowsAboutToBeRemoved(const QModelIndex &parent, int start, in
     for (QModelIndex i = selected.value(0); i.isValid(); i = i.parent())
         if (i.parent() == parent && i.row() >= start && i.row() <= end)
             m_reselect = parent;
+    ++m_quietSelection;  // until restoreSelection(), once the rows are gone
     QTreeView::rowsAboutToBeRemoved(parent, start, end);
 }
 
@@ -178,6 +229,7 @@ void TDmShellTree::restoreSelection()
     if (m_reselect.isValid())
         setCurrentIndex(m_reselect);
     m_reselect = QPersistentModelIndex();
+    m_quietSelection = std::max(0, m_quietSelection - 1);
 }
 
 void TDmShellTree::keyPressEvent(QKeyEvent *event)

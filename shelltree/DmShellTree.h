@@ -10,6 +10,7 @@
 
 #include "DmShellModel.h"
 #include "ShellNamespace.h"
+#include "ShellPathWalk.h"
 
 #include <QPersistentModelIndex>
 #include <QTimer>
@@ -39,6 +40,20 @@ public:
     /// The same path byte for byte, also where a folder's name is not valid
     /// UTF-8 and the text above cannot hold it.
     QByteArray SelectedPathBytes() const;
+
+    /// Selects the node of folder `path` (bytes: names need not be UTF-8),
+    /// expanding the way there and scrolling it into view. The path is made
+    /// absolute and normalised first (see dm::normalisedFolderPath: a link to
+    /// a folder stands for its real path), and SelectedPathBytes() then
+    /// reports it exactly. Folders are read level by level as their readings
+    /// arrive, never blocking the window; meanwhile the deepest node reached
+    /// is selected. `done`, called once from the event loop, says true when
+    /// the folder's node was selected, false when the path names no folder
+    /// the tree shows (missing, a file, below a folder that cannot be read)
+    /// and the deepest node on its way is selected instead. A later call, the
+    /// user choosing another node, or the tree's end cancels a pending one:
+    /// its `done` is then never called. A rebuilt tree is walked anew.
+    void SelectPath(const QByteArray &path, std::function<void(bool found)> done = {});
 
     /// Builds the tree anew: the root, expanded one level and selected.
     void FillTree();
@@ -72,12 +87,15 @@ protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
+    void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
     bool busy() const;
     void changeNoticed();
     void runDueRefresh();
     void restoreSelection();
+    void selectQuietly(const QModelIndex &index);
+    void cancelPathWalk();
     // The operations on folders (DmShellTreeOps.cpp).
     void copyToClipboard(const QModelIndex &index, bool cut);
     void paste(const QModelIndex &target);
@@ -97,4 +115,6 @@ private:
     QTimer m_refreshTimer;
     QPersistentModelIndex m_reselect;  // where the selection goes when its node is removed
     bool m_dragging = false, m_menuOpen = false, m_refreshDue = false;
+    std::unique_ptr<TDmShellPathWalk> m_pathWalk;  // a pending SelectPath
+    int m_quietSelection = 0;  // selection changes made by the tree itself, not the user
 };

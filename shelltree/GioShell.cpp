@@ -226,14 +226,14 @@ QList<TDmShellMount> TDmGioShell::mounts()
     return out;
 }
 
-std::unique_ptr<TDmShellRequest> TDmGioShell::listFolders(const QString &path, ListCallback done)
+std::unique_ptr<TDmShellRequest> TDmGioShell::listFolders(const QByteArray &path, ListCallback done)
 {
     auto request = std::make_unique<ListRequest>();
     auto *job = new ListJob;
     job->owner = request.get();
     job->done = std::move(done);
     request->job = job;
-    GFile *file = fileFor(path);
+    GFile *file = g_file_new_for_path(path.constData());
     g_file_enumerate_children_async(file, kListAttributes, G_FILE_QUERY_INFO_NONE,
                                     G_PRIORITY_DEFAULT, job->cancellable, onEnumerated, job);
     g_object_unref(file);

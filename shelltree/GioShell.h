@@ -16,7 +16,7 @@ public:
     ~TDmGioShell() override;
 
     QList<TDmShellMount> mounts() override;
-    std::unique_ptr<TDmShellRequest> listFolders(const QString &path, ListCallback done) override;
+    std::unique_ptr<TDmShellRequest> listFolders(const QByteArray &path, ListCallback done) override;
     std::unique_ptr<TDmShellRequest> watchFolder(const QString &path,
                                                  NoticeCallback notice) override;
     void rename(const QString &path, const QString &newName, QObject *context,

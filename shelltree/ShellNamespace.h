@@ -83,8 +83,9 @@ public:
     /// "/" and the user-visible mounts, "/" first.
     virtual QList<TDmShellMount> mounts() = 0;
     /// Reads the subfolders of `path` (links to folders included, files not);
-    /// ok is false when the folder cannot be read.
-    virtual std::unique_ptr<TDmShellRequest> listFolders(const QString &path, ListCallback done) = 0;
+    /// ok is false when the folder cannot be read. The path is bytes: a
+    /// folder whose name is not UTF-8 is read like any other.
+    virtual std::unique_ptr<TDmShellRequest> listFolders(const QByteArray &path, ListCallback done) = 0;
     /// Reports changes of the entries of folder `path` until destroyed; null
     /// when the folder cannot be watched.
     virtual std::unique_ptr<TDmShellRequest> watchFolder(const QString &path,
