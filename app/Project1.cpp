@@ -102,5 +102,7 @@ int Project1Main(int argc, char **argv)
     QObject::connect(&instance, &dm::SingleInstance::activationRequested, &Form1,
                      dm::guarded([&Form1] { Form1.DmTrayIcon1->RestoreApp(); }));
     Form1.show();
+    if (!options.folder.isEmpty())
+        Form1.chooseFolder(options.folder);
     return app.exec();
 }

@@ -150,6 +150,9 @@ public:
     // The scan (Unit1Scan.cpp). The folder and match handlers run on the
     // engine's worker and touch no widget.
     void Action4Execute();
+    // The folder named on the command line, chosen in the tree once its way
+    // there has been read; the status bar says so when there is none.
+    void chooseFolder(const QByteArray &folder);
     void Action5Execute();
     void FindFile1SearchBegin();
     void FindFile1FolderChange(const std::string &Folder, dm::TFolderIgnore &IgnoreFolder);

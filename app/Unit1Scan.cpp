@@ -111,6 +111,18 @@ void TForm1::Action4Execute()
     showPage(2);
 }
 
+void TForm1::chooseFolder(const QByteArray &folder)
+{
+    showPage(1);
+    ui->DmShellTree1->SelectPath(folder, [this, folder](bool found) {
+        if (found)
+            return;
+        ui->StatusBar1->setSimplePanel(true);
+        ui->StatusBar1->setSimpleText(QCoreApplication::translate("Dustmote", "Папка «%1» не найдена")
+                                          .arg(QFile::decodeName(folder)));
+    });
+}
+
 void TForm1::Action5Execute()
 {
     FindFile1->AbortSearch();

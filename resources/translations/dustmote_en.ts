@@ -945,6 +945,10 @@ More: dustmote-clean --help
         <source>Удалено файлов: %1 (%2 KB) — %3.</source>
         <translation>Files deleted: %1 (%2 KB) — %3.</translation>
     </message>
+    <message>
+        <source>Папка «%1» не найдена</source>
+        <translation>The folder “%1” was not found</translation>
+    </message>
 </context>
 <context>
     <name>TForm1</name>
