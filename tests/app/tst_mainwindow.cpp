@@ -360,7 +360,7 @@ void TestMainWindow::menusAsTheActionsSay()
                                                        "- (hidden)", "Настройки... (hidden)", "-",
                                                        "Удалять в Корзину", "Вернуть удалённое",
                                                        "Очистить &Корзину…", "-", "&Исключения…", "-",
-                                                       "Чистить по расписанию", "Чистки по расписанию ещё не было"}));
+                                                       "Чистить по расписанию", "Чисток без окна ещё не было"}));
     // Nothing deleted to the trash yet: nothing to bring back.
     QVERIFY(form->ActionTrash->isCheckable() && !form->ActionTrash->isChecked());
     QVERIFY(!form->ActionRestore->isEnabled());
