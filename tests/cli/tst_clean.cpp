@@ -352,6 +352,15 @@ void TestClean::stoppedAfterTheCurrentFile()
     QVERIFY(record);
     QCOMPARE(int(record->size()), gone);
     QVERIFY2(r.out.contains(QString("Удалено файлов: %1 (%1 KB)").arg(gone)), qPrintable(r.out));
+
+    // Ctrl+C during the scan: nothing goes, nothing is counted.
+    const QStringList left = remaining();
+    std::atomic<bool> early{true};
+    const Run scanStopped = run({"TREE"}, early);
+    QCOMPARE(scanStopped.code, int(kCleanStopped));
+    QVERIFY2(scanStopped.err.contains("ничего не удалено"), qPrintable(scanStopped.err));
+    QCOMPARE(remaining(), left);
+    QCOMPARE(DeletionCounter().value(), gone);
 }
 
 void TestClean::oneWayBackWithTheWindow()
