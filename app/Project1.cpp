@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QScreen>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -45,6 +46,12 @@ int Project1Main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args.append(QByteArray(argv[i]));
     const dm::WindowOptions options = dm::ParseWindowOptions(args);
+    // Answered in the desktop's language, before any display is needed.
+    std::optional<QCoreApplication> answering;
+    if (options.action != dm::WindowOptions::Action::Open) {
+        answering.emplace(argc, argv);
+        dm::installLanguage(dm::chooseLanguage());
+    }
     switch (options.action) {
     case dm::WindowOptions::Action::Help:
     case dm::WindowOptions::Action::Version: {
@@ -55,7 +62,9 @@ int Project1Main(int argc, char **argv)
         return 0;
     }
     case dm::WindowOptions::Action::Usage:
-        std::fprintf(stderr, "dustmote: %s\n%s", qPrintable(options.error), qPrintable(dm::WindowUsageText()));
+        // Parsed again: the reason is told in the language just installed.
+        std::fprintf(stderr, "dustmote: %s\n%s", qPrintable(dm::ParseWindowOptions(args).error),
+                     qPrintable(dm::WindowUsageText()));
         return dm::kWindowUsageExit;
     case dm::WindowOptions::Action::Open:
         break;

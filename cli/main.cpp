@@ -3,6 +3,7 @@
 #include "AppFolder.h"
 #include "CleanOptions.h"
 #include "CleanRun.h"
+#include "Languages.h"
 
 #include <QCoreApplication>
 #include <atomic>
@@ -26,6 +27,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Dustmote"));
+    dm::installLanguage(dm::chooseLanguage());
     QList<QByteArray> args;
     for (int i = 1; i < argc; ++i)
         args.append(QByteArray(argv[i]));

@@ -229,6 +229,13 @@ void TestClean::programsAnswer_data()
     QTest::newRow("window --version") << window << QStringList{"--version"} << 0 << "dustmote 3" << "";
     QTest::newRow("window unknown") << window << QStringList{"--bogus"} << 2 << "" << "dustmote --help";
     QTest::newRow("window two folders") << window << QStringList{"/a", "/b"} << 2 << "" << "одна";
+    // On an English desktop (the rows' LC_ALL names the language).
+    QTest::newRow("clean --help, English") << clean << QStringList{"en_US.UTF-8", "--help"} << 0
+                                           << "Usage: dustmote-clean" << "";
+    QTest::newRow("clean unknown, English") << clean << QStringList{"en_US.UTF-8", "--x"} << 2 << ""
+                                            << "unknown option “--x”";
+    QTest::newRow("window unknown, English") << window << QStringList{"en_US.UTF-8", "--x"} << 2 << ""
+                                             << "unknown option “--x”";
 }
 
 void TestClean::programsAnswer()
@@ -239,8 +246,12 @@ void TestClean::programsAnswer()
     QFETCH(QString, stdoutHas);
     QFETCH(QString, stderrHas);
     // Answered without a display, and never by opening the window.
+    QProcessEnvironment env = withoutDisplay();
+    env.remove("LANGUAGE");
+    if (!args.isEmpty() && args.first().contains('.'))
+        env.insert("LC_ALL", args.takeFirst());
     QProcess p;
-    p.setProcessEnvironment(withoutDisplay());
+    p.setProcessEnvironment(env);
     p.start(program, args);
     QVERIFY(p.waitForFinished(30000));
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
