@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix and starts the installed program
-# the way its menu entry does, as a user who cannot write the installation:
+# Installs the build into a temporary prefix, checks what a package carries
+# beside the program (manual pages, changelog, copyright, the schedule's units
+# naming the installed cleaner), and starts the installed program the way its
+# menu entry does, as a user who cannot write the installation:
 # its own files come from share/dustmote/, the catalog goes to the user's data
 # folder, and a second start hands over to the first and ends.
 #   install_test.sh BUILD_DIR
@@ -28,12 +30,19 @@ first=
 
 cmake --install "$BUILD" --prefix "$WORK/prefix" > /dev/null
 for f in bin/dustmote share/dustmote/List.lst share/dustmote/eula.rtf share/dustmote/alert.wav \
-         share/applications/dustmote.desktop share/icons/hicolor/scalable/apps/dustmote.svg; do
+         share/applications/dustmote.desktop share/icons/hicolor/scalable/apps/dustmote.svg \
+         share/man/man1/dustmote.1.gz share/man/man1/dustmote-clean.1.gz \
+         share/doc/dustmote/copyright share/doc/dustmote/changelog.Debian.gz \
+         lib/systemd/user/dustmote-clean.service lib/systemd/user/dustmote-clean.timer; do
     [[ -f $WORK/prefix/$f ]] || { echo "missing after install: $f"; exit 1; }
 done
 if command -v desktop-file-validate > /dev/null; then
     desktop-file-validate "$WORK/prefix/share/applications/dustmote.desktop"
 fi
+# The schedule runs the cleaner of this very installation, whatever its prefix.
+exec_start=$(sed -n 's/^ExecStart=//p' "$WORK/prefix/lib/systemd/user/dustmote-clean.service")
+[[ $exec_start == "$WORK/prefix/bin/dustmote-clean --older-than 7 %h" ]] \
+    || { echo "the service starts $exec_start"; exit 1; }
 
 # The user: nobody where the test runs as root, so the installation is not
 # theirs to write; else the test's own user with the installation made read-only.
