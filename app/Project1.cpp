@@ -87,7 +87,7 @@ int Project1Main(int argc, char **argv)
     // each save the catalog at close, the last one undoing the other's edits.
     dm::SingleInstance instance;
     if (!instance.claim()) {
-        instance.handOver();
+        instance.handOver(options.folder);
         return 0;
     }
 
@@ -109,7 +109,11 @@ int Project1Main(int argc, char **argv)
         Form1.move(frame.topLeft());
     }
     QObject::connect(&instance, &dm::SingleInstance::activationRequested, &Form1,
-                     dm::guarded([&Form1] { Form1.DmTrayIcon1->RestoreApp(); }));
+                     dm::guarded([&Form1](const QByteArray &folder) {
+                         Form1.DmTrayIcon1->RestoreApp();
+                         if (!folder.isEmpty())
+                             Form1.chooseFolder(folder);
+                     }));
     Form1.show();
     if (!options.folder.isEmpty())
         Form1.chooseFolder(options.folder);

@@ -13,6 +13,9 @@
 #include <QSysInfo>
 #include <QThread>
 
+#include <cstdlib>
+#include <memory>
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -23,6 +26,26 @@
 namespace dm {
 
 namespace {
+
+// A later start's request: "show\n", then "folder\n" and the folder's bytes
+// up to the end of the connection when it was given one.
+const QByteArray kShow = QByteArrayLiteral("show\n");
+const QByteArray kFolder = QByteArrayLiteral("folder\n");
+constexpr qsizetype kMaxRequest = 64 * 1024;
+
+QByteArray folderOf(const QByteArray &request)
+{
+    return request.startsWith(kShow + kFolder) ? request.mid(kShow.size() + kFolder.size()) : QByteArray();
+}
+
+QByteArray absoluteFolder(const QByteArray &folder)
+{
+    // The current folder as bytes: a name that is not UTF-8 must arrive whole.
+    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
+    if (folder.startsWith('/') || !cwd)
+        return folder;
+    return QByteArray(cwd.get()) + '/' + folder;
+}
 
 QString instanceFolder(const QString &folder)
 {
@@ -93,9 +116,19 @@ SingleInstance::SingleInstance(const QString &folder)
     connect(&m_server, &QLocalServer::newConnection, this, guarded([this] {
         while (QLocalSocket *client = m_server.nextPendingConnection()) {
             connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            connect(client, &QLocalSocket::readyRead, this, guarded([this, client] {
-                if (client->readAll().contains("show"))
-                    emit activationRequested();
+            // The request is read whole once the later start hangs up, and
+            // bounded: only the same user can connect, but a stuck or
+            // garbled writer must not grow the buffer.
+            auto request = std::make_shared<QByteArray>();
+            connect(client, &QLocalSocket::readyRead, this, guarded([client, request] {
+                request->append(client->read(kMaxRequest + 1 - request->size()));
+                if (request->size() > kMaxRequest)
+                    client->abort();
+            }));
+            connect(client, &QLocalSocket::disconnected, this, guarded([this, client, request] {
+                request->append(client->read(kMaxRequest + 1 - request->size()));
+                if (request->size() <= kMaxRequest && request->startsWith(kShow))
+                    emit activationRequested(folderOf(*request));
             }));
         }
     }));
@@ -126,24 +159,29 @@ bool SingleInstance::claim()
     return true;
 }
 
-bool SingleInstance::activateRunning(int timeoutMs)
+bool SingleInstance::activateRunning(const QByteArray &folder, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
     do {
         QLocalSocket socket;
         socket.connectToServer(m_socket);
         if (socket.waitForConnected(100)) {
-            socket.write("show\n");
-            return socket.waitForBytesWritten(1000);
+            QByteArray request = kShow;
+            if (!folder.isEmpty())
+                request += kFolder + absoluteFolder(folder);
+            socket.write(request);
+            const bool sent = socket.waitForBytesWritten(1000);
+            socket.disconnectFromServer();
+            return sent;
         }
         QThread::msleep(100);
     } while (!deadline.hasExpired());
     return false;
 }
 
-bool SingleInstance::handOver(int timeoutMs)
+bool SingleInstance::handOver(const QByteArray &folder, int timeoutMs)
 {
-    if (activateRunning(timeoutMs))
+    if (activateRunning(folder, timeoutMs))
         return true;
     const QString text = m_lock.error() == QLockFile::LockFailedError
         ? QCoreApplication::translate("Dustmote", "Программа уже запущена, но не отвечает. Закройте её или завершите её "

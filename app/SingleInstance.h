@@ -22,18 +22,21 @@ public:
 
     // True when no other instance runs: this one then answers later starts.
     bool claim();
-    // Asks the running instance to come forward; false when none answered
-    // within timeoutMs (it may still be starting).
-    bool activateRunning(int timeoutMs = 3000);
+    // Asks the running instance to come forward, with the folder this start
+    // was given (made absolute here: the running copy has its own current
+    // folder); false when none answered within timeoutMs (it may still be
+    // starting).
+    bool activateRunning(const QByteArray &folder = {}, int timeoutMs = 3000);
     // activateRunning(), and when no running copy answers, says so in a
     // message box instead of ending silently.
-    bool handOver(int timeoutMs = 3000);
+    bool handOver(const QByteArray &folder = {}, int timeoutMs = 3000);
 
     QString lockPath() const { return m_lock.fileName(); }
 
 signals:
-    // A later start asked this instance to come forward.
-    void activationRequested();
+    // A later start asked this instance to come forward; folder is the one
+    // it was given, or empty.
+    void activationRequested(const QByteArray &folder);
 
 private:
     QString m_socket;

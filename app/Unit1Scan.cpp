@@ -113,6 +113,10 @@ void TForm1::Action4Execute()
 
 void TForm1::chooseFolder(const QByteArray &folder)
 {
+    // A later start's folder does not tear the window away from a running
+    // scan; the window only comes forward.
+    if (FindFile1->Searching())
+        return;
     showPage(1);
     ui->DmShellTree1->SelectPath(folder, [this, folder](bool found) {
         if (found)

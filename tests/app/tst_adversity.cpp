@@ -207,7 +207,7 @@ void TestAdversity::staleLockIsTakenOver()
         return;
     // Not handed over: said, not a silent end.
     dm::SingleInstance start(folder);
-    QVERIFY(!start.claim() && !start.handOver(300));
+    QVERIFY(!start.claim() && !start.handOver({}, 300));
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].text,
              QStringLiteral("Программа уже запущена, но не отвечает. Закройте её или завершите её "

@@ -19,6 +19,7 @@
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -44,6 +45,7 @@ private slots:
     void failedSaveKeepsTheProgramRunning();
     void boxesOfAHiddenWindowStandAlone();
     void modalWindowComesBackWithTheWindow();
+    void onlyOneProgramPerUser_data();
     void onlyOneProgramPerUser();
     void linksAnswerMouseKeysAndScreenReaders_data();
     void linksAnswerMouseKeysAndScreenReaders();
@@ -167,15 +169,31 @@ void TestDesktop::modalWindowComesBackWithTheWindow()
     QVERIFY(!about.isMinimized());
 }
 
+// A later start brings the running window forward with the folder it was
+// given, named as that start's own current folder resolves it.
+void TestDesktop::onlyOneProgramPerUser_data()
+{
+    QTest::addColumn<QByteArray>("given");
+    QTest::addColumn<QByteArray>("asked"); // "~" stands for the later start's current folder
+    QTest::newRow("no folder") << QByteArray() << QByteArray();
+    QTest::newRow("absolute") << QByteArray("/var/tmp") << QByteArray("/var/tmp");
+    QTest::newRow("relative") << QByteArray("sub/dir") << QByteArray("~/sub/dir");
+    QTest::newRow("not UTF-8, with a line break") << QByteArray("/a\xff\nb") << QByteArray("/a\xff\nb");
+}
+
 void TestDesktop::onlyOneProgramPerUser()
 {
+    QFETCH(QByteArray, given);
+    QFETCH(QByteArray, asked);
+    asked.replace("~", QFile::encodeName(QDir::currentPath()));
     {
         dm::SingleInstance first(m_dir->path()), second(m_dir->path());
         QVERIFY(first.claim());
         QSignalSpy forward(&first, &dm::SingleInstance::activationRequested);
         QVERIFY(!second.claim());
-        QVERIFY(second.activateRunning());
+        QVERIFY(second.activateRunning(given));
         QVERIFY(forward.wait());
+        QCOMPARE(forward.takeFirst().at(0).toByteArray(), asked);
     }
     // Once the first has gone, the next start runs.
     dm::SingleInstance next(m_dir->path());
