@@ -1,19 +1,11 @@
 #include "CatalogRows.h"
 
+#include "CleanRun.h"
 #include "Exception.h"
 
 #include <QCoreApplication>
 
 namespace dm {
-namespace {
-
-void sayLine(std::FILE *f, const QString &text)
-{
-    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
-}
-
-} // namespace
 
 bool CatalogRows::load(const QString &path)
 {

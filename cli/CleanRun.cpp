@@ -23,7 +23,6 @@
 #include <unordered_set>
 
 namespace dm {
-namespace {
 
 void say(std::FILE *f, const QString &text)
 {
@@ -35,6 +34,8 @@ void sayLine(std::FILE *f, const QString &text)
 {
     say(f, text + QLatin1Char('\n'));
 }
+
+namespace {
 
 void tellError(const CleanIo &io, const QString &text)
 {

@@ -24,6 +24,10 @@ struct CleanIo
     QString catalogPath;
 };
 
+// Text for the user in the locale's encoding; sayLine ends it with a line break.
+void say(std::FILE *f, const QString &text);
+void sayLine(std::FILE *f, const QString &text);
+
 // Runs a clean (or --list-types); returns its exit code. `stop` (set by
 // Ctrl+C) ends the scan, or the deletion after the current file.
 int RunClean(const CleanOptions &options, const CleanIo &io, const std::atomic<bool> &stop);
