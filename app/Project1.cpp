@@ -6,6 +6,7 @@
 #include "Languages.h"
 #include "StatisticsBox.h"
 #include "MessageBox.h"
+#include "Memory.h"
 #include "SingleInstance.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -76,6 +77,7 @@ int Project1Main(int argc, char **argv)
                    stderr);
         return 2;
     }
+    dm::tuneAllocator();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf16(dm::kApplicationTitle));
     // Only the main window's successful close ends the program.

@@ -19,6 +19,7 @@
 #include "ErrorBox.h"
 #include "Exception.h"
 #include "FoundFiles.h"
+#include "Memory.h"
 #include "MessageBox.h"
 #include "Preferences.h"
 #include "ScanTexts.h"
@@ -223,6 +224,7 @@ void TForm1::deletionClosingSteps()
     ui->Label3->setText(dm::TotalText());
     showPage(3);
     m_found->removeAllRows();
+    dm::returnFreedMemory();
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
     // The page just shown tells the count as it now is.

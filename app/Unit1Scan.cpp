@@ -17,6 +17,7 @@
 #include "ErrorBox.h"
 #include "Exception.h"
 #include "FoundFiles.h"
+#include "Memory.h"
 #include "ScanTexts.h"
 #include "SearchAnimation.h"
 #include "Sound.h"
@@ -104,6 +105,7 @@ void TForm1::Action4Execute()
     ui->ListView1->horizontalHeader()->setSortIndicatorShown(false);
     m_found->reset();
     m_feed.reset(setup.severalLines);
+    dm::returnFreedMemory(); // the last list's, before this scan fills a new one
     ui->Label3->setText(dm::TotalText());
     setScanning(true);
     m_feedTimer.start();

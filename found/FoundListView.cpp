@@ -12,8 +12,34 @@
 namespace {
 
 constexpr int kNameWidth = 100, kSizeWidth = 90, kTimeWidth = 130;
+// Rows of the row header worth its replacement (half a megabyte).
+constexpr int kKeptHeaderRows = 65536;
 
 } // namespace
+
+QHeaderView *TFoundListView::rowHeader()
+{
+    // Rows of one height and no row header: the view then costs the same
+    // for a hundred rows or a million.
+    auto *rows = new QHeaderView(Qt::Vertical, this);
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fittingRowHeight());
+    return rows;
+}
+
+int TFoundListView::fittingRowHeight() const
+{
+    return fontMetrics().height() + 4;
+}
+
+void TFoundListView::changeEvent(QEvent *event)
+{
+    QTableView::changeEvent(event);
+    // Rows fit the list's font, also when it is set after the view was made.
+    if (event->type() == QEvent::FontChange)
+        verticalHeader()->setDefaultSectionSize(fittingRowHeight());
+}
 
 TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
 {
@@ -26,12 +52,7 @@ TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
     setWordWrap(false);
     setTabKeyNavigation(false);
     setHorizontalScrollMode(ScrollPerPixel);
-    // Rows of one height and no row header: the view then costs the same
-    // for a hundred rows or a million.
-    QHeaderView *rows = verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setDefaultSectionSize(fontMetrics().height() + 4);
+    setVerticalHeader(rowHeader());
     QHeaderView *columns = horizontalHeader();
     columns->setHighlightSections(false);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -50,6 +71,16 @@ void TFoundListView::setModel(QAbstractItemModel *model)
     // two-digit day and month.
     const QString widest = dm::DateTimeToText(QDate(2000, 12, 28), QTime(23, 58, 58));
     setColumnWidth(3, std::max(kTimeWidth, fontMetrics().horizontalAdvance(widest) + 2 * fontMetrics().averageCharWidth()));
+    // The hidden row header still keeps 8 bytes a row, and its room when
+    // the list empties: a list emptied after a long scan gets a new one.
+    if (model) {
+        connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
+                [this] { m_rowsBeforeReset = verticalHeader()->count(); });
+        connect(model, &QAbstractItemModel::modelReset, this, [this] {
+            if (m_rowsBeforeReset > kKeptHeaderRows && this->model()->rowCount() == 0)
+                setVerticalHeader(rowHeader());
+        });
+    }
     connect(columns, &QHeaderView::sectionResized, this, [this](int section) {
         if (section == 0 && !m_sharing)
             m_nameSetByUser = true;

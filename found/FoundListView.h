@@ -4,6 +4,7 @@
 // Space ticks or clears the selected row, whichever column has the focus; so
 // does a screen reader's action on any cell of a row.
 
+#include <QHeaderView>
 #include <QTableView>
 
 class TFoundListView : public QTableView
@@ -19,11 +20,15 @@ public:
     void setModel(QAbstractItemModel *model) override;
 
 protected:
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    QHeaderView *rowHeader();
+    int fittingRowHeight() const;
     void shareWidth();
     bool m_sharing = false;
     bool m_nameSetByUser = false;
+    int m_rowsBeforeReset = 0;
 };

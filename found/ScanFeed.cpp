@@ -28,10 +28,12 @@ void ScanFeed::reset(bool severalMasks)
     m_severalMasks = severalMasks;
     m_seenFolder.clear();
     m_seen.clear();
-    m_handed.clear();
+    // The room kept between batches is the last scan's, sized for its
+    // pace: a new scan starts without it.
+    m_handed = {};
     m_handedEmpty = true;
-    m_taken.clear();
-    m_filling.clear();
+    m_taken = {};
+    m_filling = {};
     m_sinceHandOver = 0;
     m_matchFolder.clear();
     m_haveMatchFolder = false;

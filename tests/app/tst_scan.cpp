@@ -113,6 +113,7 @@ private slots:
     void deletion_data();
     void deletion();
     void manyRowsAreAllReached();
+    void listEmptiedAfterALongOneWorksAsNew();
     void endToEndAsAUser();
     void scanFindsOnlyTheChosenFolder_data();
     void scanFindsOnlyTheChosenFolder();
@@ -792,6 +793,34 @@ void TestScan::manyRowsAreAllReached()
     QTRY_VERIFY_WITH_TIMEOUT(!form->busy(), 30000);
     QCOMPARE(progress.at(progress.size() - 2).value(0).toInt(), kRows);
     QCOMPARE(dm::StatisticsKey().ReadCounter("Quantity", "Dels", -1), 0);
+}
+
+// Emptying a long list gives the view a fresh row header (the old one
+// keeps 8 bytes a row); the rows that follow look and answer as before.
+void TestScan::listEmptiedAfterALongOneWorksAsNew()
+{
+    auto form = makeForm({});
+    QTableView *view = form->ui->ListView1;
+    const int height = view->fontMetrics().height() + 4;
+    QCOMPARE(view->verticalHeader()->defaultSectionSize(), height);
+    QStringList names;
+    for (int i = 0; i < 70000; ++i)
+        names << QString::number(i);
+    for (const bool wholeScan : {true, false}) {
+        addRows(form->foundFiles(), names);
+        wholeScan ? form->foundFiles().reset() : form->foundFiles().removeAllRows();
+        addRows(form->foundFiles(), {"a.tmp", "b.tmp"});
+        QHeaderView *rows = view->verticalHeader();
+        QVERIFY(rows->isHidden());
+        QCOMPARE(rows->count(), 2);
+        QCOMPARE(rows->sectionResizeMode(0), QHeaderView::Fixed);
+        QCOMPARE(view->rowHeight(1), height);
+        QCOMPARE(view->rowAt(view->rowViewportPosition(1)), 1);
+        view->setCurrentIndex(form->foundFiles().index(1, 1));
+        QTest::keyClick(view, Qt::Key_Space);
+        QVERIFY(form->foundFiles().isChecked(1));
+        form->foundFiles().reset();
+    }
 }
 
 void TestScan::endToEndAsAUser()
