@@ -1,5 +1,7 @@
 #include "Memory.h"
 
+#include <QThreadPool>
+
 #include <malloc.h>
 
 namespace dm {
@@ -11,7 +13,9 @@ void tuneAllocator()
 
 void returnFreedMemory()
 {
-    malloc_trim(0);
+    // On a pooled thread: the trim walks every heap, some milliseconds the
+    // window need not wait for.
+    QThreadPool::globalInstance()->start([] { malloc_trim(0); });
 }
 
 } // namespace dm

@@ -10,8 +10,8 @@ namespace dm {
 // after a million-row list is emptied.
 void tuneAllocator();
 
-// Returns the free pages of every heap to the system: after a long list was
-// emptied. A few milliseconds at most.
+// Returns the free pages of every heap to the system, in the background:
+// after a long list was emptied.
 void returnFreedMemory();
 
 } // namespace dm
