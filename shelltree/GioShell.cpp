@@ -187,17 +187,27 @@ void onMountsChanged(GVolumeMonitor *, GMount *, gpointer data)
 
 } // namespace
 
-TDmGioShell::TDmGioShell(QObject *parent) : TDmShellNamespace(parent)
-{
-    m_volumes = g_volume_monitor_get();
-    for (const char *signal : {"mount-added", "mount-removed", "mount-changed"})
-        g_signal_connect(m_volumes, signal, G_CALLBACK(onMountsChanged), this);
-}
+TDmGioShell::TDmGioShell(QObject *parent) : TDmShellNamespace(parent) {}
 
 TDmGioShell::~TDmGioShell()
 {
+    if (!m_volumes)
+        return;
     g_signal_handlers_disconnect_by_data(m_volumes, this);
     g_object_unref(m_volumes);
+}
+
+GVolumeMonitor *TDmGioShell::volumes()
+{
+    // Made when the tree first asks for the drives, not with the window: it
+    // asks the desktop's volume services over the session bus and waits for
+    // their answers, tens of milliseconds the window would not show for.
+    if (!m_volumes) {
+        m_volumes = g_volume_monitor_get();
+        for (const char *signal : {"mount-added", "mount-removed", "mount-changed"})
+            g_signal_connect(m_volumes, signal, G_CALLBACK(onMountsChanged), this);
+    }
+    return m_volumes;
 }
 
 QList<TDmShellMount> TDmGioShell::mounts()
@@ -205,7 +215,7 @@ QList<TDmShellMount> TDmGioShell::mounts()
     QList<TDmShellMount> out{{QStringLiteral("/"), QCoreApplication::translate("Dustmote", "Файловая система"),
                               {QStringLiteral("drive-harddisk-system"),
                                QStringLiteral("drive-harddisk")}}};
-    GList *mounts = g_volume_monitor_get_mounts(m_volumes);
+    GList *mounts = g_volume_monitor_get_mounts(volumes());
     for (GList *l = mounts; l; l = l->next) {
         GMount *mount = G_MOUNT(l->data);
         GFile *root = g_mount_get_root(mount);

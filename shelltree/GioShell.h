@@ -26,6 +26,7 @@ public:
                                           const QStringList &targets) override;
 
 private:
+    GVolumeMonitor *volumes();
     GVolumeMonitor *m_volumes = nullptr;
 };
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Start-up to a mapped window: the program against a bare Qt window with the
+# same parts (menu bar, table, status bar, tray icon), in turns, warm cache,
+# on an X server with no window manager:
+#   xvfb-run -a -s '-screen 0 1280x900x24' dbus-run-session -- bash bench/startup_bench.sh BUILD_DIR [RUNS]
+# The program starts on a home of its own that an earlier start has set up
+# (catalog copied, settings written), as a user's second start would.
+# BEFORE=PATH times an older build of the program in the same turns; TRAY=1
+# starts trayer first, so that both tray icons are embedded.
+set -euo pipefail
+BUILD=${1:?usage: startup_bench.sh BUILD_DIR [RUNS]}
+RUNS=${2:-9}
+WATCH=$BUILD/bench/dustmote-mapwatch
+BARE=$BUILD/bench/dustmote-barewindow
+PROGRAM=$BUILD/app/dustmote
+OUT=$(mktemp -d)
+HOMEDIR=$(mktemp -d)
+trap 'rm -rf "$OUT" "$HOMEDIR"; [[ -n ${TRAYER:-} ]] && kill $TRAYER 2>/dev/null || true' EXIT
+mkdir -m 700 "$HOMEDIR/run"
+export HOME=$HOMEDIR XDG_CONFIG_HOME=$HOMEDIR/.config XDG_DATA_HOME=$HOMEDIR/.local/share \
+       XDG_CACHE_HOME=$HOMEDIR/.cache XDG_RUNTIME_DIR=$HOMEDIR/run
+
+if [[ -n ${TRAY:-} ]]; then trayer --edge top --align right --widthtype request & TRAYER=$!; sleep 1; fi
+median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
+
+echo "machine: $(nproc) cores, load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+"$WATCH" "$BARE" > /dev/null; "$WATCH" "$PROGRAM" > /dev/null   # warm the cache, set the home up
+[[ -n ${BEFORE:-} ]] && "$WATCH" "$BEFORE" > /dev/null
+for ((i = 0; i < RUNS; i++)); do
+    "$WATCH" "$BARE" >> $OUT/bare
+    "$WATCH" "$PROGRAM" >> $OUT/program
+    [[ -n ${BEFORE:-} ]] && "$WATCH" "$BEFORE" >> $OUT/before
+done
+echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
+b=$(median < $OUT/bare); p=$(median < $OUT/program)
+echo "bare window: $b ms (runs: $(tr '\n' ' ' < $OUT/bare))"
+echo "dustmote:    $p ms (runs: $(tr '\n' ' ' < $OUT/program))"
+python3 -c "print('dustmote / bare window: %.2f' % ($p / $b))"
+if [[ -s $OUT/before ]]; then
+    o=$(median < $OUT/before)
+    echo "before:      $o ms (runs: $(tr '\n' ' ' < $OUT/before))"
+    python3 -c "print('before / bare window: %.2f' % ($o / $b))"
+fi
