@@ -22,7 +22,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: %s COMMAND [ARG...]\n", argv[0]);
         return 2;
     }
+    // A server just started (xvfb-run) may not take connections yet.
     Display *display = XOpenDisplay(nullptr);
+    for (int tries = 0; !display && tries < 50; ++tries) {
+        usleep(100 * 1000);
+        display = XOpenDisplay(nullptr);
+    }
     if (!display) {
         std::fprintf(stderr, "no X display\n");
         return 2;

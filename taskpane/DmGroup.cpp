@@ -96,7 +96,9 @@ void TDmGroup::relayout()
 
 void TDmGroup::itemsChanged()
 {
-    relayout();
+    // A hidden group lays its items out when it is shown.
+    if (isVisible())
+        relayout();
     update();
     if (TDmGroupBar *bar = GroupBar())
         bar->Realign();
@@ -292,6 +294,9 @@ void TDmGroup::changeEvent(QEvent *event)
 bool TDmGroup::event(QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Show:
+        relayout();
+        break;
     case QEvent::ShowToParent:
     case QEvent::HideToParent:
         if (TDmGroupBar *bar = GroupBar())

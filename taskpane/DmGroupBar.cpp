@@ -125,7 +125,9 @@ int TDmGroupBar::placeGroups(int clientWidth, bool apply)
 
 void TDmGroupBar::Realign()
 {
-    if (m_realigning)
+    // A hidden bar is placed when it is shown: while a window is built,
+    // every item added would otherwise measure every group's texts again.
+    if (m_realigning || !isVisible())
         return;
     m_realigning = true;
     const int extent = m_scrollBar->sizeHint().width();

@@ -70,6 +70,7 @@ class TstDmGroupBar : public QObject
 private slots:
     void init();
     void cleanup();
+    void barBuiltHiddenIsPlacedWhenShown();
 
     void taskListDefaults();
     void heights_data();
@@ -123,6 +124,8 @@ void TstDmGroupBar::init()
     clicked.clear();
     for (auto [g, i] : {std::pair{0, 0}, {1, 0}, {2, 2}, {2, 3}})
         link(g, i)->OnClick = [this](TDmGroupItem *sender) { clicked << sender->Caption(); };
+    // A bar places its groups once shown, as a layout does.
+    bar->show();
 }
 
 void TstDmGroupBar::cleanup()
@@ -499,6 +502,27 @@ void TstDmGroupBar::hiddenGroup()
     QVERIFY(QTest::qWaitForWindowActive(bar.get()));
     QTest::mouseClick(bar.get(), Qt::LeftButton, {}, QPoint(2, bar->height() - 2));
     QTRY_VERIFY(bar->hasFocus());
+}
+
+// A window builds its task pane before it shows: the groups are placed, and
+// their links laid out, when the bar shows, and again as it is hidden and
+// items change meanwhile.
+void TstDmGroupBar::barBuiltHiddenIsPlacedWhenShown()
+{
+    TDmGroupBar hidden;
+    hidden.resize(177, 403);
+    TDmGroup *first = new TDmGroup(&hidden);
+    TDmGroup *second = new TDmGroup(&hidden);
+    first->setProperty("items", QStringList{"Выберите типы файлов для удаления"});
+    second->setProperty("items", QStringList{"Запуск сканирования", "Информация"});
+    for (int round = 0; round < 2; ++round) {
+        hidden.show();
+        QCOMPARE(first->geometry(), QRect(4, 4, 169, first->heightForWidth(169)));
+        QCOMPARE(second->geometry(), QRect(4, 4 + first->height() + 4, 169, second->heightForWidth(169)));
+        QVERIFY(second->Items(1)->TextRect().top() > second->Items(0)->TextRect().bottom());
+        hidden.hide();
+        first->setProperty("items", QStringList{"Выберите типы", "файлов", "для удаления"});
+    }
 }
 
 void TstDmGroupBar::groupOutsideBar()
