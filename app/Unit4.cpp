@@ -31,7 +31,6 @@ TForm4::TForm4(QWidget *parent)
     setAttribute(Qt::WA_InputMethodEnabled);
     ui->DmLabel1->installEventFilter(this);
     ui->DmLabel1->setAttribute(Qt::WA_NoMousePropagation);
-    FormCreate();
 }
 
 TForm4::~TForm4() = default;
@@ -87,6 +86,11 @@ void TForm4::setVisible(bool visible)
     // Centred on the screen, not on the owner, and without the title-bar
     // allowance QDialog would make for a window that has no frame.
     if (visible) {
+        // The quote's face is found the first time it shows: the font
+        // fallback it asks for costs the program's start some milliseconds,
+        // for a window few ever open.
+        if (!std::exchange(m_created, true))
+            FormCreate();
         const QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
         QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
         if (screen) {

@@ -14,7 +14,8 @@ class TForm4 : public QDialog
 {
     Q_OBJECT
 public:
-    // Builds the window from its form description and runs FormCreate.
+    // Builds the window from its form description; FormCreate runs when it
+    // first shows.
     explicit TForm4(QWidget *parent = nullptr);
     ~TForm4() override;
 
@@ -44,4 +45,5 @@ protected:
 private:
     void closeQuote();
     bool m_labelPressed = false;
+    bool m_created = false;
 };

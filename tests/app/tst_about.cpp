@@ -364,6 +364,7 @@ void TestAbout::quoteWindowLook()
     QVERIFY(quote.windowFlags() & Qt::FramelessWindowHint);
     QCOMPARE(quote.minimumSize(), QSize(551, 114));
     QCOMPARE(quote.maximumSize(), QSize(551, 114));
+    quote.show(); // its text and face are set as it first shows
     QLabel *label = quote.ui->DmLabel1;
     QCOMPARE(label->text(), QStringLiteral("Каждому программисту ЭВМ выдает то, что он заслуживает."));
     QCOMPARE(label->pos(), QPoint(9, 46));
