@@ -2,6 +2,7 @@
 
 #include "ErrorBox.h"
 #include "MessageBox.h"
+#include "ShellPathWalk.h"
 #include "UniqueFd.h"
 
 #include <QDeadlineTimer>
@@ -13,11 +14,9 @@
 #include <QSysInfo>
 #include <QThread>
 
-#include <cstdlib>
-#include <memory>
-
 #include <cerrno>
 #include <csignal>
+#include <memory>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -36,15 +35,6 @@ constexpr qsizetype kMaxRequest = 64 * 1024;
 QByteArray folderOf(const QByteArray &request)
 {
     return request.startsWith(kShow + kFolder) ? request.mid(kShow.size() + kFolder.size()) : QByteArray();
-}
-
-QByteArray absoluteFolder(const QByteArray &folder)
-{
-    // The current folder as bytes: a name that is not UTF-8 must arrive whole.
-    const std::unique_ptr<char, decltype(&std::free)> cwd(::getcwd(nullptr, 0), &std::free);
-    if (folder.startsWith('/') || !cwd)
-        return folder;
-    return QByteArray(cwd.get()) + '/' + folder;
 }
 
 QString instanceFolder(const QString &folder)
@@ -120,13 +110,16 @@ SingleInstance::SingleInstance(const QString &folder)
             // bounded: only the same user can connect, but a stuck or
             // garbled writer must not grow the buffer.
             auto request = std::make_shared<QByteArray>();
-            connect(client, &QLocalSocket::readyRead, this, guarded([client, request] {
+            const auto readMore = [client, request] {
                 request->append(client->read(kMaxRequest + 1 - request->size()));
+            };
+            connect(client, &QLocalSocket::readyRead, this, guarded([client, request, readMore] {
+                readMore();
                 if (request->size() > kMaxRequest)
                     client->abort();
             }));
-            connect(client, &QLocalSocket::disconnected, this, guarded([this, client, request] {
-                request->append(client->read(kMaxRequest + 1 - request->size()));
+            connect(client, &QLocalSocket::disconnected, this, guarded([this, request, readMore] {
+                readMore();
                 if (request->size() <= kMaxRequest && request->startsWith(kShow))
                     emit activationRequested(folderOf(*request));
             }));
@@ -168,7 +161,7 @@ bool SingleInstance::activateRunning(const QByteArray &folder, int timeoutMs)
         if (socket.waitForConnected(100)) {
             QByteArray request = kShow;
             if (!folder.isEmpty())
-                request += kFolder + absoluteFolder(folder);
+                request += kFolder + normalisedFolderPath(folder);
             socket.write(request);
             const bool sent = socket.waitForBytesWritten(1000);
             socket.disconnectFromServer();

@@ -6,12 +6,7 @@
 # the build folder.
 include(GNUInstallDirs)
 
-install(TARGETS dustmote RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The command-line cleaner comes with its own folder; until then the package
-# holds the window program alone.
-if(TARGET dustmote-clean)
-  install(TARGETS dustmote-clean RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS dustmote dustmote-clean RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES
     ${CMAKE_BINARY_DIR}/app/default/List.lst
     ${PROJECT_SOURCE_DIR}/resources/documents/eula.rtf
