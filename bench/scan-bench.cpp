@@ -59,7 +59,7 @@ long peakBytes()
 
 void report(const char *name, double value)
 {
-    std::printf("%s %.1f\n", name, value);
+    std::printf("%s %.2f\n", name, value);
     std::fflush(stdout);
 }
 
@@ -226,6 +226,9 @@ int main(int argc, char **argv)
                 report((key + "_ms").constData(), ms);
                 report((key + "_stall_ms").constData(), double(probe.stop()));
                 report((key + "_stall_cpu_ms").constData(), probe.longestCpu());
+                // Which sort sets the peak.
+                report((key + "_peak_bytes_per_row").constData(),
+                       rows ? double(peakBytes() - before) / rows : 0.0);
             }
         }
         report("tick_all_ms", timed([&] {

@@ -8,6 +8,7 @@ namespace dm {
 // own, so that freeing them returns them at once. The C library would
 // otherwise raise that bound to the largest block freed so far, and keep
 // tens of megabytes in its heaps after a million-row list is emptied.
+// Threads share a heap per core.
 void tuneAllocator();
 
 // Returns the free pages of every heap to the system, in the background:
