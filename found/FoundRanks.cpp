@@ -35,23 +35,55 @@ QString textOf(std::string_view bytes)
 }
 
 // The names of a share of the range that have ASCII keys, sorted by them,
-// and those left to the collator.
+// and those left to the collator. A key's first eight bytes are its entry's
+// prefix; only what follows them is kept apart, behind a byte or three of
+// length, which roughly halves the sort's peak for names of ten letters.
 struct FastPart
 {
     struct Entry
     {
         std::uint64_t prefix; // the key's first bytes, most significant first
-        std::uint32_t offset; // of the key's length and bytes in `keys`
+        std::uint32_t offset; // of the rest of the key in `keys`
         std::uint32_t index;
     };
+    // A key of up to eight bytes: its length; a longer one: 9 + the length
+    // of the rest, or kLong and the length in two bytes.
+    static constexpr std::size_t kPrefix = 8;
+    static constexpr unsigned char kLong = 0xFF;
     std::vector<unsigned char> keys;
     std::vector<Entry> entries;
     std::vector<std::uint32_t> slow;
 
-    std::string_view key(const Entry &e) const
+    void add(const unsigned char *key, std::size_t length, std::uint32_t index)
+    {
+        std::uint64_t prefix = 0;
+        for (std::size_t b = 0; b < kPrefix; ++b)
+            prefix = prefix << 8 | (b < length ? key[b] : 0);
+        entries.push_back({prefix, std::uint32_t(keys.size()), index});
+        const std::size_t rest = length > kPrefix ? length - kPrefix : 0;
+        if (rest == 0) {
+            keys.push_back(static_cast<unsigned char>(length));
+        } else if (kPrefix + 1 + rest < kLong) {
+            keys.push_back(static_cast<unsigned char>(kPrefix + 1 + rest));
+        } else {
+            keys.push_back(kLong);
+            keys.push_back(static_cast<unsigned char>(rest & 0xFF));
+            keys.push_back(static_cast<unsigned char>(rest >> 8));
+        }
+        keys.insert(keys.end(), key + std::min(length, kPrefix), key + length);
+    }
+    // The key past its prefix, and the whole key's length.
+    std::pair<std::string_view, std::size_t> rest(const Entry &e) const
     {
         const unsigned char *at = keys.data() + e.offset;
-        return {reinterpret_cast<const char *>(at + 2), std::size_t(at[0] | at[1] << 8)};
+        if (at[0] <= kPrefix)
+            return {{}, at[0]};
+        std::size_t rest = at[0] - kPrefix - 1, skip = 1;
+        if (at[0] == kLong) {
+            rest = std::size_t(at[1] | at[2] << 8);
+            skip = 3;
+        }
+        return {{reinterpret_cast<const char *>(at + skip), rest}, kPrefix + rest};
     }
 };
 
@@ -59,7 +91,13 @@ int compareEntries(const FastPart &pa, const FastPart::Entry &a, const FastPart 
 {
     if (a.prefix != b.prefix)
         return a.prefix < b.prefix ? -1 : 1;
-    return pa.key(a).compare(pb.key(b)) < 0 ? -1 : pa.key(a) == pb.key(b) ? 0 : 1;
+    // Equal prefixes: a key shorter than its prefix is padded with zeros
+    // there, so it comes before any longer key with the same bytes.
+    const auto [ra, la] = pa.rest(a);
+    const auto [rb, lb] = pb.rest(b);
+    if (const int c = ra.compare(rb))
+        return c < 0 ? -1 : 1;
+    return la < lb ? -1 : la > lb ? 1 : 0;
 }
 
 void keyPart(FastPart &part, std::size_t begin, std::size_t end, const Bytes &bytes, const NaturalAsciiKeys &maker,
@@ -69,10 +107,11 @@ void keyPart(FastPart &part, std::size_t begin, std::size_t end, const Bytes &by
     part.entries.reserve(end - begin);
     // The keys' room at once: growing it would hold the old and the new
     // copy at the same time, the peak of the whole sort. A key is rarely
-    // longer than half as much again as its name.
+    // longer than half as much again as its name; room reserved and never
+    // written is never made resident.
     std::size_t room = 0;
     for (std::size_t i = begin; i < end; ++i)
-        room += 2 + bytes(i).size() * 3 / 2;
+        room += 3 + bytes(i).size() * 3 / 2;
     part.keys.reserve(room);
     for (std::size_t i = begin; i < end; ++i) {
         if ((i & 0xFFF) == 0 && cancel.load(std::memory_order_relaxed))
@@ -80,17 +119,11 @@ void keyPart(FastPart &part, std::size_t begin, std::size_t end, const Bytes &by
         const std::string_view name = bytes(i);
         key.resize(NaturalAsciiKeys::room(name.size()));
         const int length = name.size() < 0x7FFF ? maker.make(name, key.data()) : -1;
-        if (length < 0) {
+        if (length < 0 || length > 0xFFFF) {
             part.slow.push_back(std::uint32_t(i));
             continue;
         }
-        std::uint64_t prefix = 0;
-        for (int b = 0; b < 8; ++b)
-            prefix = prefix << 8 | (b < length ? key[std::size_t(b)] : 0);
-        part.entries.push_back({prefix, std::uint32_t(part.keys.size()), std::uint32_t(i)});
-        part.keys.push_back(static_cast<unsigned char>(length & 0xFF));
-        part.keys.push_back(static_cast<unsigned char>(length >> 8));
-        part.keys.insert(part.keys.end(), key.begin(), key.begin() + length);
+        part.add(key.data(), std::size_t(length), std::uint32_t(i));
     }
     std::sort(part.entries.begin(), part.entries.end(), [&](const auto &a, const auto &b) {
         const int c = compareEntries(part, a, part, b);

@@ -529,6 +529,12 @@ void TestScan::sortingAsPeopleRead_data()
     QTest::newRow("punctuation, spaces and case")
         << QStringList{"a b", "ab", "a-b", "a_b", "A.B", "a~b", "$a", "~a", "(a)", "A B", "AB"} << QStringList()
         << true;
+    // Keys are kept as eight bytes beside each name and the rest apart.
+    QTest::newRow("names around eight letters and very long ones")
+        << QStringList{"abcdefgh", "abcdefg", "abcdefghi", "ABCDEFGH", "abcdefgh0", "abcdefgh 1", "abcdefgh10",
+                       "abcdefgh9", "abcdefg1", "abc", QString(255, 'a'), QString(254, 'a') + "b",
+                       QString(254, 'a'), QString(120, 'a') + "12345678901234567890" + QString(100, 'z')}
+        << QStringList() << true;
     QTest::newRow("control characters, which the collator passes over")
         << QStringList{"x\x01y", "xy", "XY", "x y", "x\x01"} << QStringList() << true;
 }
