@@ -45,7 +45,12 @@ void FoundBatch::addRow(std::string_view name, std::uint32_t folder, const FileV
     // system here allows such names.
     name = name.substr(0, 0xFFFF);
     FoundRow &row = m_blocks[m_rows / kBlockRows][m_rows % kBlockRows];
-    row.version = version;
+    row.inode = version.inode;
+    row.size = version.size;
+    row.modified = version.modified;
+    row.changed = version.changed;
+    row.modifiedNanos = version.modifiedNanos;
+    row.changedNanos = version.changedNanos;
     row.name = m_names.add(name);
     row.nameLength = std::uint16_t(name.size());
     row.folder = folder;
@@ -58,6 +63,7 @@ void FoundBatch::clear()
     m_rows = 0;
     m_names.clear();
     m_folders.clear();
+    m_folderDevices.clear();
 }
 
 } // namespace dm

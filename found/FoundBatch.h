@@ -18,15 +18,29 @@
 namespace dm {
 
 // One found file. `name` points to its bytes in a block of names that lives
-// as long as the row; `folder` indexes the list's folder table.
+// as long as the row; `folder` indexes the list's folder table, whose entry
+// also holds the file's device: a file on another device than the one
+// before it in its folder gets an entry of its own, so that a million rows
+// need not carry eight bytes each that are nearly always the same.
 struct FoundRow
 {
-    FileVersion version;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+    std::int64_t changed = 0;
+    std::uint32_t modifiedNanos = 0;
+    std::uint32_t changedNanos = 0;
     const char *name = nullptr;
     std::uint32_t folder = 0;
     std::uint16_t nameLength = 0;
     std::uint16_t type = 0; // the catalog type that matched it
+
+    FileVersion version(std::uint64_t device) const
+    {
+        return {device, inode, size, modified, changed, modifiedNanos, changedNanos};
+    }
 };
+static_assert(sizeof(FoundRow) == 56);
 
 // Bytes of many names, kept where they were written.
 class NameArena
@@ -63,14 +77,21 @@ class FoundBatch
 public:
     static constexpr std::size_t kBlockRows = 4096;
 
-    // New entries of the list's folder table (their bytes, ending in "/").
-    void addFolder(std::string_view bytes) { m_folders.push_back(QByteArray(bytes.data(), qsizetype(bytes.size()))); }
+    // New entries of the list's folder table (their bytes, ending in "/", and
+    // the device of the files that will name the entry).
+    void addFolder(std::string_view bytes, std::uint64_t device = 0)
+    {
+        m_folders.push_back(QByteArray(bytes.data(), qsizetype(bytes.size())));
+        m_folderDevices.push_back(device);
+    }
+    // The version's device is its folder entry's.
     void addRow(std::string_view name, std::uint32_t folder, const FileVersion &version, std::uint16_t type = 0);
 
     std::size_t rowCount() const { return m_rows; }
     bool empty() const { return m_rows == 0 && m_folders.empty(); }
     const FoundRow &row(std::size_t i) const { return m_blocks[i / kBlockRows][i % kBlockRows]; }
     std::vector<QByteArray> &folders() { return m_folders; }
+    const std::vector<std::uint64_t> &folderDevices() const { return m_folderDevices; }
     // Empties the batch, keeping its room.
     void clear();
 
@@ -79,6 +100,7 @@ private:
     std::size_t m_rows = 0;
     NameArena m_names;
     std::vector<QByteArray> m_folders;
+    std::vector<std::uint64_t> m_folderDevices;
 };
 
 } // namespace dm

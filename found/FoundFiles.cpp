@@ -130,6 +130,7 @@ void FoundFilesModel::append(FoundBatch &batch)
 {
     for (QByteArray &bytes : batch.folders())
         m_folders.push_back(std::move(bytes));
+    m_folderDevices.insert(m_folderDevices.end(), batch.folderDevices().begin(), batch.folderDevices().end());
     const std::size_t count = batch.rowCount();
     if (count == 0) {
         batch.clear();
@@ -185,6 +186,7 @@ void FoundFilesModel::reset()
 {
     removeAllRows();
     m_folders = std::vector<QByteArray>();
+    m_folderDevices = std::vector<std::uint64_t>();
 }
 
 bool FoundFilesModel::isChecked(int row) const

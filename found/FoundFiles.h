@@ -64,7 +64,11 @@ public:
     QByteArray nameBytes(int row) const;
     // The version found (size and last write shown in the list), so that a
     // deletion removes only that very file.
-    const FileVersion &version(int row) const { return stored(row).version; }
+    FileVersion version(int row) const
+    {
+        const FoundRow &f = stored(row);
+        return f.version(m_folderDevices[f.folder]);
+    }
     // The catalog type that matched the file.
     std::uint16_t type(int row) const { return stored(row).type; }
 
@@ -120,6 +124,7 @@ private:
     std::size_t m_rows = 0;
     NameArena m_names;
     std::vector<QByteArray> m_folders;
+    std::vector<std::uint64_t> m_folderDevices; // beside m_folders
     RowOrder m_order; // shown row -> stored row; null: as stored
     RowOrder m_nameRanks;
     RowOrder m_folderRanks;

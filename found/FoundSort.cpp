@@ -58,19 +58,26 @@ SortOutput sortRows(const SortInput &in, const std::atomic<bool> &cancel)
         out.order = std::move(order);
         return out;
     }
-    // One 64-bit key per row, flipped for a descending sort, and the place.
+    // One 64-bit key per row, flipped for a descending sort, and the place,
+    // in twelve bytes rather than a padded sixteen: at a million rows this
+    // array is the largest thing a sort by size or time makes.
     struct Keyed
     {
-        std::uint64_t key;
-        std::uint32_t place;
-        bool operator<(const Keyed &o) const { return key != o.key ? key < o.key : place < o.place; }
+        std::uint32_t high, low, place;
+        Keyed() = default;
+        Keyed(std::uint64_t key, std::uint32_t place)
+            : high(std::uint32_t(key >> 32)), low(std::uint32_t(key)), place(place)
+        {
+        }
+        std::uint64_t key() const { return std::uint64_t(high) << 32 | low; }
+        bool operator<(const Keyed &o) const { return key() != o.key() ? key() < o.key() : place < o.place; }
     };
+    static_assert(sizeof(Keyed) == 12);
     std::vector<Keyed> keyed(shown);
     for (std::uint32_t place = 0; place < shown; ++place) {
         const FoundRow &row = rowAt(in, storedAt(place));
-        const std::uint64_t key = in.column == 2 ? row.version.size
-                                                 : std::uint64_t(row.version.modified) ^ (std::uint64_t(1) << 63);
-        keyed[place] = {in.descending ? ~key : key, place};
+        const std::uint64_t key = in.column == 2 ? row.size : std::uint64_t(row.modified) ^ (std::uint64_t(1) << 63);
+        keyed[place] = Keyed(in.descending ? ~key : key, place);
     }
     if (cancel.load())
         return out;

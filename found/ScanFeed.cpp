@@ -63,14 +63,16 @@ void ScanFeed::folderEntered(const std::string &folder)
 void ScanFeed::fileFound(const std::string &folder, const TSearchRec &rec, std::uint64_t totalKB,
                          std::uint16_t type)
 {
-    const bool folderIsNew = !m_haveMatchFolder || folder != m_matchFolder;
+    const FileVersion version = FileVersion::of(rec.FindData);
+    const bool folderIsNew = !m_haveMatchFolder || folder != m_matchFolder || version.device != m_matchDevice;
     if (folderIsNew) {
-        m_filling.found.addFolder(folder);
+        m_filling.found.addFolder(folder, version.device);
         m_matchFolder = folder;
+        m_matchDevice = version.device;
         m_haveMatchFolder = true;
         ++m_folderCount;
     }
-    m_filling.found.addRow(rec.Name, m_folderCount - 1, FileVersion::of(rec.FindData), type);
+    m_filling.found.addRow(rec.Name, m_folderCount - 1, version, type);
     m_filling.totalKB = totalKB;
     if (++m_sinceHandOver >= kLookEvery)
         handOver();

@@ -72,6 +72,7 @@ private:
     Batch m_filling;
     std::size_t m_sinceHandOver = 0;
     std::string m_matchFolder;
+    std::uint64_t m_matchDevice = 0;
     bool m_haveMatchFolder = false;
     std::uint32_t m_folderCount = 0;
 

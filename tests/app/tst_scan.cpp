@@ -425,19 +425,24 @@ void TestScan::feedHandsEveryFileOnce_data()
 }
 
 // The worker hands batches over while the main thread takes them at its own
-// pace: every file reaches the list once, in the order found.
+// pace: every file reaches the list once, in the order found, with its own
+// device even where it differs from the files beside it (a file mounted on
+// its own), which its deletion checks.
 void TestScan::feedHandsEveryFileOnce()
 {
     QFETCH(QString, takes);
     dm::ScanFeed feed;
     feed.reset();
+    dm::FoundFilesModel model;
     QStringList applied, expected;
+    QList<std::uint64_t> devices;
     QString lastFolder;
     const auto apply = [&](dm::ScanFeed::Batch &batch) {
         for (std::size_t i = 0; i < batch.found.rowCount(); ++i)
             applied << QString::fromUtf8(batch.found.row(i).name, batch.found.row(i).nameLength);
         if (batch.folderEntered)
             lastFolder = QString::fromStdString(batch.lastFolder);
+        model.append(batch.found);
     };
     for (int f = 0; f < takes.size(); ++f) {
         const std::string folder = "/d/f" + std::to_string(f) + "/";
@@ -445,7 +450,10 @@ void TestScan::feedHandsEveryFileOnce()
         for (int k = 0; k < 300; ++k) { // hand-overs within a folder too
             dm::TSearchRec rec;
             rec.Name = "n" + std::to_string(f) + "_" + std::to_string(k);
+            rec.FindData.VolumeId = k % 97 == 5 || k == 299 ? 99 : 1 + f % 2;
+            rec.FindData.FileId = std::uint64_t(expected.size());
             expected << QString::fromStdString(rec.Name);
+            devices << rec.FindData.VolumeId;
             feed.fileFound(folder, rec, std::uint64_t(expected.size()));
         }
         if (takes[f] == u't')
@@ -454,6 +462,12 @@ void TestScan::feedHandsEveryFileOnce()
     feed.take(apply, true);
     QCOMPARE(applied, expected);
     QCOMPARE(lastFolder, QString("/d/f%1/").arg(takes.size() - 1));
+    QCOMPARE(model.rowCount(), expected.size());
+    for (int row = 0; row < model.rowCount(); ++row) {
+        QCOMPARE(model.version(row).device, devices[row]);
+        QCOMPARE(model.version(row).inode, std::uint64_t(row));
+        QCOMPARE(model.fullPath(row), QString("/d/f%1/%2").arg(row / 300).arg(expected[row]));
+    }
 }
 
 void TestScan::sorting_data()
