@@ -6,6 +6,7 @@
 #   bench/find_bench.sh BUILD_DIR [ROUNDS] [COLD_ROUNDS]
 # Warm: ROUNDS (3) rounds of three runs per tool; cold: COLD_ROUNDS (5)
 # rounds of one run per tool. With BASELINE=PATH, an older build of the harness is timed alongside.
+# cold_busy.sh compares the cold walk with fd on a quiet machine and with the cores busy.
 # Cold runs drop the page cache before every run of every tool, which needs
 # root (sync; echo 3 > /proc/sys/vm/drop_caches); without root they are
 # skipped. They slow down everything else on the machine meanwhile.

@@ -71,13 +71,14 @@ public:
     // Read when a search starts: a change reaches the next worker.
     TThreadPriority ThreadPriority() const { return m_priority; }
     void setThreadPriority(TThreadPriority Value) { m_priority = Value; }
-    // Threads that read folders, the walk's own included: the others read
-    // the folders the walk enters next while it raises its events, so that
-    // a cold cache is read several folders at a time. 1: the walk reads
-    // alone. Read when a search starts; at least 1.
+    // Threads that may read folders, the walk's own included: the others
+    // read the folders the walk enters next while it raises its events, so
+    // that a cold cache is read several folders at a time; they are made as
+    // needed, and how many read at once follows the walk's pace. 1: the walk
+    // reads alone. Read when a search starts; at least 1.
     int ReadThreads() const { return m_readThreads; }
     void setReadThreads(int Value) { m_readThreads = std::max(Value, 1); }
-    // The ReadThreads of engines made from now on: 16 unless a program wants
+    // The ReadThreads of engines made from now on: 64 unless a program wants
     // another for all of its engines.
     static int DefaultReadThreads() { return s_defaultReadThreads.load(std::memory_order_relaxed); }
     static void setDefaultReadThreads(int Value)
@@ -150,7 +151,7 @@ private:
     TSearchCriteria m_criteria;
     bool m_threaded = false;
     TThreadPriority m_priority = tpNormal;
-    inline static std::atomic<int> s_defaultReadThreads{16};
+    inline static std::atomic<int> s_defaultReadThreads{64};
     int m_readThreads = DefaultReadThreads();
     std::atomic<bool> m_destroying{false};
 

@@ -38,15 +38,8 @@ std::size_t windowFolders()
 } // namespace
 
 ReadAhead::ReadAhead(unsigned helpers, const std::atomic<bool> *stop)
-    : m_stopFlag(stop), m_maxFolders(windowFolders())
+    : m_stopFlag(stop), m_tuner(helpers), m_maxFolders(windowFolders())
 {
-    for (unsigned i = 0; i < helpers; ++i) {
-        try {
-            m_helpers.emplace_back([this] { helperLoop(); });
-        } catch (const std::system_error &) {
-            break; // fewer helpers, or none: the walk reads what they do not
-        }
-    }
 }
 
 ReadAhead::~ReadAhead()
@@ -66,6 +59,8 @@ void ReadAhead::setPlan(std::shared_ptr<const ReadPlan> plan)
     const std::lock_guard lock(m_mutex);
     m_plan = std::move(plan);
     m_rewind = true;
+    m_periodTakes = m_periodWaits = 0;
+    m_periodStart = std::chrono::steady_clock::now();
 }
 
 std::shared_ptr<FolderRead> ReadAhead::readTarget(const std::string &folder, ReadWants wants)
@@ -86,6 +81,7 @@ std::shared_ptr<FolderRead> ReadAhead::take(FolderNode &child, ReadWants wants)
         if (child.state == FolderNode::Ready)
             dropChildrenLocked(*child.read, 0);
     }
+    tuneLocked(child.state != FolderNode::Ready);
     // Waiting for a helper to land the child, the walk reads the next folders
     // itself instead of sleeping, as long as there are some.
     while (child.state == FolderNode::Reading) {
@@ -122,6 +118,25 @@ std::shared_ptr<FolderRead> ReadAhead::take(FolderNode &child, ReadWants wants)
         wakeHelpersLocked(Wake::Work);
     }
     return read;
+}
+
+void ReadAhead::tuneLocked(bool waited)
+{
+    m_periodWaits += waited;
+    if (++m_periodTakes < ReadTuner::kPeriod)
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    const double seconds = std::chrono::duration<double>(now - m_periodStart).count();
+    // From the cache one helper keeps ahead: nothing to choose.
+    if (readsWait() && seconds > 0) {
+        const unsigned before = m_tuner.reads();
+        if (m_tuner.period(m_periodWaits, double(m_periodTakes) / seconds)) {
+            for (unsigned i = before; i < m_tuner.reads(); ++i)
+                wakeHelpersLocked(Wake::Work);
+        }
+    }
+    m_periodTakes = m_periodWaits = 0;
+    m_periodStart = now;
 }
 
 void ReadAhead::advanceLocked(FolderNode *child)
@@ -266,13 +281,22 @@ void ReadAhead::unchargeLocked(FolderRead &read)
 // them at every step of the walk would cost more than the reads they do.
 void ReadAhead::wakeHelpersLocked(Wake why)
 {
-    if (m_idleHelpers == 0 || !admits())
+    if (!admits())
         return;
     // From the cache one helper at work keeps ahead of the walk; more would
     // only take turns on the processors. Only reads that wait for the disk
-    // gain from being many at a time.
+    // gain from being many at a time, and only as many as the tuner allows.
     if (!readsWait() && m_busyHelpers > 0)
         return;
+    if (m_busyHelpers >= m_tuner.reads())
+        return;
+    if (m_idleHelpers == 0) {
+        // Every helper is at work (the flags below are from helpers now
+        // busy): one more, if there are folders to read.
+        if (why == Wake::Work)
+            startHelperLocked();
+        return;
+    }
     if (m_waitRoom) {
         if (why != Wake::Room || m_windowFolders > m_maxFolders * 3 / 4 || m_windowBytes > kWindowBytes * 3 / 4)
             return;
@@ -282,6 +306,18 @@ void ReadAhead::wakeHelpersLocked(Wake why)
     }
     m_waitHorizon = false;
     m_helpersCv.notify_one();
+}
+
+void ReadAhead::startHelperLocked()
+{
+    if (m_quit || m_helpers.size() >= m_tuner.cap())
+        return;
+    try {
+        m_helpers.emplace_back([this] { helperLoop(); });
+    } catch (const std::exception &) {
+        // Fewer helpers, or none: the walk reads what they do not.
+        m_tuner.lowerCap(unsigned(m_helpers.size()));
+    }
 }
 
 bool ReadAhead::admits() const
@@ -347,7 +383,9 @@ void ReadAhead::helperLoop()
         Claim claim;
         if (!admits())
             m_waitRoom = true;
-        if (m_waitRoom || !claimLocked(claim)) {
+        // Over the number of reads in flight (it went down), this one rests.
+        const bool enough = readsWait() && m_busyHelpers >= m_tuner.reads();
+        if (m_waitRoom || enough || !claimLocked(claim)) {
             ++m_idleHelpers;
             m_helpersCv.wait(lock);
             --m_idleHelpers;

@@ -22,9 +22,11 @@
 // subfolders, or the walk stopped) is dropped: a read of it in flight is
 // thrown away when it lands, and whatever was read below it is freed.
 //
-// Helpers sleep when there is nothing to claim and are woken one at a time.
-// Several read at once only while reads wait for the disk; from the cache one
-// keeps ahead of the walk, and more would only take turns on the processors.
+// Helpers sleep when there is nothing to claim and are woken one at a time;
+// a thread is made only when none sleeps, up to the pool's size. Several read
+// at once only while reads wait for the disk; from the cache one keeps ahead
+// of the walk, and more would only take turns on the processors. How many
+// then, ReadTuner.h chooses from the walk's pace.
 //
 // Descriptors: every node, frame and read shares its folder through FolderFd,
 // closed with the last holder. At most kOpenFrames frames keep their folder
@@ -35,7 +37,9 @@
 // read that a helper may see; names and results are immutable once published.
 
 #include "FolderRead.h"
+#include "ReadTuner.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <memory>
@@ -76,8 +80,8 @@ public:
         std::size_t next = 0;             // the next child to enter
     };
 
-    // Starts `helpers` threads (fewer when the system refuses more); they stop
-    // issuing reads as soon as *stop is set.
+    // At most `helpers` threads, made as reads need them (fewer when the
+    // system refuses more); they stop issuing reads as soon as *stop is set.
     ReadAhead(unsigned helpers, const std::atomic<bool> *stop);
     // Stops the helpers and joins them; reads in flight finish first.
     ~ReadAhead();
@@ -141,6 +145,10 @@ private:
     // known, or the walk moved on).
     enum class Wake { Room, Work };
     void wakeHelpersLocked(Wake why);
+    void startHelperLocked();
+    // The walk took a folder (`waited`: not read yet); every period the
+    // number of reads in flight is chosen again.
+    void tuneLocked(bool waited);
     bool stopped() const { return m_stopFlag && m_stopFlag->load(std::memory_order_relaxed); }
 
     const std::atomic<bool> *m_stopFlag;
@@ -162,6 +170,10 @@ private:
     // few, reads are taken to wait, and more helpers are put to work.
     std::size_t m_readsSinceWait = 1000;
     bool readsWait() const { return m_readsSinceWait < 32; }
+    ReadTuner m_tuner;
+    std::size_t m_periodTakes = 0;
+    std::size_t m_periodWaits = 0;
+    std::chrono::steady_clock::time_point m_periodStart;
     std::size_t m_windowFolders = 0; // claimed or ready, not yet taken
     std::size_t m_windowBytes = 0;
     std::size_t m_maxFolders = 0;

@@ -2,8 +2,9 @@
 // alone, also when a handler skips folders whose reads are already in the
 // window; an abort stops the helpers, which the engine joins, and what was
 // read ahead stays within the window, which helpers fill again as the walk
-// takes from it.
+// takes from it. The number of reads in flight follows the walk's pace.
 
+#include "ReadTuner.h"
 #include "SearchTestTree.h"
 
 #include <QDir>
@@ -92,7 +93,7 @@ private slots:
         QTest::addColumn<QString>("at");
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("maxLevel");
-        for (const int threads : {2, 16}) {
+        for (const int threads : {2, 16, 64}) {
             const auto row = [&](const char *name) {
                 return &QTest::newRow(qPrintable(QString("%1, %2 threads").arg(name).arg(threads)));
             };
@@ -180,6 +181,7 @@ private slots:
         QTest::addColumn<int>("threads");
         QTest::newRow("2 threads") << 2;
         QTest::newRow("16 threads") << 16;
+        QTest::newRow("64 threads") << 64;
     }
     void abortStopsTheHelpers()
     {
@@ -226,6 +228,46 @@ private slots:
         ff.setThreaded(false);
         ff.StartSearch();
         QCOMPARE(found, folders);
+    }
+
+    // Periods of the walk ("waits/rate": folders of 128 not read yet when
+    // the walk came to them, folders taken per second) and the number of
+    // reads in flight after each. A cold walk that waits gets more reads
+    // while that pays, never more than the pool, and never fewer than it
+    // started with; a growth that slowed it is undone and not tried again
+    // at once, so the number does not swing with every period.
+    void readsInFlightFollowTheWalk_data()
+    {
+        QTest::addColumn<int>("cap");
+        QTest::addColumn<QString>("periods");
+        QTest::addColumn<QString>("reads");
+        QTest::newRow("grows while waiting and faster")
+            << 64 << "32/1000 32/1100 32/1200 32/1300 32/1300" << "20 25 31 38 47";
+        QTest::newRow("a little slower is noise")
+            << 64 << "32/1000 32/900 32/800" << "20 25 31";
+        QTest::newRow("growth that slowed it is undone, then held")
+            << 64 << "32/1000 32/700 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000"
+            << "20 16 16 16 16 16 16 16 16 16 20";
+        QTest::newRow("few waits: holds") << 64 << "15/1000 1/1000 15/500" << "16 16 16";
+        QTest::newRow("no waits: back towards the start")
+            << 64 << "32/1000 32/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100"
+            << "20 25 24 23 22 21 20 19 18 17 16 16";
+        QTest::newRow("never over the pool") << 18 << "32/1000 32/1100 32/1200" << "18 18 18";
+        QTest::newRow("small pool") << 3 << "32/1000 0/1000" << "3 3";
+    }
+    void readsInFlightFollowTheWalk()
+    {
+        QFETCH(int, cap);
+        QFETCH(QString, periods);
+        QFETCH(QString, reads);
+        ReadTuner tuner{unsigned(cap)};
+        QStringList got;
+        for (const QString &period : periods.split(' ')) {
+            const QStringList parts = period.split('/');
+            tuner.period(parts[0].toULong(), parts[1].toDouble());
+            got << QString::number(tuner.reads());
+        }
+        QCOMPARE(got.join(' '), reads);
     }
 };
 
