@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -37,8 +38,10 @@ void TFoundListView::changeEvent(QEvent *event)
 {
     QTableView::changeEvent(event);
     // Rows fit the list's font, also when it is set after the view was made.
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
+        m_pending = Pending::Everything;
         verticalHeader()->setDefaultSectionSize(fittingRowHeight());
+    }
 }
 
 TFoundListView::TFoundListView(QWidget *parent) : QTableView(parent)
@@ -74,6 +77,8 @@ void TFoundListView::setModel(QAbstractItemModel *model)
     // The hidden row header still keeps 8 bytes a row, and its room when
     // the list empties: a list emptied after a long scan gets a new one.
     if (model) {
+        // A new order, or anything else laid out anew, is drawn anew.
+        connect(model, &QAbstractItemModel::layoutChanged, this, [this] { m_pending = Pending::Everything; });
         connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
                 [this] { m_rowsBeforeReset = verticalHeader()->count(); });
         connect(model, &QAbstractItemModel::modelReset, this, [this] {
@@ -86,6 +91,45 @@ void TFoundListView::setModel(QAbstractItemModel *model)
             m_nameSetByUser = true;
     });
     shareWidth();
+}
+
+void TFoundListView::rowsInserted(const QModelIndex &parent, int start, int end)
+{
+    QTableView::rowsInserted(parent, start, end);
+    // Where they went is seen at the layout: the row header may not know of
+    // them yet.
+    if (m_pending == Pending::Nothing) {
+        m_pending = Pending::RowsAdded;
+        m_firstAdded = start;
+    } else if (m_pending == Pending::RowsAdded) {
+        m_firstAdded = std::min(m_firstAdded, start);
+    }
+}
+
+void TFoundListView::rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end)
+{
+    m_pending = Pending::Everything;
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+}
+
+void TFoundListView::reset()
+{
+    m_pending = Pending::Everything;
+    QTableView::reset();
+}
+
+void TFoundListView::doItemsLayout()
+{
+    // While a long scan fills the list, repainting every row shown at each
+    // batch was most of the window's own work; rows added below the last one
+    // shown leave the picture as it is.
+    const Pending pending = std::exchange(m_pending, Pending::Nothing);
+    const int lastShown = rowAt(viewport()->height() - 1);
+    if (pending == Pending::RowsAdded && lastShown >= 0 && m_firstAdded > lastShown) {
+        updateGeometries(); // the scroll bar's range
+        return;
+    }
+    QTableView::doItemsLayout();
 }
 
 void TFoundListView::resizeEvent(QResizeEvent *event)

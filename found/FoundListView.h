@@ -18,8 +18,12 @@ public:
     // what the size and time leave once that is more than 100, until the
     // user sets its width.
     void setModel(QAbstractItemModel *model) override;
+    void doItemsLayout() override;
+    void reset() override;
 
 protected:
+    void rowsInserted(const QModelIndex &parent, int start, int end) override;
+    void rowsAboutToBeRemoved(const QModelIndex &parent, int start, int end) override;
     void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -31,4 +35,9 @@ private:
     bool m_sharing = false;
     bool m_nameSetByUser = false;
     int m_rowsBeforeReset = 0;
+    // What changed since the last layout: only rows added (from
+    // m_firstAdded on), or more.
+    enum class Pending { Nothing, RowsAdded, Everything };
+    Pending m_pending = Pending::Nothing;
+    int m_firstAdded = 0;
 };

@@ -114,6 +114,8 @@ private slots:
     void deletion();
     void manyRowsAreAllReached();
     void listEmptiedAfterALongOneWorksAsNew();
+    void listOnScreenFollowsItsRows_data();
+    void listOnScreenFollowsItsRows();
     void endToEndAsAUser();
     void scanFindsOnlyTheChosenFolder_data();
     void scanFindsOnlyTheChosenFolder();
@@ -841,6 +843,67 @@ void TestScan::listEmptiedAfterALongOneWorksAsNew()
         QVERIFY(form->foundFiles().isChecked(1));
         form->foundFiles().reset();
     }
+}
+
+// Rows a scan adds below a full list are not drawn again; whatever else
+// changes is: what is on the screen is always what the rows are.
+void TestScan::listOnScreenFollowsItsRows_data()
+{
+    QTest::addColumn<QList<int>>("batches"); // rows added, one batch after the other
+    QTest::addColumn<QString>("then");
+    QTest::newRow("rows below a full list") << QList<int>{200, 200, 5} << "";
+    QTest::newRow("a list not full yet") << QList<int>{2, 3, 1} << "";
+    QTest::newRow("filled by the last batch") << QList<int>{3, 300} << "";
+    QTest::newRow("sorted after rows arrived") << QList<int>{200, 200} << "sort";
+    QTest::newRow("scrolled to the end while rows arrive") << QList<int>{200, 200} << "end";
+    QTest::newRow("rows taken away") << QList<int>{200, 200} << "remove";
+}
+
+void TestScan::listOnScreenFollowsItsRows()
+{
+    QFETCH(QList<int>, batches);
+    QFETCH(QString, then);
+    auto form = makeForm({});
+    form->ui->DmPageControl1->setCurrentWidget(form->ui->TabSheet3);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTableView *view = form->ui->ListView1;
+    QVERIFY(view->isVisible());
+    dm::FoundFilesModel &model = form->foundFiles();
+    // The screen's pixels against the rows drawn anew, once painted.
+    const auto drawnAsRows = [&] {
+        const QPoint at = view->viewport()->mapTo(form.get(), QPoint());
+        const QSize size = view->viewport()->size();
+        const QImage shown = form->screen()
+                                 ->grabWindow(form->winId(), at.x(), at.y(), size.width(), size.height())
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage drawn = view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return shown == drawn;
+    };
+    int added = 0;
+    for (int rows : batches) {
+        QStringList names;
+        for (int i = 0; i < rows; ++i)
+            names << QStringLiteral("f%1.tmp").arg(added + i, 5, 10, QLatin1Char('0'));
+        addRows(model, names);
+        added += rows;
+        if (then == "end" && added == batches.first())
+            view->scrollToBottom();
+        QTRY_VERIFY_WITH_TIMEOUT(drawnAsRows(), 2000);
+    }
+    if (then == "sort") {
+        form->ListView1ColumnClick(0);
+        form->ListView1ColumnClick(0);
+        QTRY_VERIFY(!model.sorting());
+    } else if (then == "remove") {
+        model.removeRowsIf([](int row) { return row < 10; });
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(drawnAsRows(), 2000);
+    // The scroll bar reaches the last row.
+    view->scrollToBottom();
+    const QModelIndex last = model.index(model.rowCount() - 1, 0);
+    QTRY_VERIFY(view->viewport()->rect().contains(view->visualRect(last)));
 }
 
 void TestScan::endToEndAsAUser()
