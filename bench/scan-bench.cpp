@@ -158,6 +158,12 @@ int main(int argc, char **argv)
     // The folder tree selects its root, the home folder, once it has filled.
     while (form.ui->DmShellTree1->SelectedPathName().isEmpty())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // The window as the user sees it before a scan: mapped and painted (on
+    // a display that takes a moment after the tree has filled).
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 
     if (mode == "restore") {
         report("restoring", 1);
