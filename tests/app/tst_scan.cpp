@@ -890,7 +890,7 @@ void TestScan::listOnScreenFollowsItsRows()
         added += rows;
         if (then == "end" && added == batches.first())
             view->scrollToBottom();
-        QTRY_VERIFY_WITH_TIMEOUT(drawnAsRows(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(drawnAsRows(), 10000);
     }
     if (then == "sort") {
         form->ListView1ColumnClick(0);
@@ -899,7 +899,7 @@ void TestScan::listOnScreenFollowsItsRows()
     } else if (then == "remove") {
         model.removeRowsIf([](int row) { return row < 10; });
     }
-    QTRY_VERIFY_WITH_TIMEOUT(drawnAsRows(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(drawnAsRows(), 10000);
     // The scroll bar reaches the last row.
     view->scrollToBottom();
     const QModelIndex last = model.index(model.rowCount() - 1, 0);
