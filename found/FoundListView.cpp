@@ -124,8 +124,8 @@ void TFoundListView::doItemsLayout()
     // batch was most of the window's own work; rows added below the last one
     // shown leave the picture as it is.
     const Pending pending = std::exchange(m_pending, Pending::Nothing);
-    const int lastShown = rowAt(viewport()->height() - 1);
-    if (pending == Pending::RowsAdded && lastShown >= 0 && m_firstAdded > lastShown) {
+    const int lastShown = pending == Pending::RowsAdded ? rowAt(viewport()->height() - 1) : -1;
+    if (lastShown >= 0 && m_firstAdded > lastShown) {
         updateGeometries(); // the scroll bar's range
         return;
     }
