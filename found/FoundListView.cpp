@@ -74,11 +74,11 @@ void TFoundListView::setModel(QAbstractItemModel *model)
     // two-digit day and month.
     const QString widest = dm::DateTimeToText(QDate(2000, 12, 28), QTime(23, 58, 58));
     setColumnWidth(3, std::max(kTimeWidth, fontMetrics().horizontalAdvance(widest) + 2 * fontMetrics().averageCharWidth()));
-    // The hidden row header still keeps 8 bytes a row, and its room when
-    // the list empties: a list emptied after a long scan gets a new one.
     if (model) {
         // A new order, or anything else laid out anew, is drawn anew.
         connect(model, &QAbstractItemModel::layoutChanged, this, [this] { m_pending = Pending::Everything; });
+        // The hidden row header still keeps 8 bytes a row, and its room when
+        // the list empties: a list emptied after a long scan gets a new one.
         connect(model, &QAbstractItemModel::modelAboutToBeReset, this,
                 [this] { m_rowsBeforeReset = verticalHeader()->count(); });
         connect(model, &QAbstractItemModel::modelReset, this, [this] {
