@@ -94,15 +94,18 @@ int Project1Main(int argc, char **argv)
     }
 
     TForm1 Form1(dm::executablePath());
-    TForm2 Form2(&Form1);
-    TForm3 Form3(&Form1);
-    TForm4 Form4(&Form1);
-    Form1.Form2 = &Form2;
-    Form1.Form3 = &Form3;
-    Form1.Form4 = &Form4;
-    Form2.Form1 = &Form1;
-    Form3.Form4 = &Form4;
-    Form3.AppFolder = Form1.AppFolder;
+    // The dialogs are the window's children: it deletes them.
+    Form1.MakeDialogs = [&Form1] {
+        auto *form2 = new TForm2(&Form1);
+        auto *form3 = new TForm3(&Form1);
+        auto *form4 = new TForm4(&Form1);
+        Form1.Form2 = form2;
+        Form1.Form3 = form3;
+        Form1.Form4 = form4;
+        form2->Form1 = &Form1;
+        form3->Form4 = form4;
+        form3->AppFolder = Form1.AppFolder;
+    };
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         Form1.fitInto(screen->availableGeometry());

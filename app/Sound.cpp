@@ -1,14 +1,8 @@
 #include "Sound.h"
 
-#include "ErrorBox.h"
-
 #include <QApplication>
-#include <QAudioDevice>
 #include <QFileInfo>
-#include <QMediaDevices>
-#include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
+#include <QLibrary>
 
 namespace dm {
 
@@ -20,17 +14,25 @@ SoundHandler &handler()
     return h;
 }
 
-QSoundEffect *effect()
+using PlayFunction = void (*)(const QString &path);
+
+// The player module, loaded at the first sound: beside the program in the
+// build, in the library folder when installed. Null when neither loads.
+PlayFunction player()
 {
-    static QPointer<QSoundEffect> e;
-    if (!e) {
-        e = new QSoundEffect(qApp);
-        QObject::connect(e, &QSoundEffect::statusChanged, e, dm::guarded([] {
-            if (e->status() == QSoundEffect::Error)
-                QApplication::beep();
-        }));
-    }
-    return e;
+    static const PlayFunction play = [] {
+        const QString here = QCoreApplication::applicationDirPath();
+        for (const QString &path : {here + QStringLiteral("/dustmote-sound.so"),
+                                    here + QStringLiteral("/" DUSTMOTE_SOUND_MODULE)}) {
+            if (!QFileInfo(path).isFile())
+                continue;
+            QLibrary module(path);
+            if (const auto play = reinterpret_cast<PlayFunction>(module.resolve("dustmote_play_sound")))
+                return play; // the module stays loaded
+        }
+        return PlayFunction();
+    }();
+    return play;
 }
 
 } // namespace
@@ -41,15 +43,12 @@ void playSound(const QString &path)
         handler()(path);
         return;
     }
-    if (!QFileInfo(path).isFile() || QMediaDevices::audioOutputs().isEmpty()) {
+    const PlayFunction play = QFileInfo(path).isFile() ? player() : nullptr;
+    if (!play) {
         QApplication::beep();
         return;
     }
-    QSoundEffect *sound = effect();
-    const QUrl source = QUrl::fromLocalFile(path);
-    if (sound->source() != source)
-        sound->setSource(source); // loads in the background and plays once loaded
-    sound->play();
+    play(path);
 }
 
 SoundHandler setSoundHandler(SoundHandler h)

@@ -351,6 +351,7 @@ void TForm1::Action3Execute()
 
 void TForm1::Action8Execute()
 {
+    ensureDialogs();
     if (Form3)
         Form3->exec();
 }

@@ -6,7 +6,9 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "DeletionPass.h"
 #include "FileDeletion.h"
@@ -57,10 +59,18 @@ public:
     // The search engine of the scan; its walk runs on a worker thread.
     std::unique_ptr<dm::TFindFile> FindFile1;
 
-    // The other windows, created after this one by the program's entry.
+    // The other windows, created by the program's entry: through
+    // MakeDialogs, on the first use of any (most starts open none, and making
+    // them delayed the window's first appearance), or set directly.
     TForm2 *Form2 = nullptr;
     TForm3 *Form3 = nullptr;
     TForm4 *Form4 = nullptr;
+    std::function<void()> MakeDialogs;
+    void ensureDialogs()
+    {
+        if (MakeDialogs)
+            std::exchange(MakeDialogs, nullptr)();
+    }
 
     // Folder of the program's own files with one trailing "/" (beside the
     // executable, or <prefix>/share/dustmote/ when installed); empty when the

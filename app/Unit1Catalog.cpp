@@ -44,6 +44,7 @@ void TForm1::DmLabel1MouseEnter()
 
 void TForm1::DmLabel1Click()
 {
+    ensureDialogs();
     if (!Form2)
         return;
     Form2->ui->LabeledEdit1->clear();

@@ -13,12 +13,14 @@
 
 #include "ui_Unit1.h"
 
+#include "DeferredIcon.h"
 #include "DeletionTexts.h"
 #include "DmGroupBar.h"
 #include "DmShellTree.h"
 #include "ErrorBox.h"
 #include "Exception.h"
 #include "FoundFiles.h"
+#include "ImageList.h"
 #include "Memory.h"
 #include "MessageBox.h"
 #include "Preferences.h"
@@ -50,7 +52,11 @@ void TForm1::buildDeletion()
     StopButton = new QPushButton(QCoreApplication::translate("Dustmote", "Остановить"), ui->Panel3);
     StopButton->setObjectName(QStringLiteral("StopButton"));
     StopButton->setToolTip(QCoreApplication::translate("Dustmote", "Остановить удаление после текущего файла (Esc)"));
-    StopButton->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
+    // The theme is looked up when a deletion first shows the button, not at
+    // start; our own image stands in where the theme has none.
+    StopButton->setIcon(dm::deferredIcon([] {
+        return QIcon::fromTheme(QStringLiteral("process-stop"), QIcon(dm::ImageList1Path(8)));
+    }));
     StopButton->setMinimumSize(ui->BitBtn1->minimumSize());
     // The Stop control takes the place of the button that started the pass,
     // in one slot as wide as the wider of the two, so the page keeps its

@@ -1,5 +1,7 @@
 #include "ImageList.h"
 
+#include "DeferredIcon.h"
+
 #include <array>
 #include <utility>
 
@@ -56,7 +58,7 @@ QString ImageList1Path(int index)
 QIcon ImageList1(int index)
 {
     const QString path = ImageList1Path(index);
-    return path.isEmpty() ? QIcon() : QIcon(path);
+    return path.isEmpty() ? QIcon() : deferredIcon([path] { return QIcon(path); });
 }
 
 TImageList *createImageList1(QObject *parent)
@@ -69,12 +71,12 @@ TImageList *createImageList1(QObject *parent)
 
 QIcon applicationIcon()
 {
-    return QIcon(imagePath("dustmote.svg"));
+    return deferredIcon([] { return QIcon(imagePath("dustmote.svg")); });
 }
 
 QIcon deleteGlyph()
 {
-    return QIcon(imagePath("delete-glyph.svg"));
+    return deferredIcon([] { return QIcon(imagePath("delete-glyph.svg")); });
 }
 
 } // namespace dm

@@ -1,8 +1,9 @@
 #pragma once
 // The program's images, drawn as SVG and compiled into the executable (the
-// `resources` library, prefix ":/images/"). Icons are built on demand from the
-// SVG, so they are sharp at any size: 16 x 16 in menus, larger where a style
-// or the desktop asks for it. Call only after the QApplication exists.
+// `resources` library, prefix ":/images/"). Icons are read from the SVG when
+// first drawn (DeferredIcon.h) and drawn from it, so they are sharp at any
+// size: 16 x 16 in menus, larger where a style or the desktop asks for it.
+// Call only after the QApplication exists.
 
 #include <QIcon>
 #include <QList>
