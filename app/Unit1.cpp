@@ -54,7 +54,9 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     FindFile1 = std::make_unique<dm::TFindFile>();
     FindFile1->setThreaded(true);
     m_catalog = std::make_unique<dm::ListViewRows>(ui->DmListView1);
-    setWindowIcon(dm::applicationIcon());
+    // Set once the window shows, for the window manager to take from there:
+    // set here, it was drawn at four sizes before the window could appear.
+    QTimer::singleShot(0, this, [this] { setWindowIcon(dm::applicationIcon()); });
     m_caption = windowTitle();
     ui->DmURLLabel1->setText(QString::fromUtf16(kWebSiteAddress));
     ui->BitBtn1->setIcon(dm::deleteGlyph());
