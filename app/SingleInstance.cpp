@@ -5,14 +5,11 @@
 #include "ShellPathWalk.h"
 #include "UniqueFd.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QStandardPaths>
 #include <QSysInfo>
-#include <QThread>
 
 #include <cerrno>
 #include <csignal>
@@ -99,31 +96,13 @@ bool lockNamesLiveCopy(const QString &path)
 
 SingleInstance::SingleInstance(const QString &folder)
     : m_socket(instanceFolder(folder) + QStringLiteral("/dustmote.socket")),
-      m_lock(instanceFolder(folder) + QStringLiteral("/dustmote.lock"))
+      m_lock(instanceFolder(folder) + QStringLiteral("/dustmote.lock")), m_server(kMaxRequest)
 {
     // Stale only when its process is gone, never by age.
     m_lock.setStaleLockTime(0);
-    connect(&m_server, &QLocalServer::newConnection, this, guarded([this] {
-        while (QLocalSocket *client = m_server.nextPendingConnection()) {
-            connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            // The request is read whole once the later start hangs up, and
-            // bounded: only the same user can connect, but a stuck or
-            // garbled writer must not grow the buffer.
-            auto request = std::make_shared<QByteArray>();
-            const auto readMore = [client, request] {
-                request->append(client->read(kMaxRequest + 1 - request->size()));
-            };
-            connect(client, &QLocalSocket::readyRead, this, guarded([client, request, readMore] {
-                readMore();
-                if (request->size() > kMaxRequest)
-                    client->abort();
-            }));
-            connect(client, &QLocalSocket::disconnected, this, guarded([this, request, readMore] {
-                readMore();
-                if (request->size() <= kMaxRequest && request->startsWith(kShow))
-                    emit activationRequested(folderOf(*request));
-            }));
-        }
+    connect(&m_server, &LocalListener::received, this, guarded([this](const QByteArray &request) {
+        if (request.startsWith(kShow))
+            emit activationRequested(folderOf(request));
     }));
 }
 
@@ -146,30 +125,16 @@ bool SingleInstance::claim()
     if (!claimed)
         return false;
     // A socket left by a program that died is ours to replace.
-    QLocalServer::removeServer(m_socket);
-    m_server.setSocketOptions(QLocalServer::UserAccessOption);
     m_server.listen(m_socket);
     return true;
 }
 
 bool SingleInstance::activateRunning(const QByteArray &folder, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    do {
-        QLocalSocket socket;
-        socket.connectToServer(m_socket);
-        if (socket.waitForConnected(100)) {
-            QByteArray request = kShow;
-            if (!folder.isEmpty())
-                request += kFolder + normalisedFolderPath(folder);
-            socket.write(request);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            return sent;
-        }
-        QThread::msleep(100);
-    } while (!deadline.hasExpired());
-    return false;
+    QByteArray request = kShow;
+    if (!folder.isEmpty())
+        request += kFolder + normalisedFolderPath(folder);
+    return sendLocal(m_socket, request, timeoutMs);
 }
 
 bool SingleInstance::handOver(const QByteArray &folder, int timeoutMs)

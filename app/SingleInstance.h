@@ -6,7 +6,8 @@
 // names no live copy of this program (empty, garbled, from another machine,
 // or naming a dead or foreign process) is taken over.
 
-#include <QLocalServer>
+#include "LocalChannel.h"
+
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -41,7 +42,7 @@ signals:
 private:
     QString m_socket;
     QLockFile m_lock;
-    QLocalServer m_server;
+    LocalListener m_server;
 };
 
 // Whether the lock file at path names a live process of this program on this

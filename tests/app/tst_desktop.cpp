@@ -5,6 +5,7 @@
 // readers alike.
 
 #include "ChildProcess.h"
+#include "LocalChannel.h"
 #include "DmLabels.h"
 #include "DmTray.h"
 #include "RecordedBoxes.h"
@@ -47,6 +48,8 @@ private slots:
     void modalWindowComesBackWithTheWindow();
     void onlyOneProgramPerUser_data();
     void onlyOneProgramPerUser();
+    void laterStartsAreHeardFromTheUserAlone_data();
+    void laterStartsAreHeardFromTheUserAlone();
     void linksAnswerMouseKeysAndScreenReaders_data();
     void linksAnswerMouseKeysAndScreenReaders();
     void qtsOwnButtonsSpeakRussian();
@@ -198,6 +201,58 @@ void TestDesktop::onlyOneProgramPerUser()
     // Once the first has gone, the next start runs.
     dm::SingleInstance next(m_dir->path());
     QVERIFY(next.claim());
+}
+
+// The channel a later start uses: the running program hears its own user
+// alone, whatever the umask or the socket's mode, and never more than the
+// bound it was given.
+void TestDesktop::laterStartsAreHeardFromTheUserAlone_data()
+{
+    QTest::addColumn<uid_t>("writer");
+    QTest::addColumn<bool>("openToAll"); // the socket's mode widened after it was made
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("sent");
+    QTest::addColumn<bool>("heard");
+    const int bound = 4096;
+    QTest::newRow("the same user") << uid_t(0) << false << 12 << true << true;
+    QTest::newRow("the same user, at the bound") << uid_t(0) << false << bound << true << true;
+    QTest::newRow("the same user, past the bound") << uid_t(0) << false << bound + 1 << true << false;
+    QTest::newRow("another user") << dm::test::kOtherUser << false << 12 << false << false;
+    QTest::newRow("another user, socket open to all") << dm::test::kOtherUser << true << 12 << true << false;
+}
+
+void TestDesktop::laterStartsAreHeardFromTheUserAlone()
+{
+    QFETCH(uid_t, writer);
+    QFETCH(bool, openToAll);
+    QFETCH(int, bytes);
+    QFETCH(bool, sent);
+    QFETCH(bool, heard);
+    if (writer != 0 && ::geteuid() != 0)
+        QSKIP("another user's case needs root to become one");
+    QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0711) == 0);
+    const QString path = m_dir->filePath(QStringLiteral("channel"));
+    dm::LocalListener listener(4096);
+    const mode_t umask = ::umask(0);
+    const bool listening = listener.listen(path);
+    ::umask(umask);
+    QVERIFY(listening);
+    struct stat st;
+    QVERIFY(::stat(QFile::encodeName(path).constData(), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0600));
+    if (openToAll)
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0666) == 0);
+    QSignalSpy spy(&listener, &dm::LocalListener::received);
+    const QByteArray request(bytes, 'x');
+    QCOMPARE(dm::test::runInChildAs(writer, [&] { return dm::sendLocal(path, request, 300) ? 0 : 1; }, 20000),
+             sent ? 0 : 1);
+    if (heard) {
+        QVERIFY(spy.wait());
+        QCOMPARE(spy.takeFirst().at(0).toByteArray(), request);
+    } else {
+        QTest::qWait(200);
+        QCOMPARE(spy.count(), 0);
+    }
 }
 
 void TestDesktop::linksAnswerMouseKeysAndScreenReaders_data()
