@@ -17,11 +17,14 @@ BARE=$BUILD/bench/dustmote-barewindow
 PROGRAM=$BUILD/app/dustmote
 OUT=$(mktemp -d)
 HOMEDIR=$(mktemp -d)
-trap 'rm -rf "$OUT" "$HOMEDIR"; [[ -n ${TRAYER:-} ]] && kill $TRAYER 2>/dev/null || true' EXIT
-mkdir -m 700 "$HOMEDIR/run"
+# The runtime folder on a memory file system, as a desktop session's is
+# (/run/user/UID): the program's lock file is synced there at every start.
+RUNDIR=$(mktemp -d -p /dev/shm 2> /dev/null || mktemp -d)
+chmod 700 "$RUNDIR"
+trap 'rm -rf "$OUT" "$HOMEDIR" "$RUNDIR"; [[ -n ${TRAYER:-} ]] && kill $TRAYER 2>/dev/null || true' EXIT
 export MAPWATCH_CPU=1
 export HOME=$HOMEDIR XDG_CONFIG_HOME=$HOMEDIR/.config XDG_DATA_HOME=$HOMEDIR/.local/share \
-       XDG_CACHE_HOME=$HOMEDIR/.cache XDG_RUNTIME_DIR=$HOMEDIR/run
+       XDG_CACHE_HOME=$HOMEDIR/.cache XDG_RUNTIME_DIR=$RUNDIR
 
 if [[ -n ${TRAY:-} ]]; then trayer --edge top --align right --widthtype request & TRAYER=$!; sleep 1; fi
 median() { sort -n | awk '{a[NR]=$1} END {print (NR % 2) ? a[(NR+1)/2] : (a[NR/2] + a[NR/2+1]) / 2}'; }
