@@ -21,6 +21,7 @@
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QDir>
+#include <QLibrary>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -53,6 +54,7 @@ private slots:
     void linksAnswerMouseKeysAndScreenReaders_data();
     void linksAnswerMouseKeysAndScreenReaders();
     void qtsOwnButtonsSpeakRussian();
+    void soundPlayerLoadsOnItsOwn();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -321,5 +323,16 @@ void TestDesktop::qtsOwnButtonsSpeakRussian()
     QCOMPARE(box.button(QMessageBox::Cancel)->text(), u"Отмена"_qs);
 }
 
+// The end-of-scan sound's player is a module loaded at the first sound: it
+// must load with what it links and offer the entry the program looks up,
+// or every scan would end with the bell instead.
+void TestDesktop::soundPlayerLoadsOnItsOwn()
+{
+    QLibrary player(QStringLiteral(DUSTMOTE_SOUND_PLAYER));
+    QVERIFY2(player.load(), qPrintable(player.errorString()));
+    QVERIFY(player.resolve("dustmote_play_sound"));
+}
+
 QTEST_MAIN(TestDesktop)
+
 #include "tst_desktop.moc"
