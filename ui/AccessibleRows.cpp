@@ -280,10 +280,13 @@ private:
                 break;
         }
         // A reader that took the list, not its row, as what has the focus
-        // (the list has just been entered) hears the change only from the
-        // row: the current cell is told as focused, and read with its tick.
+        // (the list has just been entered), or a cell without the box (a
+        // row clicked on its folder or size: a reader presents only the
+        // checked state of what has the focus, and only of a box) hears the
+        // change only from the row: its box's cell is told as focused, and
+        // read with its tick.
         if (m_view->hasFocus()) {
-            if (QAccessibleInterface *cell = cellAt(current.row(), current.column())) {
+            if (QAccessibleInterface *cell = cellAt(current.row(), 0)) {
                 QAccessibleEvent focus(cell, QAccessible::Focus);
                 QAccessible::updateAccessibility(&focus);
             }
