@@ -2,11 +2,13 @@
 // and draws something with a transparent surround at 16 px; the animation
 // moves only while it plays and leaves no timer behind when it stops.
 
+#include "DeferredIcon.h"
 #include "ImageList.h"
 #include "SearchAnimation.h"
 
 #include <QFile>
 #include <QLabel>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTest>
@@ -54,6 +56,8 @@ private slots:
     void image();
     void imagesAreDistinct();
     void deleteGlyphHasDisabledLook();
+    void deferredIconIsMadeOnceWhenFirstUsed_data();
+    void deferredIconIsMadeOnceWhenFirstUsed();
 
     void animationAdvancesOnlyWhilePlaying();
     void animationLoopsAfterStopFrame();
@@ -275,6 +279,51 @@ void TestImages::framesDifferOnTransparentGround()
     QVERIFY(snapshot() != first);
     a.Seek(0);
     QCOMPARE(snapshot(), first);
+}
+
+void TestImages::deferredIconIsMadeOnceWhenFirstUsed_data()
+{
+    QTest::addColumn<QString>("use");
+    for (const char *use : {"pixmap", "paint", "actual size", "sizes", "name"})
+        QTest::newRow(use) << use;
+}
+
+// The start-up's icons cost nothing until something draws or measures them,
+// then stand for the icon made, once for every copy.
+void TestImages::deferredIconIsMadeOnceWhenFirstUsed()
+{
+    QFETCH(QString, use);
+    int made = 0;
+    const QIcon icon = dm::deferredIcon([&made] {
+        ++made;
+        return QIcon::fromTheme(QStringLiteral("dm-no-such-icon"), QIcon(dm::ImageList1Path(8)));
+    });
+    const QIcon copy = icon;
+    QVERIFY(!icon.isNull() && !copy.isNull());
+    QCOMPARE(made, 0);
+    const QIcon real(dm::ImageList1Path(8));
+    if (use == "pixmap") {
+        QCOMPARE(copy.pixmap(16, 16).toImage(), real.pixmap(16, 16).toImage());
+        QCOMPARE(copy.pixmap(32, 32, QIcon::Disabled).toImage(), real.pixmap(32, 32, QIcon::Disabled).toImage());
+    } else if (use == "paint") {
+        QImage drawn(24, 24, QImage::Format_ARGB32_Premultiplied), expected = drawn;
+        drawn.fill(Qt::transparent);
+        expected.fill(Qt::transparent);
+        QPainter p1(&drawn), p2(&expected);
+        copy.paint(&p1, QRect(0, 0, 24, 24));
+        real.paint(&p2, QRect(0, 0, 24, 24));
+        p1.end();
+        p2.end();
+        QCOMPARE(drawn, expected);
+    } else if (use == "actual size") {
+        QCOMPARE(copy.actualSize(QSize(48, 48)), real.actualSize(QSize(48, 48)));
+    } else if (use == "sizes") {
+        QCOMPARE(copy.availableSizes(), real.availableSizes());
+    } else {
+        QCOMPARE(copy.name(), real.name());
+    }
+    icon.pixmap(16, 16);
+    QCOMPARE(made, 1);
 }
 
 QTEST_MAIN(TestImages)
