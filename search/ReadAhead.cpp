@@ -20,7 +20,11 @@ constexpr std::size_t kWindowBytes = 4 << 20;
 // How far ahead of the walk, in folders, helpers look for one to read.
 constexpr std::size_t kHorizon = 2 * kWindowFolders;
 
-// How often this thread has gone to sleep, on the disk or on a lock.
+// How often this thread has gone to sleep, on the disk or on a lock. A
+// system call: asked around every kSampleEvery-th read of a helper only, as
+// a cold walk's reads nearly all wait and one in that many tells it.
+constexpr unsigned kSampleEvery = 8;
+
 long sleeps()
 {
     struct rusage usage;
@@ -87,7 +91,7 @@ std::shared_ptr<FolderRead> ReadAhead::take(FolderNode &child, ReadWants wants)
     while (child.state == FolderNode::Reading) {
         Claim claim;
         if (!stopped() && admits() && claimLocked(claim)) {
-            readClaimed(claim, m_scratch, lock, false);
+            readClaimed(claim, m_scratch, lock, false, false);
             continue;
         }
         m_walkWaiting = true;
@@ -376,6 +380,7 @@ bool ReadAhead::claimLocked(Claim &claim)
 void ReadAhead::helperLoop()
 {
     ReadScratch scratch;
+    unsigned reads = 0;
     std::unique_lock lock(m_mutex);
     for (;;) {
         if (m_quit || stopped())
@@ -391,12 +396,12 @@ void ReadAhead::helperLoop()
             --m_idleHelpers;
             continue;
         }
-        readClaimed(claim, scratch, lock, true);
+        readClaimed(claim, scratch, lock, true, reads++ % kSampleEvery == 0);
     }
 }
 
 void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock<std::mutex> &lock,
-                            bool helper)
+                            bool helper, bool sample)
 {
     claim.node->state = FolderNode::Reading;
     ++m_windowFolders;
@@ -409,7 +414,7 @@ void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock
     const char *name = claim.parent->name(*claim.node);
     lock.unlock();
 
-    const long sleepsBefore = sleeps();
+    const long sleepsBefore = sample ? sleeps() : 0;
     std::shared_ptr<FolderRead> read;
     ReadResult result = ReadResult::NoDescriptor;
     try {
@@ -424,7 +429,9 @@ void ReadAhead::readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock
         result = ReadResult::NoDescriptor;
     }
     parentFd.reset();
-    const bool waited = sleeps() != sleepsBefore;
+    // A read not sampled counts as one from the cache: the next sample that
+    // waited sets the count back, so it stays low while reads wait.
+    const bool waited = sample && sleeps() != sleepsBefore;
 
     lock.lock();
     if (helper)

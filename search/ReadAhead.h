@@ -132,8 +132,10 @@ private:
     };
 
     void helperLoop();
-    // Reads the claimed folder with the lock let go meanwhile, and lands it.
-    void readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock<std::mutex> &lock, bool helper);
+    // Reads the claimed folder with the lock let go meanwhile, and lands it;
+    // a helper's read, when sampled, tells whether reads wait for the disk.
+    void readClaimed(Claim &claim, ReadScratch &scratch, std::unique_lock<std::mutex> &lock, bool helper,
+                     bool sample);
     bool admits() const;
     bool claimLocked(Claim &claim);
     void publishLocked(Claim &claim, ReadResult result, std::shared_ptr<FolderRead> read);
@@ -166,8 +168,8 @@ private:
     unsigned m_busyHelpers = 0; // reading
     bool m_waitRoom = false;    // helpers found the window full
     bool m_waitHorizon = false; // helpers found nothing near enough
-    // Helpers' reads since the last one that waited (for the disk): while
-    // few, reads are taken to wait, and more helpers are put to work.
+    // Helpers' reads since the last sampled one that waited (for the disk):
+    // while few, reads are taken to wait, and more helpers are put to work.
     std::size_t m_readsSinceWait = 1000;
     bool readsWait() const { return m_readsSinceWait < 32; }
     ReadTuner m_tuner;
