@@ -1,5 +1,5 @@
-# Installing: the programs in bin/, the sound's player module in the library
-# folder (lib/<arch>/dustmote), their own files (the starting catalog, the
+# Installing: the programs in bin/, the sound's player module in the
+# architecture's library folder (lib/<arch>/dustmote), their own files (the starting catalog, the
 # terms of use, the end-of-scan sound) in share/dustmote/, which the program
 # then takes for its folder, the menu entry with its icon, the manual pages,
 # the schedule's systemd user units (off until the user enables the timer),
@@ -8,7 +8,7 @@
 include(GNUInstallDirs)
 
 install(TARGETS dustmote dustmote-clean RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(TARGETS dustmote-sound LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/dustmote)
+install(TARGETS dustmote-sound LIBRARY DESTINATION ${DUSTMOTE_MODULE_DIR})
 install(FILES
     ${CMAKE_BINARY_DIR}/app/default/List.lst
     ${PROJECT_SOURCE_DIR}/resources/documents/eula.rtf
