@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,11 +17,23 @@ namespace dm {
 
 namespace {
 
-bool addressOf(const QString &path, sockaddr_un &address)
+// The socket's address: its path, or, for a folder too deep for an
+// address's 108 bytes, its name in the folder reached through the folder's
+// descriptor (held in folder while the address is in use).
+bool addressOf(const QString &path, sockaddr_un &address, UniqueFd &folder)
 {
-    const QByteArray name = QFile::encodeName(path);
+    QByteArray name = QFile::encodeName(path);
     std::memset(&address, 0, sizeof address);
     address.sun_family = AF_UNIX;
+    if (std::size_t(name.size()) >= sizeof address.sun_path) {
+        const qsizetype slash = name.lastIndexOf('/');
+        if (slash <= 0)
+            return false;
+        folder.reset(::open(name.left(slash).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!folder)
+            return false;
+        name = "/proc/self/fd/" + QByteArray::number(folder.get()) + name.mid(slash);
+    }
     if (name.isEmpty() || std::size_t(name.size()) >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
@@ -43,7 +56,8 @@ LocalListener::~LocalListener() = default;
 bool LocalListener::listen(const QString &path)
 {
     sockaddr_un address;
-    if (!addressOf(path, address))
+    UniqueFd folder;
+    if (!addressOf(path, address, folder))
         return false;
     UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     // The socket file takes the socket's mode when bound: the user's alone,
@@ -116,7 +130,8 @@ void LocalListener::drop(Client *client)
 bool sendLocal(const QString &path, const QByteArray &bytes, int timeoutMs)
 {
     sockaddr_un address;
-    if (!addressOf(path, address))
+    UniqueFd folder;
+    if (!addressOf(path, address, folder))
         return false;
     const QDeadlineTimer deadline(timeoutMs);
     do {

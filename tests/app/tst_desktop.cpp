@@ -212,28 +212,38 @@ void TestDesktop::laterStartsAreHeardFromTheUserAlone_data()
 {
     QTest::addColumn<uid_t>("writer");
     QTest::addColumn<bool>("openToAll"); // the socket's mode widened after it was made
+    QTest::addColumn<bool>("deep");      // in a folder too deep for a socket's address
     QTest::addColumn<int>("bytes");
     QTest::addColumn<bool>("sent");
     QTest::addColumn<bool>("heard");
     const int bound = 4096;
-    QTest::newRow("the same user") << uid_t(0) << false << 12 << true << true;
-    QTest::newRow("the same user, at the bound") << uid_t(0) << false << bound << true << true;
-    QTest::newRow("the same user, past the bound") << uid_t(0) << false << bound + 1 << true << false;
-    QTest::newRow("another user") << dm::test::kOtherUser << false << 12 << false << false;
-    QTest::newRow("another user, socket open to all") << dm::test::kOtherUser << true << 12 << true << false;
+    QTest::newRow("the same user") << uid_t(0) << false << false << 12 << true << true;
+    QTest::newRow("the same user, at the bound") << uid_t(0) << false << false << bound << true << true;
+    QTest::newRow("the same user, past the bound") << uid_t(0) << false << false << bound + 1 << true << false;
+    QTest::newRow("a deep folder") << uid_t(0) << false << true << 12 << true << true;
+    QTest::newRow("another user") << dm::test::kOtherUser << false << false << 12 << false << false;
+    QTest::newRow("another user, socket open to all") << dm::test::kOtherUser << true << false << 12 << true << false;
+    QTest::newRow("another user, deep folder open to all") << dm::test::kOtherUser << true << true << 12 << true << false;
 }
 
 void TestDesktop::laterStartsAreHeardFromTheUserAlone()
 {
     QFETCH(uid_t, writer);
     QFETCH(bool, openToAll);
+    QFETCH(bool, deep);
     QFETCH(int, bytes);
     QFETCH(bool, sent);
     QFETCH(bool, heard);
     if (writer != 0 && ::geteuid() != 0)
         QSKIP("another user's case needs root to become one");
     QVERIFY(::chmod(QFile::encodeName(m_dir->path()).constData(), 0711) == 0);
-    const QString path = m_dir->filePath(QStringLiteral("channel"));
+    QString folder = m_dir->path();
+    if (deep) {
+        folder += u'/' + QString(120, u'd');
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0711) == 0);
+    }
+    const QString path = folder + QStringLiteral("/channel");
     dm::LocalListener listener(4096);
     const mode_t umask = ::umask(0);
     const bool listening = listener.listen(path);
