@@ -64,7 +64,11 @@ bool LocalListener::listen(const QString &path)
     // whatever the umask.
     if (!fd || ::fchmod(fd.get(), S_IRUSR | S_IWUSR) != 0)
         return false;
-    ::unlink(address.sun_path); // left by a program that died
+    // A socket left by a program that died is replaced; anything else in its
+    // place is not ours to remove.
+    struct stat st;
+    if (::lstat(address.sun_path, &st) == 0 && S_ISSOCK(st.st_mode))
+        ::unlink(address.sun_path);
     if (::bind(fd.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
         || ::listen(fd.get(), 16) != 0)
         return false;

@@ -27,8 +27,9 @@ public:
     explicit LocalListener(qsizetype maxRequest, QObject *parent = nullptr);
     ~LocalListener() override;
 
-    // Listens at path, replacing whatever is there; only this user may
-    // connect. False when the socket cannot be made there.
+    // Listens at path, replacing a socket left there; only this user may
+    // connect. False when the socket cannot be made there (also when a
+    // file that is no socket is in its place).
     bool listen(const QString &path);
 
 signals:

@@ -55,7 +55,7 @@ void TForm1::buildDeletion()
     // The theme is looked up when a deletion first shows the button, not at
     // start; our own image stands in where the theme has none.
     StopButton->setIcon(dm::deferredIcon([] {
-        return QIcon::fromTheme(QStringLiteral("process-stop"), QIcon(dm::ImageList1Path(8)));
+        return QIcon::fromTheme(QStringLiteral("process-stop"), dm::ImageList1(8));
     }));
     StopButton->setMinimumSize(ui->BitBtn1->minimumSize());
     // The Stop control takes the place of the button that started the pass,

@@ -51,6 +51,8 @@ private slots:
     void onlyOneProgramPerUser();
     void laterStartsAreHeardFromTheUserAlone_data();
     void laterStartsAreHeardFromTheUserAlone();
+    void onlyALeftSocketIsReplaced_data();
+    void onlyALeftSocketIsReplaced();
     void linksAnswerMouseKeysAndScreenReaders_data();
     void linksAnswerMouseKeysAndScreenReaders();
     void qtsOwnButtonsSpeakRussian();
@@ -265,6 +267,39 @@ void TestDesktop::laterStartsAreHeardFromTheUserAlone()
         QTest::qWait(200);
         QCOMPARE(spy.count(), 0);
     }
+}
+
+void TestDesktop::onlyALeftSocketIsReplaced_data()
+{
+    QTest::addColumn<QString>("left"); // what lies in the socket's place
+    QTest::addColumn<bool>("listening");
+    QTest::newRow("a socket of a program that died") << "socket" << true;
+    QTest::newRow("a file") << "file" << false;
+    QTest::newRow("a folder") << "folder" << false;
+}
+
+// The running program takes the place of a socket left by one that died,
+// and never removes anything else found there.
+void TestDesktop::onlyALeftSocketIsReplaced()
+{
+    QFETCH(QString, left);
+    QFETCH(bool, listening);
+    const QString path = m_dir->filePath(QStringLiteral("channel"));
+    const QByteArray name = QFile::encodeName(path);
+    if (left == "socket") {
+        dm::LocalListener dead(16);
+        QVERIFY(dead.listen(path));
+    } else if (left == "file") {
+        QVERIFY(writeFile(path, "kept"));
+    } else {
+        QVERIFY(QDir().mkpath(path));
+    }
+    dm::LocalListener listener(16);
+    QCOMPARE(listener.listen(path), listening);
+    struct stat st;
+    QVERIFY(::lstat(name.constData(), &st) == 0);
+    QCOMPARE(S_ISSOCK(st.st_mode), left == "socket");
+    QCOMPARE(S_ISDIR(st.st_mode), left == "folder");
 }
 
 void TestDesktop::linksAnswerMouseKeysAndScreenReaders_data()
