@@ -93,7 +93,7 @@ int Project1Main(int argc, char **argv)
         return 0;
     }
 
-    TForm1 Form1(dm::executablePath());
+    TForm1 Form1(dm::executablePath(), nullptr, TForm1::Pages::WhenDrawn);
     // The dialogs are the window's children: it deletes them.
     Form1.MakeDialogs = [&Form1] {
         auto *form2 = new TForm2(&Form1);

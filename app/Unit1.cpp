@@ -47,10 +47,16 @@ constexpr int kStripHeight = 41, kTitleHeight = 54;
 
 } // namespace
 
-TForm1::TForm1(const QString &executablePath, QWidget *parent)
+TForm1::TForm1(const QString &executablePath, QWidget *parent, Pages pages)
     : QMainWindow(parent), ui(std::make_unique<Ui::TForm1>())
 {
     ui->setupUi(this);
+    // Out of the page stack until they join it: a hidden page in the stack is
+    // measured and laid out with the window all the same.
+    for (QWidget *page : {ui->TabSheet2, ui->TabSheet3, ui->TabSheet4}) {
+        ui->DmPageControl1->removeWidget(page);
+        m_laterPages.append(page);
+    }
     FindFile1 = std::make_unique<dm::TFindFile>();
     FindFile1->setThreaded(true);
     m_catalog = std::make_unique<dm::ListViewRows>(ui->DmListView1);
@@ -63,12 +69,6 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     buildMenus();
     buildTaskPane();
     buildOverlays();
-    holdTextWidths();
-    for (QWidget *label : {ui->Label3, ui->DmLabel2, ui->DmLabel3, ui->DmLabel4})
-        label->installEventFilter(this);
-    for (QWidget *strip : {ui->Panel1, ui->Panel2, ui->Panel3, ui->Panel5, static_cast<QWidget *>(ui->DmLabel5)})
-        strip->installEventFilter(this);
-    holdStripHeights();
     buildCatalog();
     buildFoundFiles();
     buildOffer();
@@ -82,6 +82,29 @@ TForm1::TForm1(const QString &executablePath, QWidget *parent)
     AppFolder = dm::programFolderOf(executablePath);
     m_listFile = dm::catalogPathFor(AppFolder);
     dm::runGuarded([this] { FormCreate(); });
+    if (pages == Pages::AtOnce)
+        joinPages();
+    else
+        ui->DmGroupBar1->installEventFilter(this); // its first paint
+}
+
+void TForm1::joinPages()
+{
+    if (m_laterPages.isEmpty())
+        return;
+    for (QWidget *page : std::exchange(m_laterPages, {}))
+        ui->DmPageControl1->addWidget(page);
+    buildTypesPage();
+    namePages();
+    for (QWidget *label : {ui->Label3, ui->DmLabel2, ui->DmLabel3, ui->DmLabel4})
+        label->installEventFilter(this);
+    for (QWidget *strip : {ui->Panel1, ui->Panel2, ui->Panel3, ui->Panel5, static_cast<QWidget *>(ui->DmLabel5)})
+        strip->installEventFilter(this);
+    holdTextWidths();
+    holdStripHeights();
+    // On a small screen the pages may need more room than the window took.
+    if (isVisible() && screen())
+        fitInto(screen()->availableGeometry());
 }
 
 TForm1::~TForm1()
@@ -248,6 +271,11 @@ void TForm1::holdStripHeights()
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == ui->DmGroupBar1 && event->type() == QEvent::Paint && !m_laterPages.isEmpty()) {
+        // Once the window has been drawn; not during the paint itself.
+        ui->DmGroupBar1->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { joinPages(); });
+    }
     if (event->type() == QEvent::FontChange
         && (watched == ui->Label3 || watched == ui->DmLabel2 || watched == ui->DmLabel3 || watched == ui->DmLabel4))
         holdTextWidths();
@@ -309,6 +337,8 @@ void TForm1::bindHandlers()
 
 void TForm1::showPage(int index)
 {
+    if (index > 0) // the first page is in the stack from the start
+        joinPages();
     ui->DmPageControl1->setCurrentIndex(index);
 }
 

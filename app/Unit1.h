@@ -45,7 +45,12 @@ public:
     // Builds the window from its description and runs FormCreate; an error in
     // FormCreate is shown in the error box and leaves the window usable.
     // executablePath decides the application folder (tests pass their own).
-    explicit TForm1(const QString &executablePath, QWidget *parent = nullptr);
+    // With PagesWhenDrawn the pages not shown at the start (the folder, the
+    // found files, the information, "По типам") join the window only once it
+    // has been drawn, or when one is asked for first: the window appears
+    // sooner. The program starts so; tests have the whole window at once.
+    enum class Pages { AtOnce, WhenDrawn };
+    explicit TForm1(const QString &executablePath, QWidget *parent = nullptr, Pages pages = Pages::AtOnce);
     ~TForm1() override;
 
     std::unique_ptr<Ui::TForm1> ui;
@@ -107,8 +112,10 @@ public:
     QSpinBox *SpinAge = nullptr;
     QLabel *LabelTicked = nullptr;
     dm::TypesPage *TypesPage = nullptr;
-    // The page index of "По типам".
-    int typesPageIndex() const;
+    // The page index of "По типам" (the later pages join first).
+    int typesPageIndex();
+    // Puts the later pages into the window, once; see Pages.
+    void joinPages();
     // Stores the row's file (or its folder) as never offered and takes every
     // row it covers from the list; false when it could not be stored.
     bool keepRow(int row, bool folder);
@@ -214,6 +221,9 @@ private:
     void buildScan();
     void buildFoundFiles();
     void buildOffer();
+    void buildTypesPage();
+    // The found list's menu on a view of it (right click, menu key).
+    void hookFoundMenu(QAbstractItemView *view);
     // The found list's menu for a view showing it (or a part of it) at pos.
     void showFoundMenu(QAbstractItemView *view, const QPoint &pos);
     // The engine's criteria and the worker's filters for the next scan.
@@ -225,6 +235,8 @@ private:
     // A page the user asked for, named to a screen reader.
     void showPageSaying(int index);
     void buildLook();
+    // Names each page in the stack to screen readers by its title.
+    void namePages();
     // The status bar's summary of the last scan with `rows` files listed.
     QString scanSummaryText(int rows) const;
     void applyPaletteColours();
@@ -297,6 +309,7 @@ private:
     QString m_listFile;
     TAnnouncer *m_announcer = nullptr;
     bool m_applyingColours = false;
+    QList<QWidget *> m_laterPages; // built, not yet in the page stack
     // The last scan's summary parts, told again as rows leave the list.
     double m_scanSeconds = 0;
     bool m_scanStopped = false;

@@ -27,10 +27,7 @@ void TForm1::buildLook()
 {
     m_announcer = new TAnnouncer(this);
     ui->DmGroupBar1->setAccessibleName(tr("Шаги"));
-    for (int i = 0; i < ui->DmPageControl1->count(); ++i) {
-        QWidget *page = ui->DmPageControl1->widget(i);
-        page->setAccessibleName(page->windowTitle());
-    }
+    namePages();
     // The desktops' key for the menu bar; Alt and a letter still open one menu.
     auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this, [this] {
@@ -39,6 +36,14 @@ void TForm1::buildLook()
             ui->ActionMainMenuBar1->setActiveAction(menus.first());
     });
     applyPaletteColours();
+}
+
+void TForm1::namePages()
+{
+    for (int i = 0; i < ui->DmPageControl1->count(); ++i) {
+        QWidget *page = ui->DmPageControl1->widget(i);
+        page->setAccessibleName(page->windowTitle());
+    }
 }
 
 void TForm1::applyPaletteColours()

@@ -78,8 +78,9 @@ private:
 
 } // namespace
 
-int TForm1::typesPageIndex() const
+int TForm1::typesPageIndex()
 {
+    joinPages();
     return ui->DmPageControl1->indexOf(TypesPage);
 }
 
@@ -133,35 +134,46 @@ void TForm1::buildOffer()
     connect(m_ticked, &dm::TickedTotal::changed, this,
             [this] { LabelTicked->setText(dm::TickedText(m_ticked->files(), m_ticked->kiloBytes())); });
 
-    // "По типам": a page of its own, for the narrowed list needs the room.
-    TypesPage = new dm::TypesPage(m_found, ui->DmPageControl1);
-    ui->DmPageControl1->addWidget(TypesPage);
+    // "По типам": a page of its own, for the narrowed list needs the room;
+    // made when the later pages join the window.
     ui->DmGroup3->Items().Add(QCoreApplication::translate("Dustmote", "По типам"))->OnClick = [this](TDmGroupItem *) {
         showPageSaying(typesPageIndex());
     };
     connect(ActionTypes, &QAction::triggered, this, [this] { showPageSaying(typesPageIndex()); });
-    connect(TypesPage, &dm::TypesPage::fileOpened, this, [this](int row) { openFoundFile(row); });
-    ui->ListView1->installEventFilter(this); // its enabled state reaches the narrowed list
 
     // The found lists' menu.
     FoundMenu = new QMenu(this);
     FoundMenu->setObjectName(QStringLiteral("FoundMenu"));
     ActionKeepFile = FoundMenu->addAction(QCoreApplication::translate("Dustmote", "Не предлагать этот &файл"));
     ActionKeepFolder = FoundMenu->addAction(QCoreApplication::translate("Dustmote", "Не предлагать эту &папку"));
-    for (QAbstractItemView *view : {static_cast<QAbstractItemView *>(ui->ListView1),
-                                    static_cast<QAbstractItemView *>(TypesPage->list())}) {
-        new FoundMenuHook(view, [this, view](int row, QPoint global) {
-            const auto *proxy = qobject_cast<const QSortFilterProxyModel *>(view->model());
-            const int listRow = proxy ? proxy->mapToSource(proxy->index(row, 0)).row() : row;
-            const bool idle = !busy() && !m_scanActive;
-            ActionKeepFile->setEnabled(idle);
-            ActionKeepFolder->setEnabled(idle);
-            QAction *chosen = FoundMenu->exec(global);
-            if (chosen == ActionKeepFile || chosen == ActionKeepFolder)
-                dm::runGuarded([&] { keepRow(listRow, chosen == ActionKeepFolder); });
-        });
-    }
+    hookFoundMenu(ui->ListView1);
     connect(ActionKeepList, &QAction::triggered, this, dm::guarded([this] { ActionKeepListExecute(); }));
+}
+
+void TForm1::hookFoundMenu(QAbstractItemView *view)
+{
+    new FoundMenuHook(view, [this, view](int row, QPoint global) {
+        const auto *proxy = qobject_cast<const QSortFilterProxyModel *>(view->model());
+        const int listRow = proxy ? proxy->mapToSource(proxy->index(row, 0)).row() : row;
+        const bool idle = !busy() && !m_scanActive;
+        ActionKeepFile->setEnabled(idle);
+        ActionKeepFolder->setEnabled(idle);
+        QAction *chosen = FoundMenu->exec(global);
+        if (chosen == ActionKeepFile || chosen == ActionKeepFolder)
+            dm::runGuarded([&] { keepRow(listRow, chosen == ActionKeepFolder); });
+    });
+}
+
+void TForm1::buildTypesPage()
+{
+    TypesPage = new dm::TypesPage(m_found, ui->DmPageControl1);
+    ui->DmPageControl1->addWidget(TypesPage);
+    connect(TypesPage, &dm::TypesPage::fileOpened, this, [this](int row) { openFoundFile(row); });
+    hookFoundMenu(TypesPage->list());
+    // The found list's enabled state reaches the narrowed list.
+    TypesPage->list()->setEnabled(ui->ListView1->isEnabled());
+    TypesPage->tickAll()->setEnabled(ui->ListView1->isEnabled());
+    ui->ListView1->installEventFilter(this);
 }
 
 void TForm1::prepareOffer(const QList<QStringList> &tickedMasks, const QStringList &tickedNames,
@@ -170,6 +182,7 @@ void TForm1::prepareOffer(const QList<QStringList> &tickedMasks, const QStringLi
     m_exclusions = dm::ScanExclusions::forScan(location);
     m_typeMatcher = dm::TypeMatcher(tickedMasks);
     m_severalTypes = tickedMasks.size() > 1;
+    joinPages();
     TypesPage->totals().setTypes(tickedNames);
     TypesPage->showType(-1);
 }

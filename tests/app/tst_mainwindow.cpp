@@ -13,6 +13,7 @@
 #include "StatusBar.h"
 #include "RecordedBoxes.h"
 #include "ScopedLimit.h"
+#include "TypesPage.h"
 #include "Unit1.h"
 #include "ui_Unit1.h"
 
@@ -21,6 +22,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -80,6 +82,8 @@ private slots:
     void actionsWithoutHandlerAreInert();
     void statusBarAndToolbarChecks();
     void taskPaneLinksSwitchPages();
+    void laterPagesJoinWhenFirstNeeded_data();
+    void laterPagesJoinWhenFirstNeeded();
     void boundLinkAndButtonFollowTheirAction();
     void webSiteAddress();
     void windowHoldsItsShape_data();
@@ -88,7 +92,7 @@ private slots:
     void exitRoutesEndInFormClose();
 
 private:
-    std::unique_ptr<TForm1> makeForm();
+    std::unique_ptr<TForm1> makeForm(TForm1::Pages pages = TForm1::Pages::AtOnce);
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
@@ -101,9 +105,9 @@ void TestMainWindow::init()
     dm::setSoundHandler([](const QString &) {});
 }
 
-std::unique_ptr<TForm1> TestMainWindow::makeForm()
+std::unique_ptr<TForm1> TestMainWindow::makeForm(TForm1::Pages pages)
 {
-    return std::make_unique<TForm1>(m_dir->filePath("dustmote"));
+    return std::make_unique<TForm1>(m_dir->filePath("dustmote"), nullptr, pages);
 }
 
 void TestMainWindow::startWithoutListFile()
@@ -428,6 +432,48 @@ void TestMainWindow::taskPaneLinksSwitchPages()
     QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet1);
 }
 
+void TestMainWindow::laterPagesJoinWhenFirstNeeded_data()
+{
+    QTest::addColumn<QString>("need");
+    QTest::newRow("the window drawn") << "drawn";
+    QTest::newRow("a task-pane link") << "link";
+    QTest::newRow("\"По типам\"") << "types";
+    QTest::newRow("a folder given by a later start") << "folder";
+}
+
+void TestMainWindow::laterPagesJoinWhenFirstNeeded()
+{
+    QFETCH(QString, need);
+    dm::test::RecordedBoxes boxes;
+    auto form = makeForm(TForm1::Pages::WhenDrawn);
+    QStackedWidget *stack = form->ui->DmPageControl1;
+    QCOMPARE(stack->count(), 1);
+    QCOMPARE(stack->currentWidget(), form->ui->TabSheet1);
+    if (need == "drawn") {
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QTRY_COMPARE(stack->count(), 5);
+        QCOMPARE(stack->currentWidget(), form->ui->TabSheet1);
+    } else if (need == "link") {
+        TDmGroupItem *info = form->ui->DmGroup3->Items(3);
+        info->OnClick(info);
+        QCOMPARE(stack->currentWidget(), form->ui->TabSheet4);
+    } else if (need == "types") {
+        QCOMPARE(form->typesPageIndex(), 4);
+    } else {
+        form->chooseFolder(QFile::encodeName(m_dir->path()));
+        QCOMPARE(stack->currentWidget(), form->ui->TabSheet2);
+    }
+    // Every page in its place, named for screen readers.
+    const QList<QWidget *> pages{form->ui->TabSheet1, form->ui->TabSheet2, form->ui->TabSheet3,
+                                 form->ui->TabSheet4, static_cast<QWidget *>(form->TypesPage)};
+    QCOMPARE(stack->count(), pages.size());
+    for (int i = 0; i < pages.size(); ++i) {
+        QCOMPARE(stack->widget(i), pages[i]);
+        QVERIFY(!pages[i]->accessibleName().isEmpty());
+    }
+}
+
 void TestMainWindow::boundLinkAndButtonFollowTheirAction()
 {
     dm::test::RecordedBoxes boxes;
@@ -482,18 +528,26 @@ void TestMainWindow::windowHoldsItsShape_data()
 {
     QTest::addColumn<double>("scale"); // of the fonts
     QTest::addColumn<bool>("smallest"); // the window at its minimum size
+    QTest::addColumn<TForm1::Pages>("pages");
     for (double scale : {1.0, 1.25, 1.5})
         for (bool smallest : {false, true})
-            QTest::addRow("%d %%, %s", int(scale * 100), smallest ? "minimum size" : "design size")
-                << scale << smallest;
+            for (TForm1::Pages pages : {TForm1::Pages::AtOnce, TForm1::Pages::WhenDrawn})
+                // At 150 % the window needs more than the test screen's 800
+                // pixels: joining pages fit it to the screen, as the program's
+                // start does (and the window there cuts the widest label).
+                if (pages == TForm1::Pages::AtOnce || scale < 1.5)
+                        QTest::addRow("%d %%, %s, %s", int(scale * 100), smallest ? "minimum size" : "design size",
+                                  pages == TForm1::Pages::AtOnce ? "pages at once" : "pages when drawn")
+                        << scale << smallest << pages;
 }
 
 void TestMainWindow::windowHoldsItsShape()
 {
     QFETCH(double, scale);
     QFETCH(bool, smallest);
+    QFETCH(TForm1::Pages, pages);
     dm::test::RecordedBoxes boxes;
-    auto form = makeForm();
+    auto form = makeForm(pages);
     // As a larger font setting does: every size grows, set ones too.
     QList<QWidget *> widgets{form.get()};
     for (QWidget *w : form->findChildren<QWidget *>())
@@ -510,6 +564,13 @@ void TestMainWindow::windowHoldsItsShape()
             w->setStyleSheet(w->styleSheet());
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    // Pages that join once the window is drawn: the window keeps its design
+    // size, and grows then only where larger fonts need it.
+    const QSize drawn = form->size();
+    QTRY_COMPARE(form->ui->DmPageControl1->count(), 5);
+    QTest::qWait(20);
+    if (scale == 1.0)
+        QCOMPARE(form->size(), drawn);
     if (smallest)
         form->resize(form->minimumSize());
     QCoreApplication::processEvents();
