@@ -1,7 +1,6 @@
 // GIO first: its headers must be read before Qt's keyword macros exist.
-#include <gio/gio.h>
-#include <gio/gunixmounts.h>
 
+#include "GioLazy.h"
 #include "GioShell.h"
 #include "GioUtil.h"
 #include "ShellMounts.h"

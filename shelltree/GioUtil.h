@@ -2,7 +2,7 @@
 // Small helpers shared by the files that call GIO. Include before any Qt
 // header: GIO's headers use a struct member named `signals`.
 
-#include <gio/gio.h>
+#include "GioLazy.h"
 
 #include "ErrorTexts.h"
 

@@ -82,6 +82,7 @@ private slots:
     void actionsWithoutHandlerAreInert();
     void statusBarAndToolbarChecks();
     void taskPaneLinksSwitchPages();
+    void gioLoadsWithTheTreeNotTheWindow();
     void laterPagesJoinWhenFirstNeeded_data();
     void laterPagesJoinWhenFirstNeeded();
     void boundLinkAndButtonFollowTheirAction();
@@ -430,6 +431,30 @@ void TestMainWindow::taskPaneLinksSwitchPages()
     QTest::mouseClick(info->Group(), Qt::LeftButton, {},
                       QPoint(info->TextRect().right() + 10, info->TextRect().center().y()));
     QCOMPARE(form->ui->DmPageControl1->currentWidget(), form->ui->TabSheet1);
+}
+
+static bool mapped(const char *library)
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    return maps.open(QIODevice::ReadOnly) && maps.readAll().contains(library);
+}
+
+static bool gioLoaded()
+{
+    return mapped("/libgio-2.0.so");
+}
+
+void TestMainWindow::gioLoadsWithTheTreeNotTheWindow()
+{
+    if (mapped("/libgtk-3.so"))
+        QSKIP("GIO came with the desktop's platform theme");
+    dm::test::RecordedBoxes boxes;
+    auto form = makeForm(TForm1::Pages::WhenDrawn);
+    QVERIFY(!gioLoaded());
+    const QByteArray folder = QFile::encodeName(m_dir->path());
+    form->chooseFolder(folder);
+    QTRY_COMPARE(form->ui->DmShellTree1->SelectedPathBytes(), folder);
+    QVERIFY(gioLoaded());
 }
 
 void TestMainWindow::laterPagesJoinWhenFirstNeeded_data()
