@@ -94,6 +94,7 @@ void TForm1::joinPages()
         return;
     for (QWidget *page : std::exchange(m_laterPages, {}))
         ui->DmPageControl1->addWidget(page);
+    ui->ListView1->setModel(m_found);
     buildTypesPage();
     namePages();
     for (QWidget *label : {ui->Label3, ui->DmLabel2, ui->DmLabel3, ui->DmLabel4})

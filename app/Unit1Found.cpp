@@ -23,8 +23,8 @@
 
 void TForm1::buildFoundFiles()
 {
+    // The view takes the model when its page joins the window (joinPages).
     m_found = new dm::FoundFilesModel(this);
-    ui->ListView1->setModel(m_found);
     QHeaderView *header = ui->ListView1->horizontalHeader();
     connect(header, &QHeaderView::sectionClicked, this,
             dm::guarded([this](int column) { ListView1ColumnClick(column); }));
