@@ -92,6 +92,7 @@ void TForm1::joinPages()
 {
     if (m_laterPages.isEmpty())
         return;
+    ui->DmGroupBar1->removeEventFilter(this); // joined before it was drawn
     for (QWidget *page : std::exchange(m_laterPages, {}))
         ui->DmPageControl1->addWidget(page);
     ui->ListView1->setModel(m_found);
@@ -274,7 +275,6 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ui->DmGroupBar1 && event->type() == QEvent::Paint && !m_laterPages.isEmpty()) {
         // Once the window has been drawn; not during the paint itself.
-        ui->DmGroupBar1->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] { joinPages(); });
     }
     if (event->type() == QEvent::FontChange

@@ -45,7 +45,7 @@ public:
     // Builds the window from its description and runs FormCreate; an error in
     // FormCreate is shown in the error box and leaves the window usable.
     // executablePath decides the application folder (tests pass their own).
-    // With PagesWhenDrawn the pages not shown at the start (the folder, the
+    // With Pages::WhenDrawn the pages not shown at the start (the folder, the
     // found files, the information, "По типам") join the window only once it
     // has been drawn, or when one is asked for first: the window appears
     // sooner. The program starts so; tests have the whole window at once.
