@@ -224,8 +224,6 @@ private:
     void buildTypesPage();
     // The found list's menu on a view of it (right click, menu key).
     void hookFoundMenu(QAbstractItemView *view);
-    // The found list's menu for a view showing it (or a part of it) at pos.
-    void showFoundMenu(QAbstractItemView *view, const QPoint &pos);
     // The engine's criteria and the worker's filters for the next scan.
     void prepareOffer(const QList<QStringList> &tickedMasks, const QStringList &tickedNames,
                       const QByteArray &location);
