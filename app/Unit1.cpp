@@ -98,7 +98,7 @@ void TForm1::joinPages()
     ui->ListView1->setModel(m_found);
     buildTypesPage();
     namePages();
-    for (QWidget *label : {ui->Label3, ui->DmLabel2, ui->DmLabel3, ui->DmLabel4})
+    for (QLabel *label : {ui->Label3, LabelTicked, ui->DmLabel2, ui->DmLabel3, ui->DmLabel4})
         label->installEventFilter(this);
     for (QWidget *strip : {ui->Panel1, ui->Panel2, ui->Panel3, ui->Panel5, static_cast<QWidget *>(ui->DmLabel5)})
         strip->installEventFilter(this);
@@ -209,20 +209,24 @@ void TForm1::holdTextWidths()
     // Labels whose texts change never ask for more room than they had at the
     // start, so no text widens the window or pushes a button out of it. The
     // total wraps after its caption when a long one must share the strip.
-    QLabel *total = ui->Label3;
-    total->setWordWrap(true);
-    const QFontMetrics metrics = total->fontMetrics();
-    int widest = 0;
-    for (const QString &line : dm::TotalText(9'999'999'999ULL).split(u' ', Qt::SkipEmptyParts))
-        widest = std::max(widest, metrics.horizontalAdvance(line + u' '));
-    total->setMinimumWidth(widest + total->contentsMargins().left() + total->contentsMargins().right()
-                           + 2 * total->margin());
-    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    total->setSizePolicy(policy);
-    // It takes the strip's spare room before the gap does, so it wraps only
-    // when it must.
-    ui->Panel3Layout->setStretchFactor(total, 1);
+    // So does the count of ticked files under it.
+    const std::pair<QLabel *, QString> wrapping[] = {
+        {ui->Label3, dm::TotalText(9'999'999'999ULL)}, {LabelTicked, dm::TickedText(9'999'999, 9'999'999'999ULL)}};
+    for (const auto &[label, longest] : wrapping) {
+        label->setWordWrap(true);
+        const QFontMetrics metrics = label->fontMetrics();
+        int widest = 0;
+        for (const QString &word : longest.split(u' ', Qt::SkipEmptyParts))
+            widest = std::max(widest, metrics.horizontalAdvance(word + u' '));
+        label->setMinimumWidth(widest + label->contentsMargins().left() + label->contentsMargins().right()
+                               + 2 * label->margin());
+        QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        policy.setHeightForWidth(true);
+        label->setSizePolicy(policy);
+    }
+    // The total takes the strip's spare room before the gap does, so it
+    // wraps only when it must.
+    ui->Panel3Layout->setStretchFactor(ui->Label3, 1);
     // The statistics have the room of their widest figures.
     const dm::StatisticsTexts longest = dm::WidestStatisticsTexts();
     const std::pair<QLabel *, QString> figures[] = {
@@ -278,7 +282,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         QTimer::singleShot(0, this, [this] { joinPages(); });
     }
     if (event->type() == QEvent::FontChange
-        && (watched == ui->Label3 || watched == ui->DmLabel2 || watched == ui->DmLabel3 || watched == ui->DmLabel4))
+        && (watched == ui->Label3 || watched == LabelTicked || watched == ui->DmLabel2 || watched == ui->DmLabel3
+            || watched == ui->DmLabel4))
         holdTextWidths();
     if ((event->type() == QEvent::LayoutRequest || event->type() == QEvent::FontChange)
         && (watched == ui->Panel1 || watched == ui->Panel2 || watched == ui->Panel3

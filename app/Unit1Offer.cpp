@@ -113,15 +113,8 @@ void TForm1::buildOffer()
     // The ticked files beside the found files' total.
     LabelTicked = new QLabel(dm::TickedText(0, 0), ui->Panel3);
     LabelTicked->setObjectName(QStringLiteral("LabelTicked"));
-    // Like the total, it wraps rather than widening the strip.
-    LabelTicked->setWordWrap(true);
-    int widest = 0;
-    for (const QString &word : dm::TickedText(9'999'999, 9'999'999'999ULL).split(u' '))
-        widest = std::max(widest, LabelTicked->fontMetrics().horizontalAdvance(word + u' '));
-    LabelTicked->setMinimumWidth(widest + 2 * LabelTicked->margin());
-    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    policy.setHeightForWidth(true);
-    LabelTicked->setSizePolicy(policy);
+    // Like the total, it wraps rather than widening the strip (its room is
+    // held with the total's, holdTextWidths).
     // Under the total, so that the strip keeps the page's width.
     const int totalAt = ui->Panel3Layout->indexOf(ui->Label3);
     ui->Panel3Layout->removeWidget(ui->Label3);

@@ -615,6 +615,7 @@ void TestMainWindow::windowHoldsItsShape()
     // A ten-digit total on the found page; the statistics with their longest
     // figures on the Information page.
     form->ui->Label3->setText(dm::TotalText(9999999999ULL));
+    form->LabelTicked->setText(dm::TickedText(9'999'999, 9'999'999'999ULL));
     form->ui->DmLabel3->setText(u"Общее число сканирований: -2147483648"_qs);
     form->ui->DmLabel4->setText(u"Общее число удаленных файлов: 4294967295"_qs);
     form->ui->DmLabel2->setText(u"Дата последнего сканирования системы: 31.12.2026 23:59:59"_qs);
