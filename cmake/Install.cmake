@@ -1,7 +1,8 @@
 # Installing: the programs in bin/, the sound's player module in the
-# architecture's library folder (lib/<arch>/dustmote), their own files (the starting catalog, the
-# terms of use, the end-of-scan sound) in share/dustmote/, which the program
-# then takes for its folder, the menu entry with its icon, the manual pages,
+# architecture's library folder (lib/<arch>/dustmote), their own files (the
+# starting catalog, the terms of use, the end-of-scan sound) in
+# share/dustmote/, which the program then takes for its folder, the menu
+# entry with its icon, the manual pages,
 # the schedule's systemd user units (off until the user enables the timer),
 # and the package's changelog and copyright. A Debian package: cpack -G DEB in
 # the build folder.
