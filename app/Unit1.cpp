@@ -42,8 +42,10 @@ constexpr int kAnimateLeft = 48, kAnimateGap = 12;
 constexpr QSize kAnimateSize(80, 50);
 constexpr int kProgressLeft = 5, kProgressBottomGap = 27;
 constexpr QSize kProgressSize(164, 17);
-// The design heights of the strips under the pages and of the title.
+// The design heights of the strips under the pages and of the title, and the
+// design widths of the delete and scan buttons.
 constexpr int kStripHeight = 41, kTitleHeight = 54;
+constexpr int kDeleteWidth = 139, kScanWidth = 131;
 
 } // namespace
 
@@ -238,6 +240,12 @@ void TForm1::holdTextWidths()
         label->setText(shown);
         label->setSizePolicy(QSizePolicy::Ignored, label->sizePolicy().verticalPolicy());
     }
+    // The buttons keep their design width, and grow when their text needs
+    // more (a set minimum outranks the size the text asks for).
+    const std::pair<QWidget *, int> buttons[] = {
+        {ui->BitBtn1, kDeleteWidth}, {StopButton, kDeleteWidth}, {ui->BitBtn2, kScanWidth}};
+    for (const auto &[button, width] : buttons)
+        button->setMinimumWidth(std::max(width, button->sizeHint().width()));
     pagesResized();
 }
 

@@ -48,14 +48,24 @@ void TForm1::namePages()
 
 void TForm1::applyPaletteColours()
 {
-    ui->ActionMainMenuBar1->setStyleSheet(dm::menuBarStyleSheet(palette()));
-    const QColor page = palette().color(QPalette::Window);
+    // Palettes, not style sheets: one sheet puts every widget it reaches
+    // through the style-sheet style, a millisecond of each start.
+    const QPalette &window = palette();
+    QPalette bar = window;
+    if (const QColor cream = dm::menuBarColour(window); cream.isValid())
+        bar.setColor(QPalette::Window, cream);
+    else
+        bar = QPalette();
+    ui->ActionMainMenuBar1->setPalette(bar);
+    const QColor page = window.color(QPalette::Window);
     const std::pair<QWidget *, QColor> coloured[] = {
         {ui->Label3, kFigureRed}, {ui->DmLabel2, kFigureRed}, {ui->DmLabel3, kFigureRed},
         {ui->DmLabel4, kFigureRed}, {ui->DmLabel5, kTitleGreen}};
-    for (const auto &[widget, colour] : coloured)
-        widget->setStyleSheet(
-            QStringLiteral("color: %1;").arg(dm::readableOn(colour, page, dm::kLargeContrast).name()));
+    for (const auto &[widget, colour] : coloured) {
+        QPalette text = widget->palette();
+        text.setColor(QPalette::WindowText, dm::readableOn(colour, page, dm::kLargeContrast));
+        widget->setPalette(text);
+    }
 }
 
 void TForm1::changeEvent(QEvent *event)

@@ -55,12 +55,12 @@ void setReadableTextColour(QWidget *widget, const QColor &wanted, double minimum
     widget->setPalette(palette);
 }
 
-QString menuBarStyleSheet(const QPalette &palette)
+QColor menuBarColour(const QPalette &palette)
 {
     if (contrastRatio(palette.color(QPalette::WindowText), kCream) < kTextContrast
         || contrastRatio(palette.color(QPalette::ButtonText), kCream) < kTextContrast)
-        return QString();
-    return QStringLiteral("QMenuBar { background-color: rgb(247, 246, 238); }");
+        return QColor();
+    return kCream;
 }
 
 } // namespace dm

@@ -5,7 +5,6 @@
 // far as it must where it does not (a dark theme).
 
 #include <QColor>
-#include <QString>
 
 class QPalette;
 class QWidget;
@@ -29,8 +28,8 @@ QColor readableOn(const QColor &wanted, const QColor &background, double minimum
 // Draws the widget's text in `wanted`, made readable on its background.
 void setReadableTextColour(QWidget *widget, const QColor &wanted, double minimum = kTextContrast);
 
-// The menu bar's style: the design's cream bar where the palette's menu text
-// reads on it, else nothing (the palette's own bar).
-QString menuBarStyleSheet(const QPalette &palette);
+// The menu bar's background: the design's cream where the palette's menu text
+// reads on it, else an invalid colour (the palette's own bar).
+QColor menuBarColour(const QPalette &palette);
 
 } // namespace dm
