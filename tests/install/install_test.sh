@@ -39,6 +39,11 @@ done
 if command -v desktop-file-validate > /dev/null; then
     desktop-file-validate "$WORK/prefix/share/applications/dustmote.desktop"
 fi
+# Nothing installed looks for libraries in the folder it is started from.
+sound=$(find "$WORK/prefix/lib" -name dustmote-sound.so)
+[[ -n $sound ]] || { echo "missing after install: the sound module"; exit 1; }
+cmake -DFILES="$WORK/prefix/bin/dustmote;$WORK/prefix/bin/dustmote-clean;$sound" \
+    -P "$(dirname "$0")/search_path_test.cmake" > /dev/null
 # The schedule runs the cleaner of this very installation, whatever its prefix.
 exec_start=$(sed -n 's/^ExecStart=//p' "$WORK/prefix/lib/systemd/user/dustmote-clean.service")
 [[ $exec_start == "$WORK/prefix/bin/dustmote-clean --older-than 7 %h" ]] \
