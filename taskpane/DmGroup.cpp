@@ -96,6 +96,7 @@ void TDmGroup::relayout()
 
 void TDmGroup::itemsChanged()
 {
+    m_layout = {};
     // A hidden group lays its items out when it is shown.
     if (isVisible())
         relayout();
@@ -131,6 +132,10 @@ bool TDmGroup::hasImages() const
 // height (OpenedHeight when no item is visible).
 QList<TDmGroup::Row> TDmGroup::layoutRows(int width, int *height) const
 {
+    if (m_layout.width == width) {
+        *height = m_layout.height;
+        return m_layout.rows;
+    }
     const QFontMetrics fm(font());
     const int p = (m_itemHeight - fm.height()) / 2;
     const bool images = hasImages();
@@ -162,6 +167,7 @@ QList<TDmGroup::Row> TDmGroup::layoutRows(int width, int *height) const
         top += row.height;
         rows.append(row);
     }
+    m_layout = {width, *height, rows};
     return rows;
 }
 
@@ -296,6 +302,9 @@ bool TDmGroup::event(QEvent *event)
     switch (event->type()) {
     case QEvent::Show:
         relayout();
+        break;
+    case QEvent::ParentChange: // another bar may draw images
+        m_layout = {};
         break;
     case QEvent::ShowToParent:
     case QEvent::HideToParent:

@@ -137,6 +137,11 @@ private:
     struct Row { TDmGroupItem *item; int top, height; QRect text, image; };
     void relayout();
     QList<Row> layoutRows(int width, int *height) const;
+    // The last layout: its wrapped texts are most of what a group costs, and
+    // the bar, the hit boxes and every paint ask for it at the same width.
+    // Forgotten whenever an item, a property, the font or the bar changes.
+    struct Layout { int width = -1; int height = 0; QList<Row> rows; };
+    mutable Layout m_layout;
     bool hasImages() const;
     TDmGroupItem *itemAt(const QPoint &pos) const;
     void setItemState(const TDmGroupItem *item, TDmGroupItemState state);

@@ -74,7 +74,9 @@ void TDmGroupItem::setEnabled(bool enabled)
     if (enabled == m_enabled)
         return;
     m_enabled = enabled;
-    changed(false); // a disabled item also loses its hover look
+    // Its image may change with it (and its hit box); a disabled item also
+    // loses its hover look.
+    changed(true);
     notifyState(this, true, false);
 }
 
@@ -99,7 +101,7 @@ void TDmGroupItem::setDisabledIndex(int index)
 {
     if (index != m_disabledIndex) {
         m_disabledIndex = index;
-        changed(false);
+        changed(true);
     }
 }
 

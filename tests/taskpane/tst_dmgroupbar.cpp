@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -71,6 +72,8 @@ private slots:
     void init();
     void cleanup();
     void barBuiltHiddenIsPlacedWhenShown();
+    void layoutFollowsEveryChange_data();
+    void layoutFollowsEveryChange();
 
     void taskListDefaults();
     void heights_data();
@@ -523,6 +526,79 @@ void TstDmGroupBar::barBuiltHiddenIsPlacedWhenShown()
         hidden.hide();
         first->setProperty("items", QStringList{"Выберите типы", "файлов", "для удаления"});
     }
+}
+
+using Change = std::function<void(TDmGroupBar &, QList<TDmGroup *> &)>;
+
+void TstDmGroupBar::layoutFollowsEveryChange_data()
+{
+    QTest::addColumn<Change>("prepare"); // both panes, before either shows
+    QTest::addColumn<Change>("change");
+    const Change none = [](TDmGroupBar &, QList<TDmGroup *> &) {};
+    auto item = [](QList<TDmGroup *> &g) { return g[1]->Items(0); };
+    auto images = [](TDmGroupBar &b) {
+        QPixmap dot(16, 16);
+        dot.fill(Qt::red);
+        b.setSmallImages({QIcon(dot)});
+    };
+    QTest::newRow("longer caption") << none << Change([=](TDmGroupBar &, QList<TDmGroup *> &g) {
+        item(g)->setCaption(QStringLiteral("Выберите диск, директорию или сетевую папку для поиска ненужных файлов"));
+    });
+    QTest::newRow("item hidden") << none
+                                 << Change([](TDmGroupBar &, QList<TDmGroup *> &g) { g[0]->Items(1)->setVisible(false); });
+    QTest::newRow("indent") << none << Change([=](TDmGroupBar &, QList<TDmGroup *> &g) { item(g)->setIndentLevel(2); });
+    QTest::newRow("item height") << none << Change([](TDmGroupBar &, QList<TDmGroup *> &g) { g[0]->setItemHeight(34); });
+    QTest::newRow("larger font") << none << Change([](TDmGroupBar &b, QList<TDmGroup *> &) {
+        QFont font = b.font();
+        font.setPixelSize(19);
+        b.setFont(font);
+    });
+    QTest::newRow("images on the bar") << none << Change([=](TDmGroupBar &b, QList<TDmGroup *> &g) {
+        images(b);
+        item(g)->setImageIndex(0);
+    });
+    // A link whose image shows only while it is disabled, beside one with an image.
+    QTest::newRow("disabled") << Change([=](TDmGroupBar &b, QList<TDmGroup *> &g) {
+        images(b);
+        g[0]->Items(0)->setImageIndex(0);
+        g[0]->Items(1)->setDisabledIndex(0);
+    }) << Change([](TDmGroupBar &, QList<TDmGroup *> &g) { g[0]->Items(1)->setEnabled(false); });
+}
+
+// A pane changed after it was laid out looks as one built with the change:
+// the groups' places, and each link's text and image boxes.
+void TstDmGroupBar::layoutFollowsEveryChange()
+{
+    QFETCH(Change, prepare);
+    QFETCH(Change, change);
+    auto build = [&](TDmGroupBar &b) {
+        b.resize(177, 403);
+        QList<TDmGroup *> g{new TDmGroup(&b), new TDmGroup(&b)};
+        g[0]->setProperty("items", QStringList{"Запуск сканирования", "Информация"});
+        g[1]->setProperty("items", QStringList{Step2Link});
+        prepare(b, g);
+        return g;
+    };
+    auto boxes = [](const QList<TDmGroup *> &g) {
+        QList<QRect> r;
+        for (const TDmGroup *group : g) {
+            r << group->geometry();
+            for (int i = 0; i < group->Items().Count(); ++i)
+                r << group->Items(i)->TextRect() << group->Items(i)->ImageRect();
+        }
+        return r;
+    };
+    TDmGroupBar shown, fresh;
+    QList<TDmGroup *> changed = build(shown), wanted = build(fresh);
+    shown.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shown));
+    const QList<QRect> before = boxes(changed);
+    change(shown, changed);
+    change(fresh, wanted);
+    fresh.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+    QCOMPARE(boxes(changed), boxes(wanted));
+    QVERIFY(boxes(changed) != before);
 }
 
 void TstDmGroupBar::groupOutsideBar()
