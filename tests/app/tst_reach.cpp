@@ -125,8 +125,10 @@ void TestReach::fixedColoursStayReadable()
 void TestReach::windowReadsOnThePalette_data()
 {
     QTest::addColumn<bool>("dark");
-    QTest::newRow("light") << false;
-    QTest::newRow("dark") << true;
+    QTest::addColumn<bool>("switched"); // to the palette after the window was made
+    QTest::newRow("light") << false << false;
+    QTest::newRow("dark") << true << false;
+    QTest::newRow("light, then dark") << true << true;
 }
 
 // On either palette: the menu bar's captions, the figures and the title, the
@@ -135,10 +137,13 @@ void TestReach::windowReadsOnThePalette_data()
 void TestReach::windowReadsOnThePalette()
 {
     QFETCH(bool, dark);
-    if (dark)
+    QFETCH(bool, switched);
+    if (dark && !switched)
         QApplication::setPalette(darkPalette());
     QVERIFY(writeFile(home("a.tmp")));
     auto form = makeForm({"*.tmp"});
+    if (switched)
+        QApplication::setPalette(darkPalette());
     scan(*form);
     form->foundFiles().setAllChecked(false);
     const QPalette &pal = form->palette();
