@@ -49,15 +49,15 @@ void TForm1::namePages()
 void TForm1::applyPaletteColours()
 {
     // Palettes, not style sheets: one sheet puts every widget it reaches
-    // through the style-sheet style, a millisecond of each start.
-    const QPalette &window = palette();
-    QPalette bar = window;
-    if (const QColor cream = dm::menuBarColour(window); cream.isValid())
+    // through the style-sheet style, a millisecond of each start. Each sets
+    // only its own role; the rest follows the window's palette.
+    QPalette bar;
+    if (const QColor cream = dm::menuBarColour(palette()); cream.isValid())
         bar.setColor(QPalette::Window, cream);
-    else
-        bar = QPalette();
     ui->ActionMainMenuBar1->setPalette(bar);
-    const QColor page = window.color(QPalette::Window);
+    // Against the window's colour: the labels' own palettes take a change
+    // only after the window has heard of it.
+    const QColor page = palette().color(QPalette::Window);
     const std::pair<QWidget *, QColor> coloured[] = {
         {ui->Label3, kFigureRed}, {ui->DmLabel2, kFigureRed}, {ui->DmLabel3, kFigureRed},
         {ui->DmLabel4, kFigureRed}, {ui->DmLabel5, kTitleGreen}};
