@@ -3,6 +3,7 @@
 #include "AppFolder.h"
 #include "DmTray.h"
 #include "ErrorBox.h"
+#include "FindFile.h"
 #include "Languages.h"
 #include "StatisticsBox.h"
 #include "MessageBox.h"
@@ -78,6 +79,7 @@ int Project1Main(int argc, char **argv)
         return 2;
     }
     dm::tuneAllocator();
+    dm::TFindFile::RaiseOpenFileLimit();
     // The menu bar stays in the window, where its colour, F10 and the screen
     // reader's reading of the window expect it. Asking the session bus for a
     // desktop-wide menu first cost every start 2 ms.

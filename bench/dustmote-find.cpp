@@ -23,6 +23,8 @@ int main(int argc, char **argv)
                      argv[0], dm::TFindFile::DefaultReadThreads());
         return 2;
     }
+    // As the program does at start.
+    dm::TFindFile::RaiseOpenFileLimit();
     static char buffer[1 << 20];
     std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 

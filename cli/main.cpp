@@ -3,6 +3,7 @@
 #include "AppFolder.h"
 #include "CleanOptions.h"
 #include "CleanRun.h"
+#include "FindFile.h"
 #include "Languages.h"
 
 #include <QCoreApplication>
@@ -51,6 +52,7 @@ int main(int argc, char **argv)
     sigaction(SIGINT, &stop, nullptr);
     sigaction(SIGTERM, &stop, nullptr);
 
+    dm::TFindFile::RaiseOpenFileLimit();
     dm::CleanIo io;
     io.progress = ::isatty(STDERR_FILENO) == 1;
     winsize size {};

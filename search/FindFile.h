@@ -85,6 +85,13 @@ public:
     {
         s_defaultReadThreads.store(std::max(Value, 1), std::memory_order_relaxed);
     }
+    // The read-ahead keeps at most a quarter of the open-file limit open, so
+    // a desktop's usual soft limit of 1,024 narrows its window to 256
+    // folders, and a cold walk where other work takes the processors takes
+    // a fifth longer. Programs call this once at start: it raises the soft
+    // limit to what the window needs, never past the hard limit, and never
+    // lowers it. Returns the soft limit now in force (0: unknown).
+    static unsigned long RaiseOpenFileLimit();
 
     // An accepted entry was found (Folder ends in "/"; FileInfo valid during the call).
     TFileMatchEvent OnFileMatch;

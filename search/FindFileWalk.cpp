@@ -19,7 +19,26 @@
 
 #include <QScopeGuard>
 
+#include <algorithm>
+#include <climits>
+#include <sys/resource.h>
+
 namespace dm {
+
+unsigned long TFindFile::RaiseOpenFileLimit()
+{
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
+        return 0;
+    const rlim_t wanted = rlim_t(ReadAhead::kLimitShare * ReadAhead::kWindowFolders);
+    if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < wanted) {
+        const rlim_t before = limit.rlim_cur;
+        limit.rlim_cur = limit.rlim_max == RLIM_INFINITY ? wanted : std::min(wanted, limit.rlim_max);
+        if (::setrlimit(RLIMIT_NOFILE, &limit) != 0)
+            limit.rlim_cur = before;
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? ULONG_MAX : static_cast<unsigned long>(limit.rlim_cur);
+}
 
 void TFindFile::RunSearch()
 {

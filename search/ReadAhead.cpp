@@ -13,9 +13,7 @@ namespace {
 
 // Frames that keep their folder open, however deep the walk.
 constexpr std::size_t kOpenFrames = 32;
-// The window: reads claimed or done and not yet taken by the walk. Each may
-// hold a descriptor, so a low open-file limit narrows it.
-constexpr std::size_t kWindowFolders = 256;
+constexpr std::size_t kWindowFolders = ReadAhead::kWindowFolders;
 constexpr std::size_t kWindowBytes = 4 << 20;
 // How far ahead of the walk, in folders, helpers look for one to read.
 constexpr std::size_t kHorizon = 2 * kWindowFolders;
@@ -36,7 +34,7 @@ std::size_t windowFolders()
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return kWindowFolders;
-    return std::min<std::size_t>(kWindowFolders, limit.rlim_cur / 4);
+    return std::min<std::size_t>(kWindowFolders, limit.rlim_cur / ReadAhead::kLimitShare);
 }
 
 } // namespace
@@ -314,7 +312,7 @@ void ReadAhead::wakeHelpersLocked(Wake why)
 
 void ReadAhead::startHelperLocked()
 {
-    if (m_quit || m_helpers.size() >= m_tuner.cap())
+    if (m_quit || m_helpers.size() >= m_tuner.reads())
         return;
     try {
         m_helpers.emplace_back([this] { helperLoop(); });

@@ -4,16 +4,19 @@
 // read ahead stays within the window, which helpers fill again as the walk
 // takes from it. The number of reads in flight follows the walk's pace.
 
+#include "ReadAhead.h"
 #include "ReadTuner.h"
 #include "SearchTestTree.h"
 
 #include <QDir>
+#include <QScopeGuard>
 
 #include <atomic>
 #include <map>
 #include <poll.h>
 #include <set>
 #include <sys/inotify.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace dm;
@@ -143,7 +146,7 @@ private slots:
     // read ahead of the walk.
     void helpersGoOnOnceTheWindowEmpties()
     {
-        constexpr int folders = 600; // more than the window holds
+        constexpr int folders = int(ReadAhead::kWindowFolders) + 200; // more than the window holds
         OpenedFolders opened;
         for (int i = 0; i < folders; ++i) {
             make({QString("f%1/x.tmp").arg(i)});
@@ -186,7 +189,7 @@ private slots:
     void abortStopsTheHelpers()
     {
         QFETCH(int, threads);
-        constexpr int folders = 600; // more than the window holds
+        constexpr int folders = int(ReadAhead::kWindowFolders) + 200; // more than the window holds
         OpenedFolders opened;
         for (int i = 0; i < folders; ++i) {
             const std::string folder = path(qPrintable(QString("f%1").arg(i)));
@@ -219,7 +222,7 @@ private slots:
         QCOMPARE(rec.log.mid(3), (QStringList{"abort", "finish"}));
         QCOMPARE(threadsOfProcess(), threadsBefore);
         qDebug() << "read ahead" << opened.count();
-        QVERIFY2(opened.count() <= 256, qPrintable(QString::number(opened.count())));
+        QVERIFY2(opened.count() <= int(ReadAhead::kWindowFolders), qPrintable(QString::number(opened.count())));
 
         // The next search walks everything again.
         int found = 0;
@@ -230,45 +233,90 @@ private slots:
         QCOMPARE(found, folders);
     }
 
+    // A desktop's soft open-file limit narrows the read-ahead's window: it is
+    // raised to what the window needs, never past the hard limit (a row that
+    // lowers the hard limit needs root, to put it back), never lowered.
+    void openFileLimitFollowsTheWindow_data()
+    {
+        QTest::addColumn<qulonglong>("soft");
+        QTest::addColumn<qulonglong>("hard"); // 0: as it is
+        QTest::addColumn<qulonglong>("expected");
+        const auto needed = qulonglong(ReadAhead::kLimitShare * ReadAhead::kWindowFolders);
+        QTest::newRow("a desktop's 1,024") << 1024ull << 0ull << needed;
+        QTest::newRow("one short") << needed - 1 << 0ull << needed;
+        QTest::newRow("more already: kept") << needed * 2 << 0ull << needed * 2;
+        QTest::newRow("hard limit below the need") << 256ull << 2048ull << 2048ull;
+    }
+    void openFileLimitFollowsTheWindow()
+    {
+        QFETCH(qulonglong, soft);
+        QFETCH(qulonglong, hard);
+        QFETCH(qulonglong, expected);
+        rlimit before{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &before), 0);
+        if (hard != 0 && geteuid() != 0)
+            QSKIP("lowering the hard limit for good needs root to undo");
+        if (before.rlim_max != RLIM_INFINITY && before.rlim_max < std::max(soft, expected))
+            QSKIP("the hard limit here is lower than the row needs");
+        const auto restore = qScopeGuard([&] { setrlimit(RLIMIT_NOFILE, &before); });
+        rlimit set = before;
+        set.rlim_cur = soft;
+        if (hard != 0)
+            set.rlim_max = hard;
+        QCOMPARE(setrlimit(RLIMIT_NOFILE, &set), 0);
+        QCOMPARE(qulonglong(TFindFile::RaiseOpenFileLimit()), expected);
+        rlimit after{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &after), 0);
+        QCOMPARE(qulonglong(after.rlim_cur), expected);
+        QCOMPARE(after.rlim_max, set.rlim_max);
+    }
+
     // Periods of the walk ("waits/rate": folders of 128 not read yet when
-    // the walk came to them, folders taken per second) and the number of
-    // reads in flight after each. A cold walk that waits gets more reads
-    // while that pays, never more than the pool, and never fewer than it
-    // started with; a growth that slowed it is undone and not tried again
-    // at once, so the number does not swing with every period.
+    // the walk came to them, folders taken per second; "x*n": n times) and
+    // the number of reads in flight after each. A walk that waits tries a
+    // quarter more reads for four periods, and keeps them only where it then
+    // went a tenth faster: where more reads do not pay (the processors are
+    // the limit), the number stays, and tries come ever more rarely. Never
+    // more than the pool, never fewer than it started with.
     void readsInFlightFollowTheWalk_data()
     {
         QTest::addColumn<int>("cap");
         QTest::addColumn<QString>("periods");
         QTest::addColumn<QString>("reads");
-        QTest::newRow("grows while waiting and faster")
-            << 64 << "32/1000 32/1100 32/1200 32/1300 32/1300" << "40 50 62 64 64";
-        QTest::newRow("a little slower is noise")
-            << 64 << "32/1000 32/900 32/800" << "40 50 62";
-        QTest::newRow("growth that slowed it is undone, then held")
-            << 64 << "32/1000 32/700 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000 32/1000"
-            << "40 32 32 32 32 32 32 32 32 32 40";
-        QTest::newRow("few waits: holds") << 64 << "15/1000 1/1000 15/500" << "32 32 32";
+        QTest::newRow("growth that paid is kept, and the next tried")
+            << 64 << "32/1000*4 32/1200*4 32/1200*4" << "32*3 40 40*4 40*3 50";
+        QTest::newRow("growth that did not pay is undone, tried later, then later still")
+            << 64 << "32/1000*4 32/1050*4 32/1000*8 32/1000*4 32/1000*16"
+            << "32*3 40 40*3 32 32*7 40 40*3 32 32*15 40";
+        QTest::newRow("slower: undone") << 64 << "32/1000*4 32/700*4" << "32*3 40 40*3 32";
+        QTest::newRow("few waits: holds") << 64 << "15/1000*6" << "32*6";
         QTest::newRow("no waits: back towards the start")
-            << 64 << "32/1000 32/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 "
-                  "0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100 0/1100"
-            << "40 50 49 48 47 46 45 44 43 42 41 40 39 38 37 36 35 34 33 32 32 32";
-        QTest::newRow("never over the pool") << 36 << "32/1000 32/1100 32/1200" << "36 36 36";
-        QTest::newRow("small pool") << 3 << "32/1000 0/1000" << "3 3";
+            << 64 << "32/1000*4 32/1200*4 0/1200*10" << "32*3 40 40*4 39 38 37 36 35 34 33 32 32 32";
+        QTest::newRow("never over the pool") << 36 << "32/1000*4 32/1200*4 32/1300*4" << "32*3 36 36*8";
+        QTest::newRow("small pool") << 3 << "32/1000*5 0/1000" << "3*6";
     }
     void readsInFlightFollowTheWalk()
     {
         QFETCH(int, cap);
         QFETCH(QString, periods);
         QFETCH(QString, reads);
+        const auto expand = [](const QString &list) {
+            QStringList out;
+            for (const QString &item : list.split(' ')) {
+                const QStringList parts = item.split('*');
+                for (int i = 0; i < (parts.size() > 1 ? parts[1].toInt() : 1); ++i)
+                    out << parts[0];
+            }
+            return out;
+        };
         ReadTuner tuner{unsigned(cap)};
         QStringList got;
-        for (const QString &period : periods.split(' ')) {
+        for (const QString &period : expand(periods)) {
             const QStringList parts = period.split('/');
             tuner.period(parts[0].toULong(), parts[1].toDouble());
             got << QString::number(tuner.reads());
         }
-        QCOMPARE(got.join(' '), reads);
+        QCOMPARE(got, expand(reads));
     }
 };
 
