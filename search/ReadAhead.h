@@ -14,7 +14,7 @@
 //
 // The window of reads claimed or done but not yet taken holds at most 1,024
 // folders (fewer under a low open-file limit: each may keep its folder open)
-// and 4 MB, and helpers look no further than 2,048 folders ahead of the walk.
+// and 1 MB, and helpers look no further than 2,048 folders ahead of the walk.
 // The walk never waits for a folder nobody claimed: it reads that one itself,
 // so a full window, or no helpers at all, leaves exactly the plain walk; and
 // while a helper still reads its next folder, it reads the following ones.
