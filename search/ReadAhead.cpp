@@ -13,12 +13,11 @@ namespace {
 
 // Frames that keep their folder open, however deep the walk.
 constexpr std::size_t kOpenFrames = 32;
-constexpr std::size_t kWindowFolders = ReadAhead::kWindowFolders;
 // 1 MB: with every file a match, 1,024 folders of 20 hold 2.5 MB, which at a
 // million found files is 2 bytes a row more than the window's list allows.
 constexpr std::size_t kWindowBytes = 1 << 20;
 // How far ahead of the walk, in folders, helpers look for one to read.
-constexpr std::size_t kHorizon = 2 * kWindowFolders;
+constexpr std::size_t kHorizon = 2 * ReadAhead::kWindowFolders;
 
 // How often this thread has gone to sleep, on the disk or on a lock. A
 // system call: asked around every kSampleEvery-th read of a helper only, as
@@ -35,8 +34,8 @@ std::size_t windowFolders()
 {
     struct rlimit limit;
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return kWindowFolders;
-    return std::min<std::size_t>(kWindowFolders, limit.rlim_cur / ReadAhead::kLimitShare);
+        return ReadAhead::kWindowFolders;
+    return std::min<std::size_t>(ReadAhead::kWindowFolders, limit.rlim_cur / ReadAhead::kLimitShare);
 }
 
 } // namespace

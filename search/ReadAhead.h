@@ -78,8 +78,8 @@ public:
     // open-file limit. Where other work takes the processors, the walk gets
     // a turn only now and then, and the helpers must read on meanwhile: a
     // cold walk with both cores busy took 1.10 times fd's time with 256,
-    // 0.93 with 512, 0.91 with 1,024 and 0.89 with 2,048 (0.87 quiet
-    // throughout, where 2,048 began to cost).
+    // 0.93 with 512, 0.91 with 1,024 and 0.89 with 2,048 (quiet: 0.84 to
+    // 0.87, the most with 2,048).
     static constexpr std::size_t kWindowFolders = 1024;
     static constexpr std::size_t kLimitShare = 4;
 
