@@ -15,6 +15,7 @@
 // the longest stall meanwhile; emptying is the stall of the next scan's start.
 
 #include "DmShellTree.h"
+#include "FindFile.h"
 #include "FoundFiles.h"
 #include "Memory.h"
 #include "MessageBox.h"
@@ -142,6 +143,7 @@ int main(int argc, char **argv)
     // As the program does (NOTUNE=1: as the C library does by itself).
     if (!qEnvironmentVariableIsSet("NOTUNE"))
         dm::tuneAllocator();
+    dm::TFindFile::RaiseOpenFileLimit();
     QApplication app(argc, argv);
     // Every box answered Yes, and told on stderr (what a restore reports).
     dm::setMessageHandler([](const dm::MessageRequest &box) {
