@@ -77,9 +77,9 @@ public:
     // may hold a descriptor, so it takes at most 1/kLimitShare of the
     // open-file limit. Where other work takes the processors, the walk gets
     // a turn only now and then, and the helpers must read on meanwhile: a
-    // cold walk with both cores busy took 1.10 times fd's time with 256,
-    // 0.93 with 512, 0.91 with 1,024 and 0.89 with 2,048 (quiet: 0.84 to
-    // 0.87, the most with 2,048).
+    // cold walk with both cores busy took 1.10 times a parallel finder's
+    // best time with 256, 0.93 with 512, 0.91 with 1,024 and 0.89 with 2,048
+    // (quiet: 0.84 to 0.87, the most with 2,048).
     static constexpr std::size_t kWindowFolders = 1024;
     static constexpr std::size_t kLimitShare = 4;
 

@@ -19,6 +19,7 @@ void ReadTuner::lowerCap(unsigned cap)
 {
     m_cap = std::min(m_cap, cap);
     m_reads = std::min(m_reads, m_cap);
+    m_before = std::min(m_before, m_cap); // a try undone goes back no higher
 }
 
 double ReadTuner::recentPace() const

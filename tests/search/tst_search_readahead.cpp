@@ -294,6 +294,8 @@ private slots:
             << 64 << "32/1000*4 32/1200*4 0/1200*10" << "32*3 40 40*4 39 38 37 36 35 34 33 32 32 32";
         QTest::newRow("never over the pool") << 36 << "32/1000*4 32/1200*4 32/1300*4" << "32*3 36 36*8";
         QTest::newRow("small pool") << 3 << "32/1000*5 0/1000" << "3*6";
+        // "c=N": the system refused threads past N.
+        QTest::newRow("fewer threads during a try") << 64 << "32/1000*4 c=20 32/1000*4" << "32*3 40 20 20*4";
     }
     void readsInFlightFollowTheWalk()
     {
@@ -313,7 +315,10 @@ private slots:
         QStringList got;
         for (const QString &period : expand(periods)) {
             const QStringList parts = period.split('/');
-            tuner.period(parts[0].toULong(), parts[1].toDouble());
+            if (period.startsWith(u"c="))
+                tuner.lowerCap(period.mid(2).toUInt());
+            else
+                tuner.period(parts[0].toULong(), parts[1].toDouble());
             got << QString::number(tuner.reads());
         }
         QCOMPARE(got, expand(reads));
