@@ -105,6 +105,7 @@ void TFindFile::SearchIn(const std::string &Folder)
     plan->minLevel = m_current->MinLevel;
     plan->maxLevel = m_current->MaxLevel;
     plan->subfolders = m_current->Subfolders;
+    plan->filesNeedFolder = m_search->Content.PhraseLength() > 0;
     ra.setPlan(std::move(plan));
 
     m_path = Folder;

@@ -120,7 +120,7 @@ ReadResult readFolder(ReadScratch &scratch, int parentFd, const char *name, bool
             }
         }
     }
-    if (!out.children.empty() || !out.hits.empty())
+    if (!out.children.empty() || (wants.filesNeedFolder && !out.hits.empty()))
         out.fd = std::make_shared<FolderFd>(listing.takeFd());
     return ReadResult::Listed;
 }

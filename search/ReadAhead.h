@@ -60,13 +60,14 @@ struct ReadPlan
     std::size_t minLevel = 0;
     std::size_t maxLevel = 0; // 0: no limit
     bool subfolders = false;
+    bool filesNeedFolder = false;
 
     // The parts of a folder at `level` that the walk may need.
     ReadWants wants(std::size_t level) const
     {
         return {level >= minLevel && !masks.empty() ? &masks : nullptr,
                 subfolders && (maxLevel == 0 || level < maxLevel), rules.empty() ? nullptr : &rules,
-                nullptr};
+                nullptr, filesNeedFolder};
     }
 };
 

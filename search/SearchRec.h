@@ -27,7 +27,8 @@ struct TSearchRec
     // Attribute bits the enumeration skips.
     std::uint32_t ExcludeAttr = kExcludedAttributes;
     // The open folder the entry was found in (a descriptor to open the entry
-    // relative to, as the walk does), or -1.
+    // relative to, as the walk does) when the search looks into contents,
+    // else -1.
     int FindHandle = -1;
     // The full status: attributes, 64-bit size and the three file times.
     ::dm::FindData FindData;
