@@ -7,6 +7,10 @@
 # harness's median over fd's best, and the one-minute load average at the
 # start and end of every phase. With BASELINE=PATH an older build of the
 # harness is timed alongside. The tree is find_bench.sh's (built there).
+# After the drop, every tool is started once on an empty folder, so that what
+# is timed is the walk of a cold tree by programs already loaded, as a user's
+# are; COLD_BINARIES=1 leaves the programs cold too (the harness, linked to
+# Qt's libraries, then starts some 30 ms later than fd).
 set -euo pipefail
 
 BUILD=${1:?usage: cold_busy.sh BUILD_DIR [ROUNDS]}
@@ -33,6 +37,10 @@ for j in 8 32; do
 done
 [[ -n ${BASELINE:-} ]] && tools+=(-n baseline "$BASELINE $TREE '$MASKS'")
 
+EMPTY=$(mktemp -d)
+warm="fdfind -u -g x $EMPTY; $HARNESS $EMPTY x${BASELINE:+; $BASELINE $EMPTY x}"
+[[ -n ${COLD_BINARIES:-} ]] && warm=:
+
 spinners=()
 stop_spinners() {
     local pid
@@ -40,19 +48,19 @@ stop_spinners() {
     for pid in "${spinners[@]}"; do wait "$pid" 2> /dev/null || true; done
     spinners=()
 }
-trap stop_spinners EXIT
+trap 'stop_spinners; rmdir "$EMPTY"' EXIT
 
 load() { cut -d' ' -f1 /proc/loadavg; }
 
 phase() { # name round
     echo "$1 $2 start $(load)" >> "$OUT/load"
     hyperfine -N --style none --runs 1 --ignore-failure \
-        --prepare "bash -c 'sync; echo 3 > /proc/sys/vm/drop_caches'" \
+        --prepare "bash -c 'sync; echo 3 > /proc/sys/vm/drop_caches; $warm > /dev/null'" \
         --export-json "$OUT/$1.$2.json" "${tools[@]}" > /dev/null 2>&1
     echo "$1 $2 end $(load)" >> "$OUT/load"
 }
 
-echo "machine: $(nproc) cores, kernel $(uname -r); harness: $HARNESS${BASELINE:+, baseline: $BASELINE}"
+echo "machine: $(nproc) cores, kernel $(uname -r); harness: $HARNESS${BASELINE:+, baseline: $BASELINE}; programs ${COLD_BINARIES:+not }warmed"
 for ((r = 1; r <= ROUNDS; r++)); do
     phase quiet "$r"
     for ((c = 0; c < $(nproc); c++)); do
