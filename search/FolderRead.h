@@ -60,8 +60,8 @@ struct ReadWants
     const PlaceMask::State *placeState = nullptr;
     // The files found are opened relative to their folder (a content search),
     // so a folder with some stays open until they are reported. Otherwise only
-    // a folder with subfolders does: a cold walk closing the rest at once
-    // took a twelfth less processor time.
+    // a folder with subfolders does: closing the rest at once, where they
+    // were read, made a cold walk 5 to 10 % faster.
     bool filesNeedFolder = false;
 };
 
